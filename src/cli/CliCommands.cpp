@@ -1,0 +1,71 @@
+#include "CliCommands.h"
+
+#include "ComparisonMatrix.h"
+#include "CsvExport.h"
+#include "Evaluation.h"
+#include "FloatFormat.h"
+#include "Priorities.h"
+#include "ResultText.h"
+#include "ComputationError.h"
+
+namespace priomat::cli {
+
+namespace {
+
+// What the program does after a load: every weight from the root, then the evaluation.
+ResultLists computeAfterLoad(Document &document, bool automatic)
+{
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists results;
+    Recalculate(document, results, false, automatic, false);
+    return results;
+}
+
+QString consistencyVerdict(double ci)
+{
+    if (ci <= 0.1)
+        return QStringLiteral("OK");
+    if (ci <= 0.15)
+        return QStringLiteral("CHECK");
+    return QStringLiteral("INCONSISTENT");
+}
+
+} // namespace
+
+QStringList EvaluateLines(Document &document)
+{
+    return BuildResultTextLines(computeAfterLoad(document, true));
+}
+
+QStringList CsvLines(Document &document, bool calculate)
+{
+    const ResultLists results = computeAfterLoad(document, calculate);
+    return BuildCsvLines(document, results);
+}
+
+QStringList CheckLines(const Document &document)
+{
+    QStringList lines;
+    const QStringList alternatives = document.alternatives();
+    document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+        MatrixItems items = ItemsUnder(document, node);
+        if (items.names.size() < 2)
+            return;
+        const ComparisonMatrix matrix = ComparisonMatrix::of(document, items);
+        Priorities priorities;
+        try {
+            priorities = ComputePriorities(matrix);
+        } catch (ComputationError &error) {
+            error.setOwner(node->caption());
+            throw;
+        }
+        lines.append(QStringList{node->caption(), QString::number(matrix.size()),
+                                 FormatFloat(priorities.consistencyIndex),
+                                 QString::number(matrix.missingCount()),
+                                 consistencyVerdict(priorities.consistencyIndex)}
+                         .join(u'\t'));
+    });
+    return lines;
+}
+
+} // namespace priomat::cli

@@ -1,0 +1,143 @@
+#include "CsvExport.h"
+
+#include "ComparisonMatrix.h"
+#include "ComparisonValue.h"
+#include "ComputationError.h"
+#include "FloatFormat.h"
+#include "Priorities.h"
+#include "TextRules.h"
+
+#include <vector>
+
+namespace priomat {
+
+namespace {
+
+// One matrix row: ",1" on the diagonal, the entered value as a number, or ",-".
+void appendCells(QString &line, const ComparisonMatrix &matrix, int row)
+{
+    for (int column = 0; column < matrix.size(); ++column) {
+        line += u',';
+        if (column == row) {
+            line += u'1';
+        } else if (const QString *text = matrix.entry(row, column)) {
+            line += FormatFloat(ReadComparisonValue(*text));
+        } else {
+            line += u'-';
+        }
+    }
+}
+
+void appendOutline(QStringList &lines, const RequirementTree &tree)
+{
+    tree.forEachPreOrder([&lines](RequirementNode *node, int depth) {
+        const RequirementNode *parent = node->parent();
+        // A first child continues its parent's row, so each node stands in its depth's column.
+        if (parent && parent->child(0) == node && !lines.isEmpty())
+            lines.last() += u',' + node->caption();
+        else
+            lines.append(QString(depth, u',') + node->caption());
+    });
+}
+
+void appendRequirementBlocks(QStringList &lines, const Document &document)
+{
+    struct Frame
+    {
+        const RequirementNode *node;
+        double totalWeight;
+    };
+    bool firstBlock = true;
+    for (int top = 0; top < document.tree.topLevelCount(); ++top) {
+        std::vector<Frame> stack{{document.tree.topLevel(top), 1.0}};
+        while (!stack.empty()) {
+            const Frame frame = stack.back();
+            stack.pop_back();
+            const RequirementNode *node = frame.node;
+            if (!node->hasChildren())
+                continue;
+            if (!firstBlock)
+                lines.append(QString());
+            firstBlock = false;
+
+            const QStringList captions = node->childCaptions();
+            lines.append(node->caption() + u',' + captions.join(u',') + QStringLiteral(",Weight,Total Weight"));
+            const ComparisonMatrix matrix(document.RequirementComparisons, captions);
+            for (int i = 0; i < node->childCount(); ++i) {
+                const double localWeight = node->child(i)->data().LocalWeight;
+                QString line = captions.at(i);
+                try {
+                    appendCells(line, matrix, i);
+                } catch (ComputationError &error) {
+                    error.setOwner(node->caption());
+                    throw;
+                }
+                line += u',' + FormatFloat(localWeight) + u',' + FormatFloat(localWeight * frame.totalWeight);
+                lines.append(line);
+            }
+            for (int i = node->childCount() - 1; i >= 0; --i) {
+                const RequirementNode *child = node->child(i);
+                stack.push_back({child, frame.totalWeight * child->data().LocalWeight});
+            }
+        }
+    }
+}
+
+void appendAlternativeBlocks(QStringList &lines, const Document &document)
+{
+    const QStringList alternatives = document.alternatives();
+    const QString headerTail = (alternatives.isEmpty() ? QString() : u',' + alternatives.join(u','))
+                               + QStringLiteral(",Weight");
+    bool firstBlock = true;
+    document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+        if (node->hasChildren())
+            return;
+        if (!firstBlock)
+            lines.append(QString());
+        firstBlock = false;
+        lines.append(node->caption() + headerTail);
+        const ComparisonMatrix matrix(document.AlternativeComparisons, trimBlanks(node->caption()),
+                                      alternatives);
+        try {
+            const Priorities priorities = ComputePriorities(matrix);
+            for (int i = 0; i < matrix.size(); ++i) {
+                QString line = alternatives.at(i);
+                appendCells(line, matrix, i);
+                line += u',' + FormatFloat(priorities.weights[size_t(i)]);
+                lines.append(line);
+            }
+        } catch (ComputationError &error) {
+            error.setOwner(node->caption());
+            throw;
+        }
+    });
+}
+
+} // namespace
+
+QStringList BuildCsvLines(const Document &document, const ResultLists &results)
+{
+    QStringList lines;
+    lines.append(QStringLiteral("[Requirement Tree]"));
+    appendOutline(lines, document.tree);
+
+    lines.append(QString());
+    lines.append(QStringLiteral("[Requirement Comparison]"));
+    appendRequirementBlocks(lines, document);
+
+    if (!document.alternativesLines.isEmpty()) {
+        lines.append(QString());
+        lines.append(QStringLiteral("[Alternatives Comparison]"));
+        appendAlternativeBlocks(lines, document);
+    }
+
+    if (!results.alternatives.isEmpty()) {
+        lines.append(QString());
+        lines.append(QStringLiteral("[Alternatives]"));
+        for (const ResultRow &row : results.alternatives)
+            lines.append(row.name + u',' + row.value);
+    }
+    return lines;
+}
+
+} // namespace priomat

@@ -1,0 +1,15 @@
+// The lines of the CSV export: outline, matrices with weights, and the alternatives' points.
+#pragma once
+
+#include "Document.h"
+#include "Evaluation.h"
+
+#include <QStringList>
+
+namespace priomat {
+
+// Builds every line in memory; throws ComputationError (naming the matrix's owner) when a stored
+// value is not a number, so that no partial file is ever written.
+QStringList BuildCsvLines(const Document &document, const ResultLists &results);
+
+} // namespace priomat

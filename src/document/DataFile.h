@@ -1,0 +1,33 @@
+// The .ahp data file: turning a document into lines and lines back into a document.
+#pragma once
+
+#include "ComparisonTable.h"
+#include "Document.h"
+#include "RequirementTree.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace priomat {
+
+inline const QString DataFileHeader = QStringLiteral("Priomat - Data File");
+
+struct ParsedDataFile
+{
+    bool foreign = false; // empty, or not starting with the header; nothing else is filled
+    RequirementTree tree; // fresh records, "?" nodes where the depth jumps
+    QStringList alternatives;
+    QList<ComparisonTable::Entry> requirementEntries; // file order, duplicates included
+    QList<ComparisonTable::Entry> alternativeEntries;
+    QStringList recoveryNames; // only when the tree came out empty
+};
+
+// The lines of the file without line ends; the caller ends each with CR LF.
+QStringList FormatDataFile(const RequirementTree &tree, const QStringList &alternativesLines,
+                           const ComparisonTable &requirementComparisons,
+                           const ComparisonTable &alternativeComparisons);
+QStringList FormatDataFile(const Document &document);
+
+ParsedDataFile ParseDataFile(const QStringList &lines);
+
+} // namespace priomat

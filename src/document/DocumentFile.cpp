@@ -1,0 +1,74 @@
+#include "DocumentFile.h"
+
+#include <QFileInfo>
+
+namespace priomat {
+
+DataFileRead ReadDataFile(const QString &path)
+{
+    DataFileRead result;
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return result;
+    DecodedText text = ReadTextFile(path);
+    result.encoding = text.encoding;
+    result.parsed = ParseDataFile(text.lines);
+    result.status = result.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
+    return result;
+}
+
+InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed,
+                                     const std::function<bool()> &askRecovery)
+{
+    InstallOutcome outcome;
+    document.tree = std::move(parsed.tree);
+    if (document.tree.isEmpty()) {
+        document.reset();
+        outcome.treeWasEmpty = true;
+    }
+    document.alternativesLines = std::move(parsed.alternatives);
+
+    auto fill = [](ComparisonTable &table, const QList<ComparisonTable::Entry> &entries) {
+        table.clear();
+        table.reserve(entries.size());
+        for (const ComparisonTable::Entry &entry : entries)
+            table.append(entry.key, entry.value);
+    };
+    fill(document.RequirementComparisons, parsed.requirementEntries);
+    fill(document.AlternativeComparisons, parsed.alternativeEntries);
+
+    if (outcome.treeWasEmpty && !parsed.recoveryNames.isEmpty() && askRecovery && askRecovery()) {
+        RequirementNode *root = document.tree.root();
+        for (const QString &name : parsed.recoveryNames)
+            root->appendChild(std::make_unique<RequirementNode>(name));
+        outcome.recovered = true;
+    }
+    return outcome;
+}
+
+TextEncoding SaveDataFile(const QString &path, const Document &document, TextEncoding preferred)
+{
+    return WriteTextLines(path, FormatDataFile(document), preferred);
+}
+
+QString NotADataFileMessage(const QString &path, const QString &productName, bool japanese)
+{
+    if (japanese)
+        return path + QStringLiteral("\r\nは ") + productName + QStringLiteral(" のデータファイルではありません。");
+    return path + QStringLiteral("\r\nis not a data file for ") + productName + u'.';
+}
+
+QString RecoveryQuestion(bool japanese)
+{
+    if (japanese)
+        return QStringLiteral("要求ツリー情報が壊れているようです。\r\n"
+                              "ツリー構造は再現できませんが\r\n"
+                              "要求項目だけならば幾つかは再現できます。\r\n\r\n"
+                              "再現しますか？");
+    return QStringLiteral("Requirement Tree may be broken.\r\n"
+                          "Some of the Required Items can be retrieved,\r\n"
+                          "while the tree structure can not be.\r\n\r\n"
+                          "Do you want to retrieve the Items?");
+}
+
+} // namespace priomat

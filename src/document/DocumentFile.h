@@ -1,0 +1,49 @@
+// Reading a data file into a document and saving a document, as the document commands do.
+#pragma once
+
+#include "DataFile.h"
+#include "Document.h"
+#include "TextFile.h"
+
+#include <functional>
+
+namespace priomat {
+
+enum class ReadStatus {
+    Read,    // a data file; `parsed` holds it
+    Missing, // no file at the path: nothing to say
+    Foreign, // empty or not a data file: the not-a-data-file message applies
+};
+
+struct DataFileRead
+{
+    ReadStatus status = ReadStatus::Missing;
+    ParsedDataFile parsed;
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Reads and parses the whole file before anything else changes. Throws FileError when the file
+// exists but cannot be read.
+DataFileRead ReadDataFile(const QString &path);
+
+struct InstallOutcome
+{
+    bool treeWasEmpty = false; // the file had no tree: the document got the default root
+    bool recovered = false;    // recovery names were added under the root
+};
+
+// Replaces the document by the parsed file: the tree (or the default root of a new document
+// when the file has none), the alternatives and both tables in file order. When the tree was
+// empty and there are recovery names, `askRecovery` decides whether they become children of
+// the root. Computes nothing.
+InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed,
+                                     const std::function<bool()> &askRecovery);
+
+// Writes the document's lines, each ended by CR LF, atomically. Throws FileError.
+TextEncoding SaveDataFile(const QString &path, const Document &document,
+                          TextEncoding preferred = TextEncoding::Utf8);
+
+QString NotADataFileMessage(const QString &path, const QString &productName, bool japanese);
+QString RecoveryQuestion(bool japanese);
+
+} // namespace priomat

@@ -1,0 +1,104 @@
+#include "TextFile.h"
+
+#include "TextRules.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace priomat {
+
+namespace {
+
+constexpr const char *Cp932Name = "windows-31j";
+// Nothing a person writes comes near this; a larger file is refused instead of exhausting memory.
+constexpr qint64 MaxReadableSize = qint64(512) * 1024 * 1024;
+
+} // namespace
+
+FileError::FileError(QString message) : message_(std::move(message)), what_(message_.toUtf8()) {}
+
+DecodedText DecodeTextLines(const QByteArray &bytes)
+{
+    QByteArrayView view(bytes);
+    const qsizetype nul = view.indexOf('\0');
+    if (nul >= 0)
+        view = view.first(nul);
+
+    DecodedText result;
+    QString text;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    text = utf8.decode(view);
+    if (utf8.hasError()) {
+        QStringDecoder cp932(Cp932Name, QStringDecoder::Flag::Stateless);
+        text = cp932.decode(view);
+        result.encoding = TextEncoding::Cp932;
+    } else if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
+    result.lines = splitTextLines(text);
+    return result;
+}
+
+DecodedText ReadTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    if (file.size() > MaxReadableSize)
+        throw FileError(QStringLiteral("Cannot open file \"%1\". The file is too large.").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    return DecodeTextLines(bytes);
+}
+
+QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred, TextEncoding *used)
+{
+    QString text;
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    if (preferred == TextEncoding::Cp932) {
+        QStringEncoder cp932(Cp932Name, QStringEncoder::Flag::Stateless);
+        QByteArray bytes = cp932.encode(text);
+        if (!cp932.hasError()) {
+            if (used)
+                *used = TextEncoding::Cp932;
+            return bytes;
+        }
+    }
+    if (used)
+        *used = TextEncoding::Utf8;
+    return text.toUtf8();
+}
+
+void WriteFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
+    }
+    if (!file.commit())
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+}
+
+TextEncoding WriteTextLines(const QString &path, const QStringList &lines, TextEncoding preferred)
+{
+    TextEncoding used = TextEncoding::Utf8;
+    const QByteArray bytes = EncodeTextLines(lines, preferred, &used);
+    WriteFileAtomically(path, bytes);
+    return used;
+}
+
+} // namespace priomat

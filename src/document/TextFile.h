@@ -1,0 +1,56 @@
+// Reading text files in the encoding they were written in, and writing lines atomically.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+
+namespace priomat {
+
+enum class TextEncoding {
+    Utf8,
+    Cp932, // Shift-JIS as written on Japanese Windows
+};
+
+// A file could not be read or written; the message names the file and the reason.
+class FileError : public std::exception
+{
+public:
+    explicit FileError(QString message);
+    const QString &message() const { return message_; }
+    const char *what() const noexcept override { return what_.constData(); }
+
+private:
+    QString message_;
+    QByteArray what_;
+};
+
+struct DecodedText
+{
+    QStringList lines;
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Decodes file content: UTF-8 when it is valid UTF-8 (a byte-order mark is dropped), CP932
+// otherwise. A NUL byte ends the text. CR LF, a lone CR and a lone LF each end a line.
+DecodedText DecodeTextLines(const QByteArray &bytes);
+
+// Reads a whole file and decodes it. Throws FileError.
+DecodedText ReadTextFile(const QString &path);
+
+// Encodes lines each followed by CR LF. CP932 is used only when asked for and every character
+// fits; `used` (when given) tells which encoding it became.
+QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred,
+                           TextEncoding *used = nullptr);
+
+// Writes the bytes to a temporary file beside `path` and renames it over `path`, so a failure
+// never leaves a half-written file. Throws FileError.
+void WriteFileAtomically(const QString &path, const QByteArray &bytes);
+
+// EncodeTextLines + WriteFileAtomically; returns the encoding written.
+TextEncoding WriteTextLines(const QString &path, const QStringList &lines,
+                            TextEncoding preferred = TextEncoding::Utf8);
+
+} // namespace priomat

@@ -1,0 +1,72 @@
+#include "Evaluation.h"
+
+#include "ComparisonValue.h"
+#include "ComputationError.h"
+#include "FloatFormat.h"
+#include "Priorities.h"
+#include "TextRules.h"
+
+#include <vector>
+
+namespace priomat {
+
+void CollectLeafImportance(const RequirementNode *node, double importance, QList<ResultRow> &rows)
+{
+    if (!node)
+        return;
+    struct Frame
+    {
+        const RequirementNode *node;
+        double importance;
+    };
+    std::vector<Frame> stack{{node, importance}};
+    while (!stack.empty()) {
+        const Frame frame = stack.back();
+        stack.pop_back();
+        if (!frame.node->hasChildren()) {
+            rows.append({frame.node->caption(), FormatFloat(frame.importance)});
+            continue;
+        }
+        for (int i = frame.node->childCount() - 1; i >= 0; --i) {
+            const RequirementNode *child = frame.node->child(i);
+            stack.push_back({child, frame.importance * child->data().LocalWeight});
+        }
+    }
+}
+
+void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
+                 bool loading)
+{
+    lists.clear();
+    if ((!force && !automatic) || loading)
+        return;
+
+    QList<ResultRow> requirements;
+    CollectLeafImportance(document.tree.root(), 1.0, requirements);
+    lists.requirements = requirements;
+
+    const QStringList alternatives = document.alternatives();
+    std::vector<double> points(size_t(alternatives.size()), 0.0);
+    if (!alternatives.isEmpty()) {
+        for (const ResultRow &row : requirements) {
+            const QString leafName = trimBlanks(row.name);
+            Priorities priorities;
+            double importance = 0.0;
+            try {
+                priorities = ComputePriorities(
+                    ComparisonMatrix(document.AlternativeComparisons, leafName, alternatives));
+                // The importance as displayed, so the points agree with the list.
+                importance = ReadDecimal(row.value);
+            } catch (ComputationError &error) {
+                error.setOwner(row.name);
+                throw;
+            }
+            for (size_t k = 0; k < points.size(); ++k)
+                points[k] = points[k] + importance * priorities.weights[k];
+        }
+    }
+    for (qsizetype k = 0; k < alternatives.size(); ++k)
+        lists.alternatives.append({alternatives.at(k), FormatFloat(points[size_t(k)])});
+}
+
+} // namespace priomat

@@ -1,0 +1,42 @@
+// The overall evaluation: leaf importances down the tree and the alternatives' points.
+#pragma once
+
+#include "Document.h"
+
+#include <QList>
+#include <QString>
+
+namespace priomat {
+
+// One row of a result list: a name and its number as shown.
+struct ResultRow
+{
+    QString name;
+    QString value;
+    friend bool operator==(const ResultRow &, const ResultRow &) = default;
+};
+
+// The two lists of the result window, the evaluation's only output.
+struct ResultLists
+{
+    QList<ResultRow> requirements; // one row per leaf, in pre-order
+    QList<ResultRow> alternatives; // one row per alternative, in text order
+
+    void clear()
+    {
+        requirements.clear();
+        alternatives.clear();
+    }
+};
+
+// Appends a row for every leaf below `node`, with `importance` multiplied down by each
+// node's LocalWeight, in pre-order.
+void CollectLeafImportance(const RequirementNode *node, double importance, QList<ResultRow> &rows);
+
+// Empties both lists; then, unless (`force` is false and `automatic` is off) or `loading`,
+// fills them from the document's root. On a ComputationError the requirements list is complete,
+// the alternatives list stays empty and the error, naming the leaf, is rethrown.
+void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
+                 bool loading);
+
+} // namespace priomat

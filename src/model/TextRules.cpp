@@ -1,0 +1,62 @@
+#include "TextRules.h"
+
+namespace priomat {
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    if (begin == 0 && end == text.size())
+        return text;
+    return text.mid(begin, end - begin);
+}
+
+qsizetype leadingBlankCount(const QString &text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && isBlank(text.at(n)))
+        ++n;
+    return n;
+}
+
+QString asciiUpper(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    }
+    return result;
+}
+
+QStringList splitTextLines(const QString &text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            lines.append(text.mid(start, i - start));
+            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QString joinTextLines(const QStringList &lines)
+{
+    return lines.join(u'\n');
+}
+
+} // namespace priomat
