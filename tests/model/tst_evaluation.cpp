@@ -1,0 +1,168 @@
+// The overall evaluation: leaf importances and alternative points.
+#include "ComputationError.h"
+#include "DocumentBuilder.h"
+#include "Evaluation.h"
+#include "Priorities.h"
+
+#include <QTest>
+
+using namespace priomat;
+using namespace priomat::test;
+
+class TestEvaluation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void importancesMultiplyDownTheTree();
+    void conditionsForComputing();
+    void pointsFromLeafWeights();
+    void sameLeafNameSharesEntries();
+    void duplicateAlternativesScoreAlike();
+    void rootAloneIsTheOnlyLeaf();
+    void singleAlternativeScoresDisplayedImportances();
+    void errorLeavesRequirementsComplete();
+    void onlyTheFirstTopLevelNodeIsEvaluated();
+};
+
+void TestEvaluation::importancesMultiplyDownTheTree()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", "  A1", "  A2", " B"});
+    findNode(document.tree, "A")->data().LocalWeight = 0.75;
+    findNode(document.tree, "B")->data().LocalWeight = 0.25;
+    findNode(document.tree, "A1")->data().LocalWeight = 0.6;
+    findNode(document.tree, "A2")->data().LocalWeight = 0.4;
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.requirements, (QList<ResultRow>{{"A1", "0.45"}, {"A2", "0.3"}, {"B", "0.25"}}));
+    QVERIFY(lists.alternatives.isEmpty());
+}
+
+void TestEvaluation::conditionsForComputing()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A"});
+    document.alternativesLines = {"x"};
+    ResultLists lists;
+    lists.requirements.append(ResultRow{"stale", "1"});
+    lists.alternatives.append(ResultRow{"stale", "1"});
+
+    Recalculate(document, lists, false, false, false); // automatic off: only empties
+    QVERIFY(lists.requirements.isEmpty() && lists.alternatives.isEmpty());
+
+    Recalculate(document, lists, true, false, false); // Calculate with automatic off
+    QCOMPARE(lists.requirements.size(), 1);
+
+    Recalculate(document, lists, false, true, true); // while loading: nothing
+    QVERIFY(lists.requirements.isEmpty() && lists.alternatives.isEmpty());
+    Recalculate(document, lists, true, true, true);
+    QVERIFY(lists.requirements.isEmpty());
+}
+
+void TestEvaluation::pointsFromLeafWeights()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " Cost", " Comfort"});
+    document.alternativesLines = {"Car A", "Car B"};
+    addEntries(document.RequirementComparisons, {"Cost|Comfort|3", "Comfort|Cost|1/3"});
+    addEntries(document.AlternativeComparisons,
+               {"Cost|Car A|Car B|1/5", "Cost|Car B|Car A|5", "Comfort|Car A|Car B|3",
+                "Comfort|Car B|Car A|1/3"});
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    // 0.75 × 1/6 + 0.25 × 0.75 and 0.75 × 5/6 + 0.25 × 0.25
+    QCOMPARE(lists.alternatives.size(), 2);
+    QCOMPARE(lists.alternatives.at(0).name, QStringLiteral("Car A"));
+    QCOMPARE(lists.alternatives.at(0).value, QStringLiteral("0.3125"));
+    QCOMPARE(lists.alternatives.at(1).value, QStringLiteral("0.6875"));
+}
+
+void TestEvaluation::sameLeafNameSharesEntries()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " X", "  Price", " Y", "  price"});
+    document.tree.root()->child(1)->child(0)->setCaption(" price\t");
+    document.alternativesLines = {"a", "b"};
+    addEntries(document.AlternativeComparisons, {"PRICE|a|b|9", "Price|b|a|1/9"});
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.requirements.size(), 2);
+    QCOMPARE(lists.requirements.at(1).name, QStringLiteral(" price\t"));
+    QCOMPARE(lists.alternatives.at(0).value, QStringLiteral("0.9"));
+    QCOMPARE(lists.alternatives.at(1).value, QStringLiteral("0.1"));
+}
+
+void TestEvaluation::duplicateAlternativesScoreAlike()
+{
+    Document document;
+    buildTree(document.tree, {"Goal"});
+    document.alternativesLines = {"Same", "  Same ", "Other"};
+    addEntries(document.AlternativeComparisons, {"Goal|Same|Other|3"});
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.alternatives.size(), 3);
+    QCOMPARE(lists.alternatives.at(1).name, QStringLiteral("Same"));
+    QCOMPARE(lists.alternatives.at(0).value, lists.alternatives.at(1).value);
+    QVERIFY(lists.alternatives.at(0).value != lists.alternatives.at(2).value);
+}
+
+void TestEvaluation::rootAloneIsTheOnlyLeaf()
+{
+    Document document;
+    document.reset();
+    document.alternativesLines = {"a", "b"};
+    document.AlternativeComparisons.append(alternativeKey(DefaultRootCaption, "a", "b"), "4");
+    document.AlternativeComparisons.append(alternativeKey(DefaultRootCaption, "b", "a"), "1/4");
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.requirements, (QList<ResultRow>{{DefaultRootCaption, "1"}}));
+    QCOMPARE(lists.alternatives, (QList<ResultRow>{{"a", "0.8"}, {"b", "0.2"}}));
+}
+
+void TestEvaluation::singleAlternativeScoresDisplayedImportances()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", " B", " C"});
+    document.alternativesLines = {"only"};
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.requirements.at(0).value, QStringLiteral("0.333333333333333"));
+    // Three displayed importances of 15 digits add up to 0.999999999999999.
+    QCOMPARE(lists.alternatives, (QList<ResultRow>{{"only", "0.999999999999999"}}));
+}
+
+void TestEvaluation::errorLeavesRequirementsComplete()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", " B", " C"});
+    document.alternativesLines = {"x", "y"};
+    addEntries(document.AlternativeComparisons, {"B|x|y|abc"});
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists lists;
+    try {
+        Recalculate(document, lists, false, true, false);
+        QFAIL("no error");
+    } catch (const ComputationError &error) {
+        QCOMPARE(error.owner(), QStringLiteral("B"));
+        QCOMPARE(error.valueText(), QStringLiteral("abc"));
+    }
+    QCOMPARE(lists.requirements.size(), 3);
+    QVERIFY(lists.alternatives.isEmpty());
+}
+
+void TestEvaluation::onlyTheFirstTopLevelNodeIsEvaluated()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", "Second", " S1"});
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    ResultLists lists;
+    Recalculate(document, lists, false, true, false);
+    QCOMPARE(lists.requirements, (QList<ResultRow>{{"A", "1"}}));
+}
+
+QTEST_GUILESS_MAIN(TestEvaluation)
+#include "tst_evaluation.moc"

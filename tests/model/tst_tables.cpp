@@ -1,0 +1,174 @@
+// Comparison tables, entry storage and the alternatives text rule.
+#include "ComparisonMatrix.h"
+#include "ComparisonTable.h"
+#include "Document.h"
+#include "DocumentBuilder.h"
+#include "TextRules.h"
+
+#include <QTest>
+
+using namespace priomat;
+using namespace priomat::test;
+
+class TestTables : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lookupIsFirstMatchWithoutLetterCase();
+    void storeReplacesFirstMatchOrAppends();
+    void indexSurvivesClear();
+    void captionsHoldingTabsAreFound();
+    void storeEntryWithAndWithoutInverse();
+    void storeEntryForLeafUsesTrimmedLeafName();
+    void sharedNamesShareEntriesAcrossParents();
+    void alternativesTrimAndSkipBlankLines();
+    void itemsUnderNodeAndLeaf();
+    void textLinesSplitLikeAMemo();
+    void matrixCountsMissingCells();
+};
+
+void TestTables::lookupIsFirstMatchWithoutLetterCase()
+{
+    ComparisonTable table;
+    table.append(requirementKey("Price", "Comfort"), "3");
+    table.append(requirementKey("PRICE", "comfort"), "5"); // a later duplicate
+    QCOMPARE(*table.value(requirementKey("price", "COMFORT")), QStringLiteral("3"));
+    QCOMPARE(table.find(requirementKey("pRiCe", "Comfort")), std::optional<qsizetype>(0));
+    QVERIFY(!table.value(requirementKey("Comfort", "Price")));
+    QVERIFY(!table.value(QStringLiteral("Price")));
+    // Non-ASCII letters compare without case too.
+    table.append(requirementKey(QString::fromUtf8("Ärger"), "B"), "7");
+    QCOMPARE(*table.value(requirementKey(QString::fromUtf8("äRGER"), "b")), QStringLiteral("7"));
+}
+
+void TestTables::storeReplacesFirstMatchOrAppends()
+{
+    ComparisonTable table;
+    table.append("A\tB", "3");
+    table.append("a\tb", "5");
+    table.store("A\tb", "7");
+    QCOMPARE(table.size(), 2);
+    QCOMPARE(table.at(0).value, QStringLiteral("7"));
+    QCOMPARE(table.at(0).key, QStringLiteral("A\tB")); // the stored key keeps its spelling
+    QCOMPARE(table.at(1).value, QStringLiteral("5"));
+    table.store("C\tD", "1/2");
+    QCOMPARE(table.size(), 3);
+    QCOMPARE(table.at(2), (ComparisonTable::Entry{"C\tD", "1/2"}));
+}
+
+void TestTables::indexSurvivesClear()
+{
+    ComparisonTable table;
+    table.append("A\tB", "3");
+    table.clear();
+    QVERIFY(table.isEmpty());
+    QVERIFY(!table.value("A\tB"));
+    QVERIFY(!table.hasFoldedPrefix("a"));
+    table.store("A\tB", "4");
+    QCOMPARE(*table.value("a\tb"), QStringLiteral("4"));
+}
+
+void TestTables::captionsHoldingTabsAreFound()
+{
+    // A caption read from a file may hold a TAB; the matrix must still find its entries.
+    ComparisonTable table;
+    table.append(requirementKey("A", "B\tC"), "3");
+    table.append(requirementKey("B\tC", "A"), "1/3");
+    const ComparisonMatrix matrix(table, QStringList{"A", "B\tC"});
+    QVERIFY(matrix.entry(0, 1));
+    QCOMPARE(*matrix.entry(0, 1), QStringLiteral("3"));
+    QCOMPARE(*matrix.entry(1, 0), QStringLiteral("1/3"));
+}
+
+void TestTables::storeEntryWithAndWithoutInverse()
+{
+    Document document;
+    MatrixItems items;
+    items.names = QStringList{"A", "B", "C"};
+    // Row A (grid row 1), column B (grid column 2).
+    StoreEntry(document, items, 2, 1, "3", "1/3", true);
+    QCOMPARE(*document.RequirementComparisons.value("A\tB"), QStringLiteral("3"));
+    QCOMPARE(*document.RequirementComparisons.value("B\tA"), QStringLiteral("1/3"));
+
+    StoreEntry(document, items, 3, 1, "5", "1/5", false);
+    QCOMPARE(*document.RequirementComparisons.value("A\tC"), QStringLiteral("5"));
+    QVERIFY(!document.RequirementComparisons.value("C\tA"));
+
+    StoreEntry(document, items, 2, 1, "1/3", "3", true); // replaces in place
+    QCOMPARE(document.RequirementComparisons.size(), 3);
+    QCOMPARE(document.RequirementComparisons.at(0).value, QStringLiteral("1/3"));
+    QCOMPARE(document.RequirementComparisons.at(1).value, QStringLiteral("3"));
+    QVERIFY(document.AlternativeComparisons.isEmpty());
+}
+
+void TestTables::storeEntryForLeafUsesTrimmedLeafName()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " Price "});
+    document.alternativesLines = QStringList{"Car A", "Car B"};
+    const MatrixItems items = ItemsUnder(document, document.tree.root()->child(0));
+    QVERIFY(items.leafShown);
+    QCOMPARE(items.leafName, QStringLiteral("Price"));
+    StoreEntry(document, items, 2, 1, "7", "1/7", true);
+    QCOMPARE(document.AlternativeComparisons.at(0).key, QStringLiteral("Price\tCar A\tCar B"));
+    QCOMPARE(document.AlternativeComparisons.at(1),
+             (ComparisonTable::Entry{"Price\tCar B\tCar A", "1/7"}));
+    QVERIFY(document.RequirementComparisons.isEmpty());
+}
+
+void TestTables::sharedNamesShareEntriesAcrossParents()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " X", "  A", "  B", " Y", "  a", "  B"});
+    const MatrixItems underX = ItemsUnder(document, findNode(document.tree, "X"));
+    StoreEntry(document, underX, 2, 1, "4", "1/4", true);
+    const ComparisonMatrix underY =
+        ComparisonMatrix::of(document, ItemsUnder(document, findNode(document.tree, "Y")));
+    QCOMPARE(*underY.entry(0, 1), QStringLiteral("4"));
+    QCOMPARE(*underY.entry(1, 0), QStringLiteral("1/4"));
+}
+
+void TestTables::alternativesTrimAndSkipBlankLines()
+{
+    const QStringList lines{"  Car A ", "", " \t", "Car B", "Car A", QString::fromUtf8("\u3000Car C")};
+    // A full-width space is not blank.
+    QCOMPARE(AlternativesFromLines(lines),
+             (QStringList{"Car A", "Car B", "Car A", QString::fromUtf8("\u3000Car C")}));
+}
+
+void TestTables::itemsUnderNodeAndLeaf()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", " B", "  B1"});
+    document.alternativesLines = QStringList{"x", "", " y "};
+    const MatrixItems root = ItemsUnder(document, document.tree.root());
+    QCOMPARE(root.names, (QStringList{"A", "B"}));
+    QVERIFY(!root.leafShown);
+    const MatrixItems leaf = ItemsUnder(document, findNode(document.tree, "A"));
+    QCOMPARE(leaf.names, (QStringList{"x", "y"}));
+    QVERIFY(leaf.leafShown);
+    QCOMPARE(ItemsUnder(document, findNode(document.tree, "B")).names, QStringList{"B1"});
+}
+
+void TestTables::textLinesSplitLikeAMemo()
+{
+    QCOMPARE(splitTextLines(QString()), QStringList());
+    QCOMPARE(splitTextLines("a"), QStringList{"a"});
+    QCOMPARE(splitTextLines("a\r\n"), QStringList{"a"});
+    QCOMPARE(splitTextLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    QCOMPARE(splitTextLines("\n"), QStringList{""});
+    QCOMPARE(splitTextLines("a\n\nb"), (QStringList{"a", "", "b"}));
+}
+
+void TestTables::matrixCountsMissingCells()
+{
+    ComparisonTable table;
+    addEntries(table, {"A|B|3", "B|A|1/3", "A|C|2"});
+    const ComparisonMatrix matrix(table, QStringList{"A", "B", "C"});
+    QCOMPARE(matrix.missingCount(), 3);
+    QVERIFY(!matrix.entry(0, 0)); // the diagonal is never read
+}
+
+QTEST_GUILESS_MAIN(TestTables)
+#include "tst_tables.moc"
