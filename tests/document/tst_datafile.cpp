@@ -1,0 +1,231 @@
+// Formatting and parsing the data file.
+#include "DataFile.h"
+#include "DocumentBuilder.h"
+
+#include <QTest>
+
+using namespace priomat;
+using namespace priomat::test;
+
+namespace {
+
+QStringList lines(std::initializer_list<const char *> raw)
+{
+    QStringList result;
+    for (const char *line : raw)
+        result.append(QString::fromUtf8(line));
+    return result;
+}
+
+// Captions of the parsed tree as indented outline lines.
+QStringList outline(const RequirementTree &tree)
+{
+    QStringList result;
+    tree.forEachPreOrder([&result](RequirementNode *node, int depth) {
+        result.append(QString(depth, u' ') + node->caption());
+    });
+    return result;
+}
+
+} // namespace
+
+class TestDataFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void formatsWorkedExample();
+    void formatsEmptySectionsAsHeadersAlone();
+    void headerRule();
+    void depthRuleWithQuestionMarkNodes();
+    void tabsCountAsOneLevelEach();
+    void indentedFirstEntryGetsAQuestionMarkTopLevel();
+    void sectionsInAnyOrderAndCase();
+    void bracketInFirstColumnEndsSection();
+    void fieldSplit();
+    void duplicateKeysAreKept();
+    void recoveryNames();
+    void noRecoveryNamesWhenTreeExists();
+    void roundTrip();
+    void blankCaptionIsLostAndChildrenReattach();
+};
+
+void TestDataFile::formatsWorkedExample()
+{
+    Document document;
+    buildTree(document.tree, {"Choose a car", " Cost", " Comfort", "  Seats", "  Noise"});
+    document.alternativesLines = {"Car A", "Car B"};
+    addEntries(document.RequirementComparisons,
+               {"Cost|Comfort|3", "Comfort|Cost|1/3", "Seats|Noise|1/2", "Noise|Seats|2"});
+    addEntries(document.AlternativeComparisons,
+               {"Cost|Car A|Car B|1/5", "Cost|Car B|Car A|5", "Seats|Car A|Car B|3",
+                "Seats|Car B|Car A|1/3"});
+    QCOMPARE(FormatDataFile(document),
+             lines({"Priomat - Data File", "", "[Tree]", "Choose a car", " Cost", " Comfort",
+                    "  Seats", "  Noise", "", "[Alternatives]", "Car A", "Car B", "",
+                    "[Comparison]", "Cost\tComfort\t3", "Comfort\tCost\t1/3", "Seats\tNoise\t1/2",
+                    "Noise\tSeats\t2", "", "[AlternativesComparison]", "Cost\tCar A\tCar B\t1/5",
+                    "Cost\tCar B\tCar A\t5", "Seats\tCar A\tCar B\t3", "Seats\tCar B\tCar A\t1/3"}));
+}
+
+void TestDataFile::formatsEmptySectionsAsHeadersAlone()
+{
+    Document document;
+    buildTree(document.tree, {"Root", "Second root", " child"});
+    document.alternativesLines = {" a ", "", "b"};
+    QCOMPARE(FormatDataFile(document),
+             lines({"Priomat - Data File", "", "[Tree]", "Root", "Second root", " child", "",
+                    "[Alternatives]", "a", "", "b", "", "[Comparison]", "",
+                    "[AlternativesComparison]"}));
+}
+
+void TestDataFile::headerRule()
+{
+    QVERIFY(ParseDataFile({}).foreign);
+    QVERIFY(ParseDataFile(lines({""})).foreign);
+    QVERIFY(!ParseDataFile(lines({"priomat - data file"})).foreign);
+    QVERIFY(!ParseDataFile(lines({"PRIOMAT - DATA FILE", "[Tree]", "x"})).foreign);
+    QVERIFY(ParseDataFile(lines({"Priomat - Data File "})).foreign);
+    QVERIFY(ParseDataFile(lines({" Priomat - Data File"})).foreign);
+    QVERIFY(ParseDataFile(lines({"Priomat - Data File\t"})).foreign);
+    QVERIFY(ParseDataFile(lines({"Priomat-Data File"})).foreign);
+    const ParsedDataFile foreign = ParseDataFile(lines({"Something", "[Tree]", "x"}));
+    QVERIFY(foreign.foreign);
+    QVERIFY(foreign.tree.isEmpty());
+}
+
+void TestDataFile::depthRuleWithQuestionMarkNodes()
+{
+    const ParsedDataFile parsed =
+        ParseDataFile(lines({"Priomat - Data File", "[Tree]", "Root", "   Deep", "  Sibling", " A"}));
+    QCOMPARE(outline(parsed.tree), lines({"Root", " ?", "  ?", "   Deep", "  Sibling", " A"}));
+    QCOMPARE(parsed.tree.root()->data().LocalWeight, 0.0);
+}
+
+void TestDataFile::tabsCountAsOneLevelEach()
+{
+    const ParsedDataFile parsed = ParseDataFile(
+        lines({"Priomat - Data File", "[Tree]", "R", "\tA", "\t B", "\t  C", "\tD", "\t\t\tE"}));
+    QCOMPARE(outline(parsed.tree), lines({"R", " A", "  B", "   C", " D", "  ?", "   E"}));
+}
+
+void TestDataFile::indentedFirstEntryGetsAQuestionMarkTopLevel()
+{
+    const ParsedDataFile parsed =
+        ParseDataFile(lines({"Priomat - Data File", "[Tree]", "  A", "B"}));
+    QCOMPARE(outline(parsed.tree), lines({"?", " ?", "  A", "B"}));
+}
+
+void TestDataFile::sectionsInAnyOrderAndCase()
+{
+    const ParsedDataFile parsed = ParseDataFile(lines(
+        {"Priomat - Data File", "  [alternativescomparison] ", "L\tx\ty\t3", "[COMPARISON]",
+         "A\tB\t5", "", "B\tA\t1/5", "[Comparison]", "A\tC\t7", "\t[Tree]\t", "Root", "", " A",
+         "[ Alternatives ]", "ignored", "[alternatives]", " x ", "y", "[Unknown]", "z"}));
+    QCOMPARE(outline(parsed.tree), lines({"Root", " A"}));
+    QCOMPARE(parsed.alternatives, lines({"x", "y"}));
+    QCOMPARE(parsed.requirementEntries,
+             (QList<ComparisonTable::Entry>{{"A\tB", "5"}, {"B\tA", "1/5"}}));
+    QCOMPARE(parsed.alternativeEntries, (QList<ComparisonTable::Entry>{{"L\tx\ty", "3"}}));
+}
+
+void TestDataFile::bracketInFirstColumnEndsSection()
+{
+    const ParsedDataFile parsed = ParseDataFile(lines(
+        {"Priomat - Data File", "[Tree]", "Root", " [Child]", "[Top]", "Lost", "[Alternatives]",
+         "  [a]", "[b]", "c", "[Comparison]", "[X\tY\t3", " [X\tZ\t2"}));
+    QCOMPARE(outline(parsed.tree), lines({"Root", " [Child]"}));
+    QCOMPARE(parsed.alternatives, lines({"[a]"}));
+    QCOMPARE(parsed.requirementEntries, (QList<ComparisonTable::Entry>{}));
+}
+
+void TestDataFile::fieldSplit()
+{
+    const ParsedDataFile parsed = ParseDataFile(lines(
+        {"Priomat - Data File", "[Comparison]", "A\t\t3", "\tB\t3", "NoTab", "A\tB", " A \t B \t 1/2 ",
+         "A\tB\t3\tmore", "[AlternativesComparison]", "L\tx\ty\t5", "L\tx\t\ty\t5", "\tx\ty\t5",
+         "L\tx\ty"}));
+    QCOMPARE(parsed.requirementEntries,
+             (QList<ComparisonTable::Entry>{{"\tB", "3"}, {"A\tB", "1/2"}, {"A\tB", "3\tmore"}}));
+    QCOMPARE(parsed.alternativeEntries,
+             (QList<ComparisonTable::Entry>{{"L\tx\ty", "5"}, {"L\tx\ty", "5"}, {"\tx\ty", "5"}}));
+}
+
+void TestDataFile::duplicateKeysAreKept()
+{
+    ParsedDataFile parsed = ParseDataFile(
+        lines({"Priomat - Data File", "[Tree]", "R", "[Comparison]", "A\tB\t3", "a\tb\t5"}));
+    QCOMPARE(parsed.requirementEntries.size(), 2);
+    Document document;
+    document.tree = std::move(parsed.tree);
+    for (const auto &entry : parsed.requirementEntries)
+        document.RequirementComparisons.append(entry.key, entry.value);
+    QCOMPARE(*document.RequirementComparisons.value("A\tB"), QStringLiteral("3"));
+    const QStringList written = FormatDataFile(document);
+    QVERIFY(written.contains("A\tB\t3"));
+    QVERIFY(written.contains("a\tb\t5"));
+}
+
+void TestDataFile::recoveryNames()
+{
+    const ParsedDataFile parsed = ParseDataFile(
+        lines({"Priomat - Data File", "[Comparison]", "A\tB\t3", "b\tC\t2", "[AlternativesComparison]",
+               "L\tx\ty\t5", "a\tx\ty\t5", "\tx\ty\t5"}));
+    QVERIFY(parsed.tree.isEmpty());
+    QCOMPARE(parsed.recoveryNames, lines({"A", "B", "C", "L", ""}));
+
+    const ParsedDataFile worked = ParseDataFile(
+        lines({"Priomat - Data File", "[Comparison]", "A\tB\t3", "[AlternativesComparison]",
+               "L\tx\ty\t5"}));
+    QCOMPARE(worked.recoveryNames, lines({"A", "B", "L"}));
+    QVERIFY(ParseDataFile(lines({"Priomat - Data File"})).recoveryNames.isEmpty());
+}
+
+void TestDataFile::noRecoveryNamesWhenTreeExists()
+{
+    const ParsedDataFile parsed =
+        ParseDataFile(lines({"Priomat - Data File", "[Tree]", "R", "[Comparison]", "A\tB\t3"}));
+    QVERIFY(parsed.recoveryNames.isEmpty());
+}
+
+void TestDataFile::roundTrip()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", "  A1", "  A2", " B", "Other", " O1"});
+    document.tree.root()->child(1)->setCaption(QString::fromUtf8("価格"));
+    document.alternativesLines = {"x", "y", "", "z"};
+    addEntries(document.RequirementComparisons, {"A|B|3", "B|A|1/3", "A1|A2|2.5"});
+    addEntries(document.AlternativeComparisons, {"A1|x|y|9", "A1|x|y|1/9", "B|y|z|abc"});
+    const QStringList first = FormatDataFile(document);
+
+    ParsedDataFile parsed = ParseDataFile(first);
+    QVERIFY(!parsed.foreign);
+    Document again;
+    again.tree = std::move(parsed.tree);
+    again.alternativesLines = parsed.alternatives;
+    for (const auto &entry : parsed.requirementEntries)
+        again.RequirementComparisons.append(entry.key, entry.value);
+    for (const auto &entry : parsed.alternativeEntries)
+        again.AlternativeComparisons.append(entry.key, entry.value);
+    QCOMPARE(outline(again.tree), outline(document.tree));
+    QCOMPARE(again.RequirementComparisons.entries(), document.RequirementComparisons.entries());
+    QCOMPARE(again.AlternativeComparisons.entries(), document.AlternativeComparisons.entries());
+    // Empty alternative lines are written but not read back.
+    QCOMPARE(again.alternativesLines, lines({"x", "y", "z"}));
+}
+
+void TestDataFile::blankCaptionIsLostAndChildrenReattach()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " A", " blank", "  Child", "  Other"});
+    findNode(document.tree, "blank")->setCaption("   ");
+    const ParsedDataFile parsed = ParseDataFile(FormatDataFile(document));
+    QCOMPARE(outline(parsed.tree), lines({"Goal", " A", "  Child", "  Other"}));
+
+    buildTree(document.tree, {"Goal", " blank", "  Child"});
+    findNode(document.tree, "blank")->setCaption(" ");
+    QCOMPARE(outline(ParseDataFile(FormatDataFile(document)).tree), lines({"Goal", " ?", "  Child"}));
+}
+
+QTEST_GUILESS_MAIN(TestDataFile)
+#include "tst_datafile.moc"
