@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Priomat builds and tests with, when any is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev fonts-ipafont-gothic xvfb xauth)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

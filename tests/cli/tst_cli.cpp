@@ -1,0 +1,201 @@
+// priomat-cli run as a separate process, as scripts use it.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runCli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(PRIOMAT_CLI, arguments);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QString Example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void evaluateWorkedExample();
+    void csvWorkedExample();
+    void csvWithoutCalculation();
+    void formatReproducesTheFile();
+    void formatNeverReadsValues();
+    void checkListsEveryMatrix();
+    void computationErrorExitsWithOne();
+    void usageAndFileErrorsExitWithTwo();
+    void outputFileIsWrittenWhole();
+    void recoveryIsAnsweredYes();
+};
+
+void TestCli::evaluateWorkedExample()
+{
+    const Run run = runCli({"evaluate", Example});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("[Requirements]\r\nCost\t0.75\r\nSeats\t0.0833333333333333\r\n"
+                                 "Noise\t0.166666666666667\r\n\r\n[Alternatives]\r\n"
+                                 "Car A\t0.270833333333333\r\nCar B\t0.729166666666667\r\n"));
+    QVERIFY(run.err.isEmpty());
+}
+
+void TestCli::csvWorkedExample()
+{
+    const Run run = runCli({"csv", Example});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, readBytes(PRIOMAT_SOURCE_DIR "/tests/data/choose-a-car.csv"));
+}
+
+void TestCli::csvWithoutCalculation()
+{
+    const Run run = runCli({"csv", "--no-calculate", Example});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.out.contains("[Alternatives]\r\n"));
+    QVERIFY(run.out.endsWith("Car B,-,1,0.5\r\n"));
+    QVERIFY(run.out.contains("Cost,1,3,0.75,0.75\r\n")); // weights are computed all the same
+}
+
+void TestCli::formatReproducesTheFile()
+{
+    const Run run = runCli({"format", Example});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, readBytes(Example));
+}
+
+void TestCli::formatNeverReadsValues()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bad.ahp");
+    writeBytes(path, "priomat - data file\n[tree]\nGoal\n A\n B\n[comparison]\nA\tB\tabc\n");
+    const Run run = runCli({"format", path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("Priomat - Data File\r\n\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n\r\n"
+                                 "[Alternatives]\r\n\r\n[Comparison]\r\nA\tB\tabc\r\n\r\n"
+                                 "[AlternativesComparison]\r\n"));
+}
+
+void TestCli::checkListsEveryMatrix()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("check.ahp");
+    writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n  A1\r\n B\r\n C\r\n"
+                     "[Alternatives]\r\nx\r\ny\r\n[Comparison]\r\n"
+                     "A\tB\t3\r\nB\tC\t3\r\nA\tC\t1/3\r\n"
+                     "[AlternativesComparison]\r\nA1\tx\ty\t2\r\nA1\ty\tx\t1/2\r\n");
+    const Run run = runCli({"check", path});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    // Goal (3 x 3, circular judgements), then the leaves A1, B, C; A has one child only.
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(lines.at(0).startsWith("Goal\t3\t"));
+    QVERIFY(lines.at(0).endsWith("\t3\tINCONSISTENT\r"));
+    QCOMPARE(lines.at(1), QByteArray("A1\t2\t0\t0\tOK\r"));
+    QCOMPARE(lines.at(2), QByteArray("B\t2\t0\t2\tOK\r"));
+    QCOMPARE(lines.at(3), QByteArray("C\t2\t0\t2\tOK\r"));
+    QVERIFY(lines.at(4).isEmpty());
+}
+
+void TestCli::computationErrorExitsWithOne()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bad.ahp");
+    writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price\r\n Quality\r\n"
+                     "[Alternatives]\r\nx\r\ny\r\n[AlternativesComparison]\r\nQuality\tx\ty\t1/0\r\n");
+    for (const char *command : {"evaluate", "csv", "check"}) {
+        const Run run = runCli({command, path});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains("Quality") && run.err.contains("1/0"), run.err.constData());
+    }
+    QCOMPARE(runCli({"format", path}).exitCode, 0);
+}
+
+void TestCli::usageAndFileErrorsExitWithTwo()
+{
+    QTemporaryDir dir;
+    QCOMPARE(runCli({}).exitCode, 2);
+    QCOMPARE(runCli({"explode", Example}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate"}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", Example, "extra"}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", "--bogus", Example}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", Example, "-o"}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", "--no-calculate", Example}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", dir.filePath("missing.ahp")}).exitCode, 2);
+
+    const QString foreign = dir.filePath("foreign.ahp");
+    writeBytes(foreign, "Priomat - Data File \r\n[Tree]\r\nA\r\n");
+    const Run run = runCli({"csv", foreign});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.contains((foreign + "\nis not a data file for Priomat.").toUtf8()));
+
+    const Run help = runCli({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains("evaluate FILE"));
+    const Run version = runCli({"--version"});
+    QCOMPARE(version.exitCode, 0);
+    QVERIFY(version.out.startsWith("priomat-cli "));
+}
+
+void TestCli::outputFileIsWrittenWhole()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.txt");
+    writeBytes(out, "previous");
+    const Run run = runCli({"evaluate", Example, "-o", out});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(readBytes(out), runCli({"evaluate", Example}).out);
+
+    // A failing computation leaves an existing output file alone.
+    const QString bad = dir.filePath("bad.ahp");
+    writeBytes(bad, "Priomat - Data File\r\n[Tree]\r\nG\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t0\r\n");
+    QCOMPARE(runCli({"evaluate", bad, "-o", out}).exitCode, 1);
+    QCOMPARE(readBytes(out), runCli({"evaluate", Example}).out);
+
+    QCOMPARE(runCli({"evaluate", Example, "-o", dir.filePath("no/such/folder.txt")}).exitCode, 2);
+}
+
+void TestCli::recoveryIsAnsweredYes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("broken.ahp");
+    writeBytes(path, "Priomat - Data File\r\n[Comparison]\r\nA\tB\t3\r\nB\tA\t1/3\r\n");
+    const Run run = runCli({"evaluate", path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("[Requirements]\r\nA\t0.75\r\nB\t0.25\r\n\r\n[Alternatives]\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
