@@ -99,10 +99,20 @@ void appendAlternativeBlocks(QStringList &lines, const Document &document)
         const ComparisonMatrix matrix(document.AlternativeComparisons, trimBlanks(node->caption()),
                                       alternatives);
         try {
-            const Priorities priorities = ComputePriorities(matrix);
-            for (int i = 0; i < matrix.size(); ++i) {
+            // Read once: the same numbers give the weights and the cells.
+            const MatrixValues values = ReadMatrixValues(matrix);
+            const Priorities priorities = ComputePriorities(values);
+            for (int i = 0; i < values.n; ++i) {
                 QString line = alternatives.at(i);
-                appendCells(line, matrix, i);
+                for (int j = 0; j < values.n; ++j) {
+                    line += u',';
+                    if (i == j)
+                        line += u'1';
+                    else if (values.textAt(i, j))
+                        line += FormatFloat(values.at(i, j));
+                    else
+                        line += u'-';
+                }
                 line += u',' + FormatFloat(priorities.weights[size_t(i)]);
                 lines.append(line);
             }

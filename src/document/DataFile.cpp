@@ -4,6 +4,7 @@
 
 #include <QSet>
 
+#include <array>
 #include <optional>
 
 namespace priomat {
@@ -48,18 +49,34 @@ QStringList sectionEntries(const QStringList &lines, const QString &name)
 // field after the first swallows its TAB, so such a line has too few TABs and is skipped.
 std::optional<ComparisonTable::Entry> splitComparisonLine(const QString &line, int fieldCount)
 {
-    QString rest = line;
-    QString key;
+    auto trimmed = [](QStringView text) {
+        qsizetype begin = 0;
+        qsizetype end = text.size();
+        while (begin < end && isBlank(text[begin]))
+            ++begin;
+        while (end > begin && isBlank(text[end - 1]))
+            --end;
+        return text.sliced(begin, end - begin);
+    };
+    QStringView rest = line;
+    std::array<QStringView, 3> fields;
+    qsizetype keySize = fieldCount - 1;
     for (int field = 0; field < fieldCount; ++field) {
         const qsizetype tab = rest.indexOf(u'\t');
         if (tab < 0)
             return std::nullopt;
+        fields[size_t(field)] = trimmed(rest.first(tab));
+        keySize += fields[size_t(field)].size();
+        rest = trimmed(rest.sliced(tab + 1));
+    }
+    QString key;
+    key.reserve(keySize);
+    for (int field = 0; field < fieldCount; ++field) {
         if (field > 0)
             key += u'\t';
-        key += trimBlanks(rest.left(tab));
-        rest = trimBlanks(rest.mid(tab + 1));
+        key += fields[size_t(field)];
     }
-    return ComparisonTable::Entry{key, rest};
+    return ComparisonTable::Entry{key, rest.toString()};
 }
 
 void readTree(const QStringList &entries, RequirementTree &tree)
@@ -89,7 +106,7 @@ QStringList recoveryNames(const ParsedDataFile &parsed)
     QStringList names;
     QSet<QString> seen;
     auto add = [&names, &seen](const QString &name) {
-        const QString folded = foldKey(name);
+        const QString folded = name.toCaseFolded();
         if (seen.contains(folded))
             return;
         seen.insert(folded);

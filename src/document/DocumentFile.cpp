@@ -28,14 +28,10 @@ InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed
     }
     document.alternativesLines = std::move(parsed.alternatives);
 
-    auto fill = [](ComparisonTable &table, const QList<ComparisonTable::Entry> &entries) {
-        table.clear();
-        table.reserve(entries.size());
-        for (const ComparisonTable::Entry &entry : entries)
-            table.append(entry.key, entry.value);
-    };
-    fill(document.RequirementComparisons, parsed.requirementEntries);
-    fill(document.AlternativeComparisons, parsed.alternativeEntries);
+    document.RequirementComparisons.clear();
+    document.RequirementComparisons.appendAll(parsed.requirementEntries);
+    document.AlternativeComparisons.clear();
+    document.AlternativeComparisons.appendAll(parsed.alternativeEntries);
 
     if (outcome.treeWasEmpty && !parsed.recoveryNames.isEmpty() && askRecovery && askRecovery()) {
         RequirementNode *root = document.tree.root();

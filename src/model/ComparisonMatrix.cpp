@@ -1,19 +1,18 @@
 #include "ComparisonMatrix.h"
 
+#include "ComparisonValue.h"
+#include "ComputationError.h"
+
 namespace priomat {
 
 ComparisonMatrix::ComparisonMatrix(const ComparisonTable &table, const QStringList &names)
     : table_(&table), names_(names)
-{
-    prepare(QString());
-}
+{}
 
 ComparisonMatrix::ComparisonMatrix(const ComparisonTable &table, const QString &leafName,
                                    const QStringList &names)
-    : table_(&table), names_(names)
-{
-    prepare(foldKey(leafName) + u'\t');
-}
+    : table_(&table), names_(names), leafName_(leafName), leaf_(true)
+{}
 
 ComparisonMatrix ComparisonMatrix::of(const Document &document, const MatrixItems &items)
 {
@@ -22,27 +21,31 @@ ComparisonMatrix ComparisonMatrix::of(const Document &document, const MatrixItem
     return ComparisonMatrix(document.RequirementComparisons, items.names);
 }
 
-void ComparisonMatrix::prepare(const QString &foldedLeafPrefix)
-{
-    const qsizetype n = names_.size();
-    foldedNames_.reserve(n);
-    rowPrefixes_.reserve(n);
-    rowHasEntries_.reserve(size_t(n));
-    for (const QString &name : names_) {
-        QString folded = foldKey(name);
-        QString prefix = foldedLeafPrefix + folded;
-        rowHasEntries_.push_back(table_->hasFoldedPrefix(prefix) ? 1 : 0);
-        prefix += u'\t';
-        rowPrefixes_.append(std::move(prefix));
-        foldedNames_.append(std::move(folded));
-    }
-}
-
 const QString *ComparisonMatrix::entry(int row, int column) const
 {
-    if (row == column || !rowHasEntries_[size_t(row)])
+    if (row == column)
         return nullptr;
-    return table_->valueOfFolded(rowPrefixes_.at(row) + foldedNames_.at(column));
+    const QString &rowName = names_.at(row);
+    const QString &columnName = names_.at(column);
+    return leaf_ ? table_->value(KeyFields(leafName_, rowName, columnName))
+                 : table_->value(KeyFields(rowName, columnName));
+}
+
+void ComparisonMatrix::rowEntries(int row, std::vector<const QString *> &entries) const
+{
+    const int n = size();
+    std::vector<KeyFields> keys;
+    keys.reserve(size_t(n));
+    const QString &rowName = names_.at(row);
+    for (int column = 0; column < n; ++column) {
+        if (leaf_)
+            keys.emplace_back(leafName_, rowName, names_.at(column));
+        else
+            keys.emplace_back(rowName, names_.at(column));
+    }
+    entries.resize(size_t(n));
+    table_->valuesOf(keys.data(), n, entries.data());
+    entries[size_t(row)] = nullptr; // the diagonal is never read
 }
 
 int ComparisonMatrix::missingCount() const
@@ -55,6 +58,36 @@ int ComparisonMatrix::missingCount() const
         }
     }
     return missing;
+}
+
+MatrixValues ReadMatrixValues(const ComparisonMatrix &matrix)
+{
+    using Kind = ComputationError::Kind;
+    MatrixValues values;
+    values.n = matrix.size();
+    const size_t cells = size_t(values.n) * size_t(values.n);
+    values.a.assign(cells, 1.0);
+    values.text.assign(cells, nullptr);
+    std::vector<const QString *> row;
+    for (int i = 0; i < values.n; ++i) {
+        matrix.rowEntries(i, row);
+        for (int j = 0; j < values.n; ++j) {
+            const QString *text = row[size_t(j)];
+            if (!text)
+                continue;
+            const double value = ReadComparisonValue(*text);
+            // A 0 makes its row's mean 0 and the division by that weight fails; a negative
+            // entry has no real root. Both are refused, so no NaN or infinity can come out.
+            if (value == 0.0)
+                throw ComputationError(Kind::DivisionByZero, *text);
+            if (value < 0.0)
+                throw ComputationError(Kind::InvalidOperation, *text);
+            const size_t cell = size_t(i) * size_t(values.n) + size_t(j);
+            values.a[cell] = value;
+            values.text[cell] = text;
+        }
+    }
+    return values;
 }
 
 } // namespace priomat

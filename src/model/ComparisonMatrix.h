@@ -26,17 +26,34 @@ public:
     // The stored value text for row against column, or nullptr when the pair is not entered.
     // The diagonal is never read.
     const QString *entry(int row, int column) const;
+    // Every entry of one row at once (nullptr on the diagonal and for pairs not entered).
+    void rowEntries(int row, std::vector<const QString *> &entries) const;
     // Off-diagonal cells without an entry.
     int missingCount() const;
 
 private:
-    void prepare(const QString &foldedLeafPrefix);
-
     const ComparisonTable *table_;
     QStringList names_;
-    QStringList foldedNames_;
-    QStringList rowPrefixes_;        // folded key up to the column name
-    std::vector<char> rowHasEntries_; // lets empty rows skip their lookups
+    QString leafName_;
+    bool leaf_ = false;
 };
+
+// A matrix read as numbers, as the computation takes it: 1 on the diagonal and for pairs not
+// entered. Reading fails on any value the computation cannot use (not a number, 0, negative).
+struct MatrixValues
+{
+    int n = 0;
+    std::vector<double> a;             // row-major n × n
+    std::vector<const QString *> text; // the entry behind each cell, nullptr when not entered
+
+    double at(int row, int column) const { return a[size_t(row) * size_t(n) + size_t(column)]; }
+    const QString *textAt(int row, int column) const
+    {
+        return text[size_t(row) * size_t(n) + size_t(column)];
+    }
+};
+
+// Throws ComputationError.
+MatrixValues ReadMatrixValues(const ComparisonMatrix &matrix);
 
 } // namespace priomat

@@ -1,34 +1,24 @@
 #include "Priorities.h"
 
-#include "ComparisonValue.h"
 #include "ComputationError.h"
 
 #include <cmath>
 
 namespace priomat {
 
-namespace {
-
 using Kind = ComputationError::Kind;
-
-double readEntry(const QString &text)
-{
-    const double value = ReadComparisonValue(text);
-    // A 0 makes its row's mean 0 and the division by that weight fails; a negative entry has
-    // no real root. Either is refused here, so no NaN or infinity can come out.
-    if (value == 0.0)
-        throw ComputationError(Kind::DivisionByZero, text);
-    if (value < 0.0)
-        throw ComputationError(Kind::InvalidOperation, text);
-    return value;
-}
-
-} // namespace
 
 Priorities ComputePriorities(const ComparisonMatrix &matrix)
 {
+    if (matrix.size() < 2)
+        return ComputePriorities(MatrixValues{matrix.size(), {}, {}});
+    return ComputePriorities(ReadMatrixValues(matrix));
+}
+
+Priorities ComputePriorities(const MatrixValues &values)
+{
     Priorities result;
-    const int n = matrix.size();
+    const int n = values.n;
     if (n == 0)
         return result;
     if (n == 1) {
@@ -36,33 +26,25 @@ Priorities ComputePriorities(const ComparisonMatrix &matrix)
         return result;
     }
 
-    const size_t un = size_t(n);
-    std::vector<double> a(un * un, 1.0);
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            if (const QString *text = matrix.entry(i, j))
-                a[size_t(i) * un + size_t(j)] = readEntry(*text);
-        }
-    }
-
     // Row geometric means; the root in extended precision, rounded to a double.
+    const size_t un = size_t(n);
     std::vector<double> g(un);
     const long double e = 1.0L / static_cast<long double>(n);
     double s = 0.0;
     for (int i = 0; i < n; ++i) {
         double product = 1.0;
         for (int j = 0; j < n; ++j) {
-            product = product * a[size_t(i) * un + size_t(j)];
+            product = product * values.at(i, j);
             if (!std::isfinite(product)) {
-                const QString *text = matrix.entry(i, j);
+                const QString *text = values.textAt(i, j);
                 throw ComputationError(Kind::Overflow, text ? *text : QString());
             }
         }
         if (product == 0.0) {
-            // Underflow of a row of tiny entries: its weight would be 0.
+            // A row of tiny entries underflowed: its weight would be 0.
             const QString *text = nullptr;
             for (int j = 0; j < n && !text; ++j)
-                text = matrix.entry(i, j);
+                text = values.textAt(i, j);
             throw ComputationError(Kind::DivisionByZero, text ? *text : QString());
         }
         g[size_t(i)] = static_cast<double>(std::exp(e * std::log(static_cast<long double>(product))));
@@ -77,7 +59,7 @@ Priorities ComputePriorities(const ComparisonMatrix &matrix)
     for (int i = 0; i < n; ++i) {
         double row = 0.0;
         for (int k = 0; k < n; ++k)
-            row = row + a[size_t(i) * un + size_t(k)] * result.weights[size_t(k)];
+            row = row + values.at(i, k) * result.weights[size_t(k)];
         const double w = result.weights[size_t(i)];
         if (w == 0.0)
             throw ComputationError(Kind::DivisionByZero, QString());

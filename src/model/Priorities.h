@@ -19,6 +19,8 @@ struct Priorities
 // CI = (λ − n) / (n − 1). A pair not entered counts as 1. Throws ComputationError for a value
 // that cannot be read, for 0 and negative entries and when the numbers overflow.
 Priorities ComputePriorities(const ComparisonMatrix &matrix);
+// The same on a matrix already read as numbers.
+Priorities ComputePriorities(const MatrixValues &values);
 
 // Recomputes the LocalWeight of the node's children and the node's ConsistencyIndex. Stores
 // nothing when the computation fails; the error names the node's caption.

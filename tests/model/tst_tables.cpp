@@ -26,6 +26,7 @@ private slots:
     void itemsUnderNodeAndLeaf();
     void textLinesSplitLikeAMemo();
     void matrixCountsMissingCells();
+    void bulkAppendAndRowLookupsAgreeWithSingleOnes();
 };
 
 void TestTables::lookupIsFirstMatchWithoutLetterCase()
@@ -64,7 +65,6 @@ void TestTables::indexSurvivesClear()
     table.clear();
     QVERIFY(table.isEmpty());
     QVERIFY(!table.value("A\tB"));
-    QVERIFY(!table.hasFoldedPrefix("a"));
     table.store("A\tB", "4");
     QCOMPARE(*table.value("a\tb"), QStringLiteral("4"));
 }
@@ -168,6 +168,47 @@ void TestTables::matrixCountsMissingCells()
     const ComparisonMatrix matrix(table, QStringList{"A", "B", "C"});
     QCOMPARE(matrix.missingCount(), 3);
     QVERIFY(!matrix.entry(0, 0)); // the diagonal is never read
+}
+
+void TestTables::bulkAppendAndRowLookupsAgreeWithSingleOnes()
+{
+    // Enough entries to make the index grow several times, with case variants and duplicates.
+    QList<ComparisonTable::Entry> entries;
+    QStringList names;
+    for (int i = 0; i < 60; ++i)
+        names.append(QStringLiteral("Item %1").arg(i));
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 60; ++j) {
+            if (i == j || (i + j) % 7 == 0)
+                continue;
+            const QString row = (i % 2) ? names[i].toUpper() : names[i];
+            entries.append({alternativeKey("Leaf", row, names[j]), QString::number(i * 100 + j)});
+            if (j % 5 == 0) // a later duplicate never wins
+                entries.append({alternativeKey("LEAF", names[i], names[j]), QStringLiteral("dup")});
+        }
+    }
+    ComparisonTable bulk;
+    bulk.append(alternativeKey("leaf", "item 0", "item 1"), "first"); // already there before
+    bulk.appendAll(entries);
+    ComparisonTable single;
+    single.append(alternativeKey("leaf", "item 0", "item 1"), "first");
+    for (const auto &entry : entries)
+        single.append(entry.key, entry.value);
+    QCOMPARE(bulk.entries(), single.entries());
+
+    const ComparisonMatrix matrix(bulk, "leaf", names);
+    std::vector<const QString *> row;
+    for (int i = 0; i < 60; ++i) {
+        matrix.rowEntries(i, row);
+        for (int j = 0; j < 60; ++j) {
+            const QString *expected = i == j ? nullptr : single.value(alternativeKey("Leaf", names[i], names[j]));
+            QCOMPARE(row[size_t(j)] ? *row[size_t(j)] : QString("none"), expected ? *expected : QString("none"));
+            QCOMPARE(matrix.entry(i, j) ? *matrix.entry(i, j) : QString("none"), expected ? *expected : QString("none"));
+        }
+    }
+    QCOMPARE(*bulk.value(alternativeKey("Leaf", "Item 0", "Item 1")), QStringLiteral("first"));
+    QCOMPARE(*bulk.value(alternativeKey("leaf", "ITEM 3", "item 10")), QStringLiteral("310"));
+    QVERIFY(!bulk.value(alternativeKey("leaf", "Item 3", "Item 4"))); // 3 + 4 is a multiple of 7
 }
 
 QTEST_GUILESS_MAIN(TestTables)
