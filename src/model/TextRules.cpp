@@ -33,30 +33,4 @@ QString asciiUpper(const QString &text)
     return result;
 }
 
-QStringList splitTextLines(const QString &text)
-{
-    QStringList lines;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-                ++i;
-            start = i + 1;
-        }
-        ++i;
-    }
-    if (start < n)
-        lines.append(text.mid(start));
-    return lines;
-}
-
-QString joinTextLines(const QStringList &lines)
-{
-    return lines.join(u'\n');
-}
-
 } // namespace priomat

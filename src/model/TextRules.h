@@ -17,9 +17,4 @@ qsizetype leadingBlankCount(const QString &text);
 // the special casings of other scripts (the dotless i, the long s).
 QString asciiUpper(const QString &text);
 
-// Splits a multi-line text the way a memo does: CR LF, a lone CR and a lone LF each end a line;
-// a line break at the very end opens no further line; an empty text has no lines.
-QStringList splitTextLines(const QString &text);
-QString joinTextLines(const QStringList &lines);
-
 } // namespace priomat

@@ -43,6 +43,7 @@ class TestFiles : public QObject
 private slots:
     void decodesUtf8AndCp932();
     void lineEndsNulAndByteOrderMark();
+    void textLinesSplitLikeAMemo();
     void savesInTheEncodingItWasRead();
     void writingIsAtomic();
     void readStatuses();
@@ -74,6 +75,16 @@ void TestFiles::lineEndsNulAndByteOrderMark()
     QCOMPARE(DecodeTextLines("\xEF\xBB\xBFPriomat - Data File\r\n").lines,
              QStringList{"Priomat - Data File"});
     QCOMPARE(DecodeTextLines(QByteArray()).lines, QStringList());
+}
+
+void TestFiles::textLinesSplitLikeAMemo()
+{
+    QCOMPARE(splitTextLines(QString()), QStringList());
+    QCOMPARE(splitTextLines("a"), QStringList{"a"});
+    QCOMPARE(splitTextLines("a\r\n"), QStringList{"a"});
+    QCOMPARE(splitTextLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    QCOMPARE(splitTextLines("\n"), QStringList{""});
+    QCOMPARE(splitTextLines("a\n\nb"), (QStringList{"a", "", "b"}));
 }
 
 void TestFiles::savesInTheEncodingItWasRead()

@@ -3,7 +3,6 @@
 #include "ComparisonTable.h"
 #include "Document.h"
 #include "DocumentBuilder.h"
-#include "TextRules.h"
 
 #include <QTest>
 
@@ -24,7 +23,6 @@ private slots:
     void sharedNamesShareEntriesAcrossParents();
     void alternativesTrimAndSkipBlankLines();
     void itemsUnderNodeAndLeaf();
-    void textLinesSplitLikeAMemo();
     void matrixCountsMissingCells();
     void bulkAppendAndRowLookupsAgreeWithSingleOnes();
 };
@@ -149,16 +147,6 @@ void TestTables::itemsUnderNodeAndLeaf()
     QCOMPARE(leaf.names, (QStringList{"x", "y"}));
     QVERIFY(leaf.leafShown);
     QCOMPARE(ItemsUnder(document, findNode(document.tree, "B")).names, QStringList{"B1"});
-}
-
-void TestTables::textLinesSplitLikeAMemo()
-{
-    QCOMPARE(splitTextLines(QString()), QStringList());
-    QCOMPARE(splitTextLines("a"), QStringList{"a"});
-    QCOMPARE(splitTextLines("a\r\n"), QStringList{"a"});
-    QCOMPARE(splitTextLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
-    QCOMPARE(splitTextLines("\n"), QStringList{""});
-    QCOMPARE(splitTextLines("a\n\nb"), (QStringList{"a", "", "b"}));
 }
 
 void TestTables::matrixCountsMissingCells()

@@ -1,7 +1,5 @@
 #include "TextFile.h"
 
-#include "TextRules.h"
-
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -16,6 +14,25 @@ constexpr const char *Cp932Name = "windows-31j";
 constexpr qint64 MaxReadableSize = qint64(512) * 1024 * 1024;
 
 } // namespace
+
+QStringList splitTextLines(const QString &text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
 
 FileError::FileError(QString message) : message_(std::move(message)), what_(message_.toUtf8()) {}
 

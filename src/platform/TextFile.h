@@ -27,6 +27,10 @@ private:
     QByteArray what_;
 };
 
+// Splits a text into lines: CR LF, a lone CR and a lone LF each end a line; a line break at the
+// very end opens no further line; an empty text has no lines.
+QStringList splitTextLines(const QString &text);
+
 struct DecodedText
 {
     QStringList lines;

@@ -1,0 +1,175 @@
+#include "Placement.h"
+
+#include "Appli.h"
+#include "Platform.h"
+#include "SettingsStore.h"
+#include "SystemInfo.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+
+namespace priomat {
+
+namespace {
+
+QString fontSection(const QString &section)
+{
+    const bool japanese = Appli && Appli->Japanese;
+    return section + (japanese ? QStringLiteral("\\Font\\Japanese") : QStringLiteral("\\Font\\English"));
+}
+
+bool hasSizeableBorder(const QWidget *window)
+{
+    return window->minimumSize() != window->maximumSize();
+}
+
+} // namespace
+
+QFont FontSettings::toFont() const
+{
+    QFont font(name);
+    font.setPointSize(size > 0 ? size : 9);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeout);
+    font.setFixedPitch(pitch == 2);
+    return font;
+}
+
+QColor FontSettings::toColor() const
+{
+    if (color < 0)
+        return QApplication::palette().color(QPalette::WindowText);
+    const quint32 bgr = quint32(color);
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+FontSettings FontSettings::fromFont(const QFont &font, qint32 color)
+{
+    FontSettings settings;
+    settings.name = font.family();
+    settings.size = font.pointSize() > 0 ? font.pointSize() : 9;
+    settings.bold = font.bold();
+    settings.italic = font.italic();
+    settings.underline = font.underline();
+    settings.strikeout = font.strikeOut();
+    settings.pitch = font.fixedPitch() ? 2 : 0;
+    settings.color = color;
+    return settings;
+}
+
+FontSettings DefaultFontSettings(bool japanese)
+{
+    FontSettings font;
+    font.name = japanese ? QStringLiteral("ＭＳ Ｐゴシック") : QStringLiteral("Arial");
+    font.charset = japanese ? 128 : 0;
+    return font;
+}
+
+void InstallFontSubstitutions()
+{
+    const QStringList japanese{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                               QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
+    for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ＭＳ ゴシック"),
+                                  QStringLiteral("MS PGothic"), QStringLiteral("MS Gothic")})
+        QFont::insertSubstitutions(family, japanese);
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+}
+
+void SaveFontSettings(const QString &section, const FontSettings &font)
+{
+    const QString target = fontSection(section);
+    WriteSetting(target, QStringLiteral("Name"), font.name);
+    WriteSetting(target, QStringLiteral("Charset"), font.charset);
+    WriteSetting(target, QStringLiteral("Size"), font.size);
+    WriteSetting(target, QStringLiteral("Color"), font.color);
+    WriteSetting(target, QStringLiteral("Pitch"), font.pitch);
+    WriteSetting(target, QStringLiteral("Bold"), font.bold);
+    WriteSetting(target, QStringLiteral("Italic"), font.italic);
+    WriteSetting(target, QStringLiteral("Underline"), font.underline);
+    WriteSetting(target, QStringLiteral("Strikeout"), font.strikeout);
+}
+
+void LoadFontSettings(const QString &section, FontSettings &font)
+{
+    const QString source = fontSection(section);
+    if (ReadSetting(source, QStringLiteral("Name"), QString()).toString().isEmpty()) {
+        font = DefaultFontSettings(Appli && Appli->Japanese);
+        return;
+    }
+    font.name = ReadSetting(source, QStringLiteral("Name"), font.name).toString();
+    font.charset = ReadSetting(source, QStringLiteral("Charset"), font.charset).toInt();
+    font.size = ReadSetting(source, QStringLiteral("Size"), font.size).toInt();
+    font.color = ReadSetting(source, QStringLiteral("Color"), font.color).toInt();
+    font.pitch = ReadSetting(source, QStringLiteral("Pitch"), font.pitch).toInt();
+    // A flag that is not stored keeps its current setting.
+    auto flag = [&source](const char *name, bool &value) {
+        if (ReadSetting(source, QString::fromLatin1(name), false).toBool())
+            value = true;
+        else if (!ReadSetting(source, QString::fromLatin1(name), true).toBool())
+            value = false;
+    };
+    flag("Bold", font.bold);
+    flag("Italic", font.italic);
+    flag("Underline", font.underline);
+    flag("Strikeout", font.strikeout);
+}
+
+void SaveWindowPlacement(const QWidget *window, const QString &section)
+{
+    const bool restoredElsewhere = window->isMaximized() || window->isMinimized();
+    QRect normal = restoredElsewhere && window->normalGeometry().isValid() ? window->normalGeometry()
+                                                                           : window->geometry();
+    if (!normal.isValid())
+        return;
+    normal.translate(-platform::services().system->workArea().topLeft());
+    if (hasSizeableBorder(window)) {
+        WriteSetting(section, QStringLiteral("Width"), normal.width());
+        WriteSetting(section, QStringLiteral("Height"), normal.height());
+    }
+    WriteSetting(section, QStringLiteral("Left"), normal.left());
+    WriteSetting(section, QStringLiteral("Top"), normal.top());
+    const QString state = window->isMinimized()   ? QStringLiteral("Minimized")
+                          : window->isMaximized() ? QStringLiteral("Maximized")
+                                                  : QStringLiteral("Normal");
+    WriteSetting(section, QStringLiteral("State"), state);
+}
+
+void RestoreWindowPlacement(QWidget *window, const QString &section)
+{
+    const platform::SystemInfo *system = platform::services().system;
+    const QRect current = window->geometry();
+    // Stored numbers, and the design-time position alike, are work-area coordinates.
+    const QPoint offset = system->workArea().topLeft();
+    int left = ReadSetting(section, QStringLiteral("Left"), current.left()).toInt() + offset.x();
+    int top = ReadSetting(section, QStringLiteral("Top"), current.top()).toInt() + offset.y();
+    int width = current.width();
+    int height = current.height();
+    if (hasSizeableBorder(window)) {
+        width = ReadSetting(section, QStringLiteral("Width"), width).toInt();
+        height = ReadSetting(section, QStringLiteral("Height"), height).toInt();
+    }
+    const QSize screen = system->screenSize();
+    if (left > screen.width() - width)
+        left = screen.width() - width;
+    if (left < 0)
+        left = 0;
+    if (top > screen.height() - height)
+        top = screen.height() - height;
+    if (top < 0)
+        top = 0;
+    window->setGeometry(left, top, width, height);
+
+    const QString state = ReadSetting(section, QStringLiteral("State"), QStringLiteral("Normal")).toString();
+    if (state == u"Minimized")
+        window->setWindowState(Qt::WindowMinimized);
+    else if (state == u"Maximized")
+        window->setWindowState(Qt::WindowMaximized);
+    else
+        window->setWindowState(Qt::WindowNoState);
+}
+
+} // namespace priomat

@@ -1,0 +1,47 @@
+// Fonts and window placements kept in the settings.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace priomat {
+
+// A font as the settings keep it.
+struct FontSettings
+{
+    QString name;
+    int charset = 0; // 0 Western, 128 Shift-JIS
+    int size = 9;    // points
+    qint32 color = qint32(0x80000008u); // system colours are negative; 0x80000008 is window text
+    int pitch = 0;   // 0 default, 1 variable, 2 fixed
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+
+    QFont toFont() const;
+    // The colour on screen: system colours from the palette, others as 0x00BBGGRR.
+    QColor toColor() const;
+    static FontSettings fromFont(const QFont &font, qint32 color);
+    friend bool operator==(const FontSettings &, const FontSettings &) = default;
+};
+
+// "ＭＳ Ｐゴシック", Shift-JIS, 9 points in Japanese; "Arial", Western, 9 points in English.
+FontSettings DefaultFontSettings(bool japanese);
+
+// Lets the Japanese and Western face names of the settings show with fonts a Linux desktop has.
+void InstallFontSubstitutions();
+
+// Under `section` + "\Font\Japanese" or "\Font\English", by the interface language.
+void SaveFontSettings(const QString &section, const FontSettings &font);
+void LoadFontSettings(const QString &section, FontSettings &font);
+
+// Position and size (of windows that can be resized) in work-area coordinates, and the state.
+void SaveWindowPlacement(const QWidget *window, const QString &section);
+// Restores them, keeping the window on the primary screen.
+void RestoreWindowPlacement(QWidget *window, const QString &section);
+
+} // namespace priomat

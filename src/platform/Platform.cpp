@@ -1,0 +1,19 @@
+#include "Platform.h"
+
+namespace priomat::platform {
+
+namespace {
+Services current;
+}
+
+Services &services()
+{
+    return current;
+}
+
+void setServices(const Services &services)
+{
+    current = services;
+}
+
+} // namespace priomat::platform
