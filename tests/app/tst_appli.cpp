@@ -39,6 +39,7 @@ private slots:
     void localizedCaptions_data();
     void localizedCaptions();
     void localizeMenuBar();
+    void manualHasTheHelpContexts();
 };
 
 void TestAppli::languageDecision()
@@ -251,6 +252,19 @@ void TestAppli::localizeMenuBar()
     QVERIFY(file->actions().at(1)->isSeparator());
     QCOMPARE(recent->title(), QStringLiteral("&Recent"));
     QCOMPARE(recent->actions().at(0)->text(), QStringLiteral("&Clear"));
+}
+
+void TestAppli::manualHasTheHelpContexts()
+{
+    QFile manual(PRIOMAT_SOURCE_DIR "/docs/priomat.html");
+    QVERIFY(manual.open(QIODevice::ReadOnly));
+    const QByteArray html = manual.readAll();
+    QVERIFY(html.contains("id=\"context-1\""));
+    QVERIFY(html.contains("id=\"context-3\""));
+    QVERIFY(html.contains("lang=\"ja\"") || html.contains("日本語"));
+    QFile readme(PRIOMAT_SOURCE_DIR "/docs/priomat.txt");
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    QVERIFY(readme.readAll().contains("Copyright (C) 1998-2001 Tarvek"));
 }
 
 QTEST_MAIN(TestAppli)
