@@ -16,10 +16,19 @@ const QString AlternativesSection = QStringLiteral("[Alternatives]");
 const QString ComparisonSection = QStringLiteral("[Comparison]");
 const QString AlternativesComparisonSection = QStringLiteral("[AlternativesComparison]");
 
+// A line beginning with "[" would end its section when read back and lose the rest of it. One
+// leading blank keeps it an entry; readers trim it away again.
+QString guardBracket(QString line)
+{
+    if (line.startsWith(u'['))
+        line.prepend(u' ');
+    return line;
+}
+
 void appendEntries(QStringList &lines, const ComparisonTable &table)
 {
     for (const ComparisonTable::Entry &entry : table.entries())
-        lines.append(entry.key + u'\t' + entry.value);
+        lines.append(guardBracket(entry.key + u'\t' + entry.value));
 }
 
 // The entry lines of the first section with this name among lines[1..]. Sections are found in
@@ -140,7 +149,7 @@ QStringList FormatDataFile(const RequirementTree &tree, const QStringList &alter
     lines.append(QString());
     lines.append(AlternativesSection);
     for (const QString &line : alternativesLines)
-        lines.append(trimBlanks(line));
+        lines.append(guardBracket(trimBlanks(line)));
     lines.append(QString());
     lines.append(ComparisonSection);
     appendEntries(lines, requirementComparisons);

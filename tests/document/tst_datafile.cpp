@@ -48,6 +48,7 @@ private slots:
     void noRecoveryNamesWhenTreeExists();
     void roundTrip();
     void blankCaptionIsLostAndChildrenReattach();
+    void bracketNamesSurviveSaving();
 };
 
 void TestDataFile::formatsWorkedExample()
@@ -225,6 +226,26 @@ void TestDataFile::blankCaptionIsLostAndChildrenReattach()
     buildTree(document.tree, {"Goal", " blank", "  Child"});
     findNode(document.tree, "blank")->setCaption(" ");
     QCOMPARE(outline(ParseDataFile(FormatDataFile(document)).tree), lines({"Goal", " ?", "  Child"}));
+}
+
+void TestDataFile::bracketNamesSurviveSaving()
+{
+    // Written as they stand, these would end their sections and lose what follows them.
+    Document document;
+    buildTree(document.tree, {"Goal", " [Draft] Cost", " B"});
+    document.alternativesLines = {"[a]", "b"};
+    addEntries(document.RequirementComparisons, {"[Draft] Cost|B|3", "B|[Draft] Cost|1/3"});
+    addEntries(document.AlternativeComparisons, {"[Draft] Cost|[a]|b|5", "B|b|[a]|2"});
+    const QStringList written = FormatDataFile(document);
+    QVERIFY(written.contains(" [a]"));
+    QVERIFY(written.contains(" [Draft] Cost\tB\t3"));
+    QVERIFY(written.contains("B\t[Draft] Cost\t1/3"));
+
+    const ParsedDataFile parsed = ParseDataFile(written);
+    QCOMPARE(outline(parsed.tree), lines({"Goal", " [Draft] Cost", " B"}));
+    QCOMPARE(parsed.alternatives, lines({"[a]", "b"}));
+    QCOMPARE(parsed.requirementEntries, document.RequirementComparisons.entries());
+    QCOMPARE(parsed.alternativeEntries, document.AlternativeComparisons.entries());
 }
 
 QTEST_GUILESS_MAIN(TestDataFile)
