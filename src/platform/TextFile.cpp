@@ -85,7 +85,11 @@ QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred, Tex
     if (preferred == TextEncoding::Cp932) {
         QStringEncoder cp932(Cp932Name, QStringEncoder::Flag::Stateless);
         QByteArray bytes = cp932.encode(text);
-        if (!cp932.hasError()) {
+        // CP932 bytes that also form valid UTF-8 (half-width katakana can) would be read back
+        // as UTF-8 and change; such a text is written as UTF-8 instead.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const bool readsBackAlike = QString(utf8.decode(bytes)) == text || utf8.hasError();
+        if (!cp932.hasError() && readsBackAlike) {
             if (used)
                 *used = TextEncoding::Cp932;
             return bytes;

@@ -105,6 +105,11 @@ void TestFiles::savesInTheEncodingItWasRead()
     QCOMPARE(SaveDataFile(path, document, TextEncoding::Cp932), TextEncoding::Utf8);
     QCOMPARE(ReadTextFile(path).lines.at(3), QString::fromUtf8("価格 😀"));
     QCOMPARE(SaveDataFile(path, document), TextEncoding::Utf8);
+
+    // Half-width katakana whose CP932 bytes are valid UTF-8 (C3 A9) would read back as "é".
+    buildTree(document.tree, {"ﾃｩ"});
+    QCOMPARE(SaveDataFile(path, document, TextEncoding::Cp932), TextEncoding::Utf8);
+    QCOMPARE(ReadTextFile(path).lines.at(3), QString::fromUtf8("ﾃｩ"));
 }
 
 void TestFiles::writingIsAtomic()
