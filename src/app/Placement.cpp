@@ -75,8 +75,9 @@ void InstallFontSubstitutions()
     for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ＭＳ ゴシック"),
                                   QStringLiteral("MS PGothic"), QStringLiteral("MS Gothic")})
         QFont::insertSubstitutions(family, japanese);
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // Liberation Sans has Arial's metrics; IPAPGothic's Latin letters come close where it is missing.
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"),
+                                                         QStringLiteral("IPAPGothic"), QStringLiteral("DejaVu Sans")});
 }
 
 void SaveFontSettings(const QString &section, const FontSettings &font)

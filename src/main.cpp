@@ -1,0 +1,71 @@
+// Priomat: the program entry. Creates the platform services, runs the start-up order, the
+// windows and the message loop, and shuts down in reverse.
+#include "AlternativesForm.h"
+#include "AppIcon.h"
+#include "Appli.h"
+#include "BaseForm.h"
+#include "Frame.h"
+#include "HelpViewer.h"
+#include "MessageBox.h"
+#include "Placement.h"
+#include "Platform.h"
+#include "RegistryStore.h"
+#include "ResultForm.h"
+#include "SystemInfo.h"
+#include "UninstallSwitches.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+using namespace priomat;
+
+int main(int argc, char *argv[])
+{
+    // Without a display there is nothing to show: say so instead of failing obscurely.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("priomat: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                   "Start it on a desktop, under xvfb-run, or use priomat-cli.\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("priomat"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Priomat"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    InstallFontSubstitutions();
+
+    platform::FileRegistryStore registry(platform::FileRegistryStore::defaultPath());
+    platform::QtMessageBoxService messageBox;
+    platform::DesktopHelpViewer helpViewer;
+    platform::LinuxSystemInfo system;
+    platform::setServices({&registry, &messageBox, &helpViewer, &system});
+
+    FrameStartup();
+    application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+
+    int exitCode = 0;
+    if (!HandleUninstallSwitches()) {
+        auto *baseForm = new TBaseForm();
+        baseForm->setAttribute(Qt::WA_DeleteOnClose);
+        BaseForm = baseForm;
+        AlternativesForm = new TAlternativesForm();
+        ResultForm = new TResultForm();
+        baseForm->setAuxiliaryWindows(AlternativesForm, ResultForm);
+        // The windows stay hidden until the Window menu opens them, and go with the program.
+        QObject::connect(baseForm, &QObject::destroyed, [] {
+            delete AlternativesForm;
+            AlternativesForm = nullptr;
+            delete ResultForm;
+            ResultForm = nullptr;
+            BaseForm = nullptr;
+        });
+        baseForm->show();
+        exitCode = application.exec();
+    }
+    FrameShutdown();
+    return exitCode;
+}

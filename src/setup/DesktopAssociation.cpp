@@ -1,0 +1,253 @@
+// The ".ahp" association on the Linux desktop, beside the registry store values.
+#include "DesktopAssociation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace priomat::desktop {
+
+namespace {
+
+// Long enough for a user's own caches, short enough not to hold up the start noticeably.
+constexpr int UpdaterTimeoutMs = 2000;
+
+HelperRunner *installedRunner = nullptr;
+
+std::optional<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// True only when the file was written: an unchanged file keeps its time stamp, so the desktop
+// does not rescan it and the updaters do not run.
+bool writeIfChanged(const QString &path, const QByteArray &content)
+{
+    const std::optional<QByteArray> current = readFile(path);
+    if (current && *current == content)
+        return false;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// The desktop entry's string escapes, applied over the Exec quoting.
+QString escapeDesktopString(const QString &value)
+{
+    QString escaped;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        case u'\t':
+            escaped += QStringLiteral("\\t");
+            break;
+        case u'\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void runUpdater(const QString &program, const QString &folder)
+{
+    HelperRunner &runner = helperRunner();
+    const QString path = runner.find(program);
+    if (!path.isEmpty())
+        runner.run(path, {folder});
+}
+
+} // namespace
+
+QString HelperRunner::find(const QString &program) const
+{
+    return QStandardPaths::findExecutable(program);
+}
+
+void HelperRunner::run(const QString &path, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProgram(path);
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForStarted(UpdaterTimeoutMs))
+        return;
+    if (!process.waitForFinished(UpdaterTimeoutMs)) {
+        // The desktop rebuilds its caches itself sooner or later; the start must go on.
+        process.kill();
+        process.waitForFinished(UpdaterTimeoutMs);
+    }
+}
+
+HelperRunner &helperRunner()
+{
+    static HelperRunner real;
+    return installedRunner ? *installedRunner : real;
+}
+
+void setHelperRunner(HelperRunner *runner)
+{
+    installedRunner = runner;
+}
+
+QByteArray MimePackageText()
+{
+    // Globs match without regard to letter case unless marked case-sensitive. The magic lets a
+    // document renamed to another extension still be recognised by its header line.
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <mime-type type=\"application/x-priomat-ahp\">\n"
+        "    <comment>AHP File</comment>\n"
+        "    <sub-class-of type=\"text/plain\"/>\n"
+        "    <glob pattern=\"*.ahp\"/>\n"
+        "    <magic priority=\"50\">\n"
+        "      <match type=\"string\" offset=\"0\" value=\"Priomat - Data File\"/>\n"
+        "    </magic>\n"
+        "  </mime-type>\n"
+        "</mime-info>\n");
+}
+
+QString DesktopExecArgument(const QString &argument)
+{
+    // Within quotes these four characters keep a meaning unless escaped; "%" would start a
+    // field code.
+    QString quoted(u'"');
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        else if (c == u'%')
+            quoted += u'%';
+        quoted += c;
+    }
+    return quoted + u'"';
+}
+
+QByteArray DesktopEntryText(const QString &exe)
+{
+    const QString exec = escapeDesktopString(DesktopExecArgument(exe) + QStringLiteral(" %f"));
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Priomat\n"
+                                        "Comment=AHP decision tool\n"
+                                        "Exec=") +
+                         exec +
+                         QStringLiteral("\n"
+                                        "Icon=priomat\n"
+                                        "MimeType=") +
+                         MimeType +
+                         QStringLiteral(";\n"
+                                        "Categories=Office;\n"
+                                        "Terminal=false\n");
+    return text.toUtf8();
+}
+
+QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
+                                  const QString &desktopId)
+{
+    // Worked on as bytes, so that lines this program does not understand come back unchanged.
+    const QByteArray key = mimeType.toUtf8();
+    const QByteArray wanted = key + '=' + desktopId.toUtf8();
+    QList<QByteArray> lines;
+    if (!mimeApps.isEmpty()) {
+        lines = mimeApps.split('\n');
+        if (mimeApps.endsWith('\n'))
+            lines.removeLast();
+    }
+
+    qsizetype header = -1;
+    qsizetype end = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray trimmed = lines.at(i).trimmed();
+        if (!trimmed.startsWith('['))
+            continue;
+        if (header >= 0) {
+            end = i;
+            break;
+        }
+        if (trimmed == "[Default Applications]")
+            header = i;
+    }
+
+    if (header < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines.append(QByteArray());
+        lines.append("[Default Applications]");
+        lines.append(wanted);
+    } else {
+        bool found = false;
+        for (qsizetype i = header + 1; i < end; ++i) {
+            const QByteArray &line = lines.at(i);
+            const qsizetype equals = line.indexOf('=');
+            // Comments never match: their key begins with "#".
+            if (equals >= 0 && line.left(equals).trimmed() == key) {
+                lines[i] = wanted;
+                found = true;
+            }
+        }
+        if (!found) {
+            // At the end of the group's entries, before the blank lines that separate groups.
+            qsizetype at = end;
+            while (at > header + 1 && lines.at(at - 1).trimmed().isEmpty())
+                --at;
+            lines.insert(at, wanted);
+        }
+    }
+    return lines.join('\n') + '\n';
+}
+
+DesktopChanges RegisterDesktopAssociation(const QString &exe)
+{
+    DesktopChanges changes;
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (dataHome.isEmpty() || configHome.isEmpty())
+        return changes;
+
+    changes.mimePackage =
+        writeIfChanged(dataHome + QStringLiteral("/mime/packages/priomat.xml"), MimePackageText());
+    changes.desktopEntry = writeIfChanged(dataHome + QStringLiteral("/applications/") + DesktopId,
+                                          DesktopEntryText(exe));
+    const QString mimeAppsPath = configHome + QStringLiteral("/mimeapps.list");
+    // A list that exists but cannot be read is left alone rather than replaced.
+    if (const std::optional<QByteArray> mimeApps = readFile(mimeAppsPath))
+        changes.defaultApplication =
+            writeIfChanged(mimeAppsPath, WithDefaultApplication(*mimeApps, MimeType, DesktopId));
+
+    if (changes.mimePackage)
+        runUpdater(QStringLiteral("update-mime-database"), dataHome + QStringLiteral("/mime"));
+    if (changes.desktopEntry)
+        runUpdater(QStringLiteral("update-desktop-database"),
+                   dataHome + QStringLiteral("/applications"));
+    return changes;
+}
+
+} // namespace priomat::desktop

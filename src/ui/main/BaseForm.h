@@ -1,0 +1,175 @@
+// The main window: requirement tree, comparison panel and menus; owner of the open document.
+#pragma once
+
+#include "Document.h"
+#include "Evaluation.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QTableWidget;
+class QTreeView;
+
+namespace priomat {
+
+class RequirementTreeModel;
+class TSplashForm;
+
+// A file dialog's settings: its filter in Qt's form, default extension and checks.
+struct FileDialogSettings
+{
+    QString filter;
+    QString defaultSuffix;
+    bool confirmOverwrite = false;
+    bool fileMustExist = false;
+    QString fileName; // the last file chosen, or the one to propose
+};
+
+class TBaseForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TBaseForm(QWidget *parent = nullptr);
+    ~TBaseForm() override;
+
+    // The alternatives and result windows, created after this one.
+    void setAuxiliaryWindows(QWidget *alternatives, QWidget *result);
+
+    // Check marks of the three option flags from the settings.
+    void LoadOptionFlags();
+    // The overall evaluation into the result lists (see Recalculate in the model).
+    void Recalculate(bool force);
+    void RefreshComparisonPanel();
+    void ShowWeightsAndConsistency();
+
+    // The start-up document: the first argument when it names a file, else Default.ahp in the
+    // program folder, else a new document.
+    void FormShow();
+    void NewDocument();
+    void LoadDocument(const QString &path);
+    bool SaveDocument(const QString &path);
+    bool QuerySaveModified();
+
+    RequirementNode *selectedNode() const;
+    bool colorOption() const;
+    bool inverseOption() const;
+    bool calculateAutomatically() const;
+
+    // Menu handlers.
+    void MenuFileClick();
+    void MenuOptionClick() {}
+    void MenuToolClick();
+    void MenuWindowClick();
+    void MenuHelpClick();
+    void MenuColorClick();
+    void MenuInverseClick();
+    void MenuCalculateAutomaticallyClick();
+    void MenuCalculateClick();
+    void MenuAlternativesClick();
+    void MenuResultClick();
+    void MenuNewClick();
+    void MenuOpenClick();
+    void MenuSaveClick();
+    void MenuSaveAsClick();
+    void MenuExitClick();
+
+    // Controls, named as in the window definition.
+    QWidget *TreePanel;
+    QLabel *TreeLabel;
+    QTreeView *TreeTree;
+    QWidget *TreeButtonPanel;
+    QPushButton *TreeButtonAdd;
+    QPushButton *TreeButtonInsert;
+    QPushButton *TreeButtonUp;
+    QPushButton *TreeButtonDown;
+    QPushButton *TreeButtonDelete;
+    QSplitter *Splitter1;
+    QWidget *ComparisonPanel;
+    QLabel *CaptionLabel;
+    QLineEdit *CaptionEdit;
+    QLabel *MatrixLabel;
+    QTableWidget *MatrixGrid;
+    QLabel *ConsistencyLabel;
+    QLabel *ConsistencyLabel2;
+    QLabel *ConsistencyLabel3;
+    QLineEdit *ConsistencyEdit;
+
+    QMenu *MenuFile;
+    QAction *MenuNew;
+    QAction *MenuOpen;
+    QAction *MenuSave;
+    QAction *MenuSaveAs;
+    QAction *MenuSaveCSV;
+    QAction *MenuExit;
+    QMenu *MenuOption;
+    QAction *MenuColor;
+    QAction *MenuInverse;
+    QAction *MenuCalculateAutomatically;
+    QMenu *MenuTool;
+    QAction *MenuCalculate;
+    QAction *MenuChangeShown1;
+    QMenu *MenuWindow;
+    QAction *MenuAlternatives;
+    QAction *MenuResult;
+    QAction *MenuEstablishmentSeparator;
+    QAction *MenuEstablishment;
+    QMenu *MenuHelp;
+    QAction *MenuContents;
+    QAction *MenuCopyright;
+    QAction *MenuVersion;
+
+    FileDialogSettings OpenDialog1;
+    FileDialogSettings SaveDialog1;
+    FileDialogSettings SaveDialog2;
+
+    // The open document and the state around it.
+    Document document;
+    ResultLists results;
+    QStringList ShownItems;
+    bool LeafShown = false;
+    QString DocumentFileName;
+    bool Modified = false;
+    bool Loading = false;
+
+    RequirementTreeModel *treeModel() const { return treeModel_; }
+    // Width of the tree panel, kept as "TreeWidth".
+    int treeWidth() const;
+    void setTreeWidth(int width);
+
+signals:
+    // The result lists were emptied or refilled.
+    void resultsChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyEnglishTexts();
+    void FormClose();
+    void updateCaption();
+    void applyButtonRule(const RequirementNode *node);
+    void selectNode(const RequirementNode *node);
+    // Shows a computation or file error in the standard error box.
+    void showError(const QString &message);
+
+    RequirementTreeModel *treeModel_ = nullptr;
+    QWidget *alternativesWindow_ = nullptr;
+    QWidget *resultWindow_ = nullptr;
+    bool shownOnce_ = false;
+    int treeWidth_ = 137;
+    bool closing_ = false;
+};
+
+extern TBaseForm *BaseForm;
+
+} // namespace priomat

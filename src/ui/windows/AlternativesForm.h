@@ -1,0 +1,22 @@
+// The alternatives window: one alternative per line. Created hidden at start-up.
+#pragma once
+
+#include <QWidget>
+
+namespace priomat {
+
+class TAlternativesForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TAlternativesForm(QWidget *parent = nullptr);
+
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+};
+
+extern TAlternativesForm *AlternativesForm;
+
+} // namespace priomat

@@ -1,0 +1,77 @@
+// Which command lines stop the program before any window exists.
+#include "Appli.h"
+#include "FakePlatform.h"
+#include "SettingsStore.h"
+#include "UninstallSwitches.h"
+
+#include <QTest>
+
+using namespace priomat;
+using namespace priomat::test;
+
+class TestSwitches : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decision_data();
+    void decision();
+};
+
+void TestSwitches::decision_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("stop");
+
+    const QString program = "/opt/priomat/priomat";
+    const QString ghost = "/tmp/GhostPriomat2";
+    QTest::newRow("no switch") << program << QStringList() << false;
+    QTest::newRow("uninstall") << program << QStringList{"/UNINSTALL"} << true;
+    QTest::newRow("uninstall, lower case") << program << QStringList{"/uninstall"} << true;
+    QTest::newRow("uninstall, mixed case, after a document")
+        << program << QStringList{"plan.ahp", "/UnInstall"} << true;
+    QTest::newRow("delete ignored")
+        << program << QStringList{"/delete", "/opt/priomat/priomat"} << false;
+    QTest::newRow("first switch decides: delete")
+        << program << QStringList{"/DELETE", "/UNINSTALL"} << false;
+    QTest::newRow("first switch decides: uninstall")
+        << program << QStringList{"/Uninstall", "/Delete"} << true;
+    QTest::newRow("not a whole switch")
+        << program << QStringList{"/UNINSTALLNOW", "UNINSTALL", "-uninstall"} << false;
+    QTest::newRow("program path is no switch") << "/UNINSTALL" << QStringList() << false;
+    QTest::newRow("ghost, no switch") << "/tmp/gHoStpriomat" << QStringList() << true;
+    QTest::newRow("ghost, uninstall") << ghost << QStringList{"/uninstall"} << true;
+    QTest::newRow("ghost, delete")
+        << ghost << QStringList{"/delete", "/opt/priomat/priomat"} << true;
+    QTest::newRow("ghost only as a prefix") << "/opt/MyGhostPriomat" << QStringList() << false;
+    QTest::newRow("ghost folder is not a ghost") << "/tmp/Ghost/priomat" << QStringList() << false;
+    QTest::newRow("too short for a ghost") << "/opt/Ghos" << QStringList() << false;
+}
+
+void TestSwitches::decision()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, stop);
+
+    FakePlatform platform;
+    platform.system.program = program;
+    platform.system.arguments = QStringList{program} + arguments;
+    TAppli appli(platform.system);
+    appli.SetProductIdentity();
+    Appli = &appli;
+    const QString uninstallKey =
+        "\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Priomat";
+    WriteRegistryValue(uninstallKey, "DisplayName", "Priomat");
+    const QByteArray registryBefore = platform.registry.toJson();
+
+    QCOMPARE(HandleUninstallSwitches(), stop);
+    // Recognising a switch removes nothing and asks nothing yet.
+    QCOMPARE(platform.registry.toJson(), registryBefore);
+    QCOMPARE(platform.messageBox.shown.size(), 0);
+    Appli = nullptr;
+}
+
+QTEST_GUILESS_MAIN(TestSwitches)
+#include "tst_switches.moc"

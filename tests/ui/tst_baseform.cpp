@@ -1,0 +1,351 @@
+// The main window: controls, texts in both languages, menus, option flags, creation and close.
+#include "Appli.h"
+#include "BaseForm.h"
+#include "DesktopAssociation.h"
+#include "FakePlatform.h"
+#include "Frame.h"
+#include "RequirementTreeModel.h"
+#include "SettingsStore.h"
+#include "SplashForm.h"
+#include "TestEnvironment.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeView>
+#include <QPointer>
+
+using namespace priomat;
+using namespace priomat::test;
+
+namespace {
+
+// The desktop's database updaters are never started from tests.
+class NoHelpers : public desktop::HelperRunner
+{
+public:
+    QString find(const QString &) const override { return {}; }
+    void run(const QString &, const QStringList &) override {}
+};
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestBaseForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void identityValuesAtStartup();
+    void controlsAndJapaneseTexts();
+    void englishTexts();
+    void defaultFlagsAndTreeWidth();
+    void fileMenuSaveEnabling();
+    void automaticCalculationAndToolMenu();
+    void windowMenuFollowsWindows();
+    void helpMenuHidesCopyright();
+    void closingWritesTheSettings();
+    void startupDocumentFromCommandLineOrDefault();
+    void foreignStartupDocumentKeepsNewDocument();
+    void comparisonPanelShowsRootMatrix();
+    void splashLayout();
+
+private:
+    std::unique_ptr<TBaseForm> makeForm(bool japanese);
+
+    std::unique_ptr<TestEnvironment> environment_;
+    std::unique_ptr<FakePlatform> platform_;
+    NoHelpers helpers_;
+};
+
+void TestBaseForm::init()
+{
+    environment_ = std::make_unique<TestEnvironment>();
+    platform_ = std::make_unique<FakePlatform>();
+    QFile program(environment_->path("priomat"));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.close();
+    platform_->system.program = environment_->path("priomat");
+    platform_->system.arguments = {platform_->system.program};
+    desktop::setHelperRunner(&helpers_);
+}
+
+void TestBaseForm::cleanup()
+{
+    desktop::setHelperRunner(nullptr);
+    FrameShutdown();
+    platform_.reset();
+    environment_.reset();
+}
+
+std::unique_ptr<TBaseForm> TestBaseForm::makeForm(bool japanese)
+{
+    platform_->system.japanese = japanese;
+    FrameStartup();
+    return std::make_unique<TBaseForm>();
+}
+
+void TestBaseForm::identityValuesAtStartup()
+{
+    FrameStartup();
+    const QString key = QStringLiteral("Software\\Quorrel Lab\\Priomat");
+    auto value = [&](const char *name) {
+        return platform_->registry.value(platform::RegistryRoot::CurrentUser, key, QString::fromLatin1(name));
+    };
+    QCOMPARE(value("Title")->text, QStringLiteral("Priomat"));
+    QCOMPARE(value("Path")->text, environment_->path(""));
+    QCOMPARE(value("ExeName")->text, QStringLiteral("priomat"));
+    QCOMPARE(value("MajorVersion")->integer, 2u);
+    QCOMPARE(value("MinorVersion")->integer, 3u);
+    QCOMPARE(value("Revision")->integer, 4u);
+    QCOMPARE(Settings().fileName(), environment_->path("priomat.ini"));
+}
+
+void TestBaseForm::controlsAndJapaneseTexts()
+{
+    auto form = makeForm(true);
+    for (const char *name : {"TreePanel", "TreeLabel", "TreeTree", "TreeButtonPanel", "TreeButtonAdd",
+                             "TreeButtonInsert", "TreeButtonUp", "TreeButtonDown", "TreeButtonDelete",
+                             "Splitter1", "ComparisonPanel", "CaptionLabel", "CaptionEdit", "MatrixLabel",
+                             "MatrixGrid", "ConsistencyLabel", "ConsistencyLabel2", "ConsistencyLabel3",
+                             "ConsistencyEdit"})
+        QVERIFY2(form->findChild<QWidget *>(QString::fromLatin1(name)), name);
+    QCOMPARE(form->TreeLabel->text(), QString::fromUtf8("要求ツリー"));
+    QCOMPARE(form->TreeButtonAdd->text(), QString::fromUtf8("子追加"));
+    QCOMPARE(form->MenuFile->title(), QString::fromUtf8("ファイル(&F)"));
+    QCOMPARE(form->MenuSaveAs->text(), QString::fromUtf8("名前を付けて保存する (Save &As) ..."));
+    QCOMPARE(form->document.tree.root()->caption(), QString::fromUtf8("根幹の要求"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
+    QCOMPARE(form->TreeButtonAdd->geometry(), QRect(0, 4, 53, 25));
+    QCOMPARE(form->TreeButtonDelete->geometry(), QRect(56, 32, 53, 25));
+    QCOMPARE(form->TreeButtonPanel->height(), 61);
+    QCOMPARE(form->MatrixGrid->columnWidth(0), 96);
+    QVERIFY(form->ConsistencyEdit->isReadOnly());
+    QVERIFY(!form->MenuEstablishment->isVisible());
+    QVERIFY(!form->Modified);
+    QVERIFY(!form->Loading);
+    QVERIFY(form->DocumentFileName.isEmpty());
+}
+
+void TestBaseForm::englishTexts()
+{
+    auto form = makeForm(false);
+    QCOMPARE(form->TreeLabel->text(), QStringLiteral("Requirement Tree"));
+    QCOMPARE(form->TreeButtonAdd->text(), QStringLiteral("Add child"));
+    QCOMPARE(form->TreeButtonInsert->text(), QStringLiteral("Insert"));
+    QCOMPARE(form->TreeButtonUp->text(), QStringLiteral("Up"));
+    QCOMPARE(form->TreeButtonDown->text(), QStringLiteral("Dn"));
+    QCOMPARE(form->TreeButtonDelete->text(), QStringLiteral("Delete"));
+    QCOMPARE(form->CaptionLabel->text(), QStringLiteral("Requirement Caption"));
+    QCOMPARE(form->MatrixLabel->text(), QStringLiteral("Matrix for Pair Comparison"));
+    QCOMPARE(form->ConsistencyLabel->text(), QStringLiteral("Consistency Index"));
+    QCOMPARE(form->ConsistencyLabel2->text(), QStringLiteral("  0: perfectly consistent"));
+    QCOMPARE(form->ConsistencyLabel3->text(), QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
+    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form->MenuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(form->MenuSaveAs->text(), QStringLiteral("Save &As ..."));
+    QCOMPARE(form->MenuSaveCSV->text(), QStringLiteral("Save &CSV format ..."));
+    QCOMPARE(form->MenuExit->text(), QStringLiteral("E&xit"));
+    QCOMPARE(form->MenuCalculateAutomatically->text(), QStringLiteral("&Claculate automatically"));
+    QCOMPARE(form->MenuChangeShown1->text(), QStringLiteral("Change shown \"-\" to \"&1\""));
+    QCOMPARE(form->MenuOption->title(), QStringLiteral("&Option"));
+    QCOMPARE(form->MenuHelp->title(), QStringLiteral("&Help"));
+}
+
+void TestBaseForm::defaultFlagsAndTreeWidth()
+{
+    auto form = makeForm(true);
+    QVERIFY(!form->MenuColor->isChecked());
+    QVERIFY(form->MenuInverse->isChecked());
+    QVERIFY(form->MenuCalculateAutomatically->isChecked());
+    QCOMPARE(form->treeWidth(), 137);
+}
+
+void TestBaseForm::fileMenuSaveEnabling()
+{
+    auto form = makeForm(false);
+    form->MenuFileClick();
+    QVERIFY(!form->MenuSave->isEnabled());
+    QVERIFY(form->MenuSaveAs->isEnabled());
+    QVERIFY(form->SaveDocument(environment_->path("saved.ahp")));
+    form->MenuFileClick();
+    QVERIFY(form->MenuSave->isEnabled());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - saved.ahp"));
+    QVERIFY(readBytes(environment_->path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
+}
+
+void TestBaseForm::automaticCalculationAndToolMenu()
+{
+    auto form = makeForm(false);
+    form->FormShow();
+    QVERIFY(!form->results.requirements.isEmpty()); // the root alone is a leaf
+    form->MenuToolClick();
+    QVERIFY(!form->MenuCalculate->isEnabled());
+
+    form->MenuCalculateAutomatically->trigger(); // off
+    QVERIFY(!form->MenuCalculateAutomatically->isChecked());
+    form->Recalculate(false);
+    QVERIFY(form->results.requirements.isEmpty());
+    form->MenuToolClick();
+    QVERIFY(form->MenuCalculate->isEnabled());
+    form->MenuCalculate->trigger();
+    QCOMPARE(form->results.requirements.size(), 1);
+
+    form->Recalculate(false);
+    QVERIFY(form->results.requirements.isEmpty());
+    form->MenuCalculateAutomatically->trigger(); // on again: computes at once
+    QCOMPARE(form->results.requirements.size(), 1);
+}
+
+void TestBaseForm::windowMenuFollowsWindows()
+{
+    auto form = makeForm(false);
+    QWidget alternatives;
+    QWidget result;
+    form->setAuxiliaryWindows(&alternatives, &result);
+    form->MenuWindowClick();
+    QVERIFY(!form->MenuAlternatives->isChecked());
+    form->MenuAlternatives->trigger();
+    QVERIFY(alternatives.isVisible());
+    form->MenuWindowClick();
+    QVERIFY(form->MenuAlternatives->isChecked());
+    alternatives.close(); // its own close button
+    form->MenuWindowClick();
+    QVERIFY(!form->MenuAlternatives->isChecked());
+    form->MenuResult->trigger();
+    QVERIFY(result.isVisible());
+    form->MenuResult->trigger();
+    QVERIFY(!result.isVisible());
+}
+
+void TestBaseForm::helpMenuHidesCopyright()
+{
+    auto form = makeForm(false);
+    form->MenuHelpClick();
+    QVERIFY(!form->MenuCopyright->isVisible());
+    form->MenuVersion->trigger();
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QVERIFY(platform_->messageBox.shown.at(0).text.startsWith("Version Information"));
+}
+
+void TestBaseForm::closingWritesTheSettings()
+{
+    auto form = makeForm(true);
+    form->MenuColor->trigger();
+    form->MenuInverse->trigger();
+    form->setTreeWidth(150);
+    QVERIFY(form->close());
+    const QByteArray ini = readBytes(environment_->path("priomat.ini"));
+    QVERIFY2(ini.contains("BaseForm\r\n"), ini.constData());
+    QVERIFY(ini.contains(" TreeWidth=I:150\r\n"));
+    QVERIFY(ini.contains(" Left=I:"));
+    QVERIFY(ini.contains(" State=S:Normal\r\n"));
+    QVERIFY(ini.contains("Option\r\n Calculate=B:True\r\n Color=B:True\r\n Input\r\n  Inverse=B:False\r\n"));
+
+    // The next start reads them back.
+    form.reset();
+    FrameShutdown();
+    auto again = makeForm(true);
+    QVERIFY(again->MenuColor->isChecked());
+    QVERIFY(!again->MenuInverse->isChecked());
+    QCOMPARE(again->treeWidth(), 150);
+}
+
+void TestBaseForm::startupDocumentFromCommandLineOrDefault()
+{
+    const QString example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
+    auto form = makeForm(false);
+    form->LoadDocument(example);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - choose-a-car.ahp"));
+    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Choose a car"));
+    QCOMPARE(form->selectedNode(), form->document.tree.root());
+    QVERIFY(form->TreeTree->isExpanded(form->treeModel()->indexOf(form->document.tree.root()->child(1))));
+    QCOMPARE(form->results.alternatives.at(1).value, QStringLiteral("0.729166666666667"));
+    QVERIFY(!form->Modified);
+
+    // Default.ahp beside the program is the fallback.
+    QVERIFY(QFile::copy(example, environment_->path("Default.ahp")));
+    auto second = std::make_unique<TBaseForm>();
+    second->FormShow();
+    QCOMPARE(second->DocumentFileName, environment_->path("Default.ahp"));
+}
+
+void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
+{
+    auto form = makeForm(false);
+    QFile foreign(environment_->path("foreign.ahp"));
+    QVERIFY(foreign.open(QIODevice::WriteOnly));
+    foreign.write("Not a data file\r\n");
+    foreign.close();
+    form->LoadDocument(environment_->path("foreign.ahp"));
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QCOMPARE(platform_->messageBox.shown.at(0).text,
+             environment_->path("foreign.ahp") + "\r\nis not a data file for Priomat.");
+    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Error"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
+    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+}
+
+void TestBaseForm::comparisonPanelShowsRootMatrix()
+{
+    auto form = makeForm(false);
+    form->LoadDocument(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"));
+    QVERIFY(form->MatrixGrid->isVisibleTo(form.get()));
+    QCOMPARE(form->CaptionEdit->text(), QStringLiteral("Choose a car"));
+    QCOMPARE(form->ShownItems, (QStringList{"Cost", "Comfort"}));
+    QCOMPARE(form->MatrixGrid->item(0, 1)->text(), QStringLiteral("(A)"));
+    QCOMPARE(form->MatrixGrid->item(1, 0)->text(), QStringLiteral("(A) Cost"));
+    QCOMPARE(form->MatrixGrid->item(1, 2)->text(), QStringLiteral("3"));
+    QCOMPARE(form->MatrixGrid->item(1, 3)->text(), QStringLiteral("0.75"));
+    QCOMPARE(form->MatrixGrid->item(0, 3)->text(), QStringLiteral("Weight"));
+    QCOMPARE(form->ConsistencyEdit->text(), QStringLiteral("0"));
+    // With the root selected, Insert and Delete are off, and Up and Down with no siblings.
+    QVERIFY(form->TreeButtonAdd->isEnabled());
+    QVERIFY(!form->TreeButtonInsert->isEnabled());
+    QVERIFY(!form->TreeButtonDelete->isEnabled());
+    QVERIFY(!form->TreeButtonUp->isEnabled());
+    QVERIFY(!form->TreeButtonDown->isEnabled());
+}
+
+void TestBaseForm::splashLayout()
+{
+    // A 32 x 32 picture at (5, 6): labels at 42, client 44 high and 42 + widest + 5 wide.
+    const SplashLayout layout = ComputeSplashLayout({5, 6}, {32, 32}, 50, 80, {1024, 768}, {0, 0});
+    QCOMPARE(layout.labelLeft, 42);
+    QCOMPARE(layout.clientSize, QSize(127, 44));
+    // The product name wins only when strictly wider.
+    QCOMPARE(ComputeSplashLayout({5, 6}, {32, 32}, 80, 80, {1024, 768}, {0, 0}).clientSize.width(), 127);
+    // A 120 x 70 window on a 1024 x 768 screen stands at (301, 232).
+    const SplashLayout placed = ComputeSplashLayout({5, 6}, {32, 32}, 73, 10, {1024, 768}, {0, 26});
+    QCOMPARE(placed.clientSize + QSize(0, 26), QSize(120, 70));
+    QCOMPARE(placed.windowPosition, QPoint(301, 232));
+
+    FrameStartup();
+    TSplashForm *splash = ShowSplash();
+    QCOMPARE(splash->windowTitle(), QStringLiteral("  Loading ..."));
+    QCOMPARE(splash->Label1->text(), QStringLiteral("Priomat"));
+    QCOMPARE(splash->Label2->text(), QStringLiteral("Ver.2.03  Rev.4"));
+    QCOMPARE(splash->Label1->x(), 42);
+    QCOMPARE(splash->height(), 44);
+    QPointer<TSplashForm> watch(splash);
+    ReleaseSplash(splash);
+    QVERIFY(watch); // released only when events are processed
+    QTRY_VERIFY(!watch);
+}
+
+QTEST_MAIN(TestBaseForm)
+#include "tst_baseform.moc"
