@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Builds Priomat and starts it. Until the main window is there, this evaluates the example
-# document with the command-line tool; arguments replace the default command.
+# Builds Priomat and starts it. Arguments go to the program (a document to open, /ENGLISH or
+# /JAPANESE). Without a display the program says so and exits with status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-cli="${BUILD_DIR:-build}/src/cli/priomat-cli"
-if [ $# -eq 0 ]; then
-    set -- evaluate examples/choose-a-car.ahp
-fi
-exec "$cli" "$@"
+exec "${BUILD_DIR:-build}/priomat" "$@"

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -64,6 +65,12 @@ int main(int argc, char *argv[])
             BaseForm = nullptr;
         });
         baseForm->show();
+        // For the start-up benchmark: end once the first document is shown and painted.
+        if (qEnvironmentVariableIsSet("PRIOMAT_EXIT_WHEN_SHOWN"))
+            QTimer::singleShot(0, baseForm, [baseForm] {
+                baseForm->repaint();
+                QApplication::exit(0);
+            });
         exitCode = application.exec();
     }
     FrameShutdown();

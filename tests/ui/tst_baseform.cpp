@@ -277,11 +277,16 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     QCOMPARE(form->results.alternatives.at(1).value, QStringLiteral("0.729166666666667"));
     QVERIFY(!form->Modified);
 
-    // Default.ahp beside the program is the fallback.
+    // The first argument when it names a file; otherwise Default.ahp beside the program.
     QVERIFY(QFile::copy(example, environment_->path("Default.ahp")));
+    platform_->system.arguments = {platform_->system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
     auto second = std::make_unique<TBaseForm>();
     second->FormShow();
-    QCOMPARE(second->DocumentFileName, environment_->path("Default.ahp"));
+    QCOMPARE(second->DocumentFileName, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
+    platform_->system.arguments = {platform_->system.program, QStringLiteral("/ENGLISH")};
+    auto third = std::make_unique<TBaseForm>();
+    third->FormShow();
+    QCOMPARE(third->DocumentFileName, environment_->path("Default.ahp"));
 }
 
 void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
