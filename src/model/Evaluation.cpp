@@ -34,8 +34,35 @@ void CollectLeafImportance(const RequirementNode *node, double importance, QList
     }
 }
 
+const std::vector<double> *LeafWeightCache::find(const QString &leafName, const QStringList &alternatives)
+{
+    if (alternatives != alternatives_) {
+        byLeaf_.clear();
+        alternatives_ = alternatives;
+        return nullptr;
+    }
+    const auto it = byLeaf_.constFind(leafName.toCaseFolded());
+    return it == byLeaf_.constEnd() ? nullptr : &it.value();
+}
+
+void LeafWeightCache::store(const QString &leafName, std::vector<double> weights)
+{
+    byLeaf_.insert(leafName.toCaseFolded(), std::move(weights));
+}
+
+void LeafWeightCache::invalidateLeaf(const QString &leafName)
+{
+    byLeaf_.remove(leafName.toCaseFolded());
+}
+
+void LeafWeightCache::clear()
+{
+    byLeaf_.clear();
+    alternatives_.clear();
+}
+
 void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
-                 bool loading)
+                 bool loading, LeafWeightCache *cache)
 {
     lists.clear();
     if ((!force && !automatic) || loading)
@@ -50,11 +77,15 @@ void Recalculate(const Document &document, ResultLists &lists, bool force, bool 
     if (!alternatives.isEmpty()) {
         for (const ResultRow &row : requirements) {
             const QString leafName = trimBlanks(row.name);
-            Priorities priorities;
+            std::vector<double> computed;
+            const std::vector<double> *weights = cache ? cache->find(leafName, alternatives) : nullptr;
             double importance = 0.0;
             try {
-                priorities = ComputePriorities(
-                    ComparisonMatrix(document.AlternativeComparisons, leafName, alternatives));
+                if (!weights) {
+                    computed = ComputePriorities(
+                        ComparisonMatrix(document.AlternativeComparisons, leafName, alternatives)).weights;
+                    weights = &computed;
+                }
                 // The importance as displayed, so the points agree with the list.
                 importance = ReadDecimal(row.value);
             } catch (ComputationError &error) {
@@ -62,7 +93,9 @@ void Recalculate(const Document &document, ResultLists &lists, bool force, bool 
                 throw;
             }
             for (size_t k = 0; k < points.size(); ++k)
-                points[k] = points[k] + importance * priorities.weights[k];
+                points[k] = points[k] + importance * (*weights)[k];
+            if (cache && weights == &computed)
+                cache->store(leafName, std::move(computed));
         }
     }
     for (qsizetype k = 0; k < alternatives.size(); ++k)

@@ -3,8 +3,12 @@
 
 #include "Document.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace priomat {
 
@@ -27,6 +31,22 @@ struct ResultLists
         requirements.clear();
         alternatives.clear();
     }
+    friend bool operator==(const ResultLists &, const ResultLists &) = default;
+};
+
+// The alternatives' weights under each leaf, kept between evaluations. An entry is valid for
+// the alternatives it was computed with; whoever changes a leaf's entries invalidates that leaf.
+class LeafWeightCache
+{
+public:
+    const std::vector<double> *find(const QString &leafName, const QStringList &alternatives);
+    void store(const QString &leafName, std::vector<double> weights);
+    void invalidateLeaf(const QString &leafName);
+    void clear();
+
+private:
+    QStringList alternatives_;
+    QHash<QString, std::vector<double>> byLeaf_; // by case-folded leaf name
 };
 
 // Appends a row for every leaf below `node`, with `importance` multiplied down by each
@@ -37,6 +57,6 @@ void CollectLeafImportance(const RequirementNode *node, double importance, QList
 // fills them from the document's root. On a ComputationError the requirements list is complete,
 // the alternatives list stays empty and the error, naming the leaf, is rethrown.
 void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
-                 bool loading);
+                 bool loading, LeafWeightCache *cache = nullptr);
 
 } // namespace priomat

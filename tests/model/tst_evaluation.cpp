@@ -23,6 +23,7 @@ private slots:
     void singleAlternativeScoresDisplayedImportances();
     void errorLeavesRequirementsComplete();
     void onlyTheFirstTopLevelNodeIsEvaluated();
+    void cachedLeafWeightsGiveTheSameResults();
 };
 
 void TestEvaluation::importancesMultiplyDownTheTree()
@@ -162,6 +163,40 @@ void TestEvaluation::onlyTheFirstTopLevelNodeIsEvaluated()
     ResultLists lists;
     Recalculate(document, lists, false, true, false);
     QCOMPARE(lists.requirements, (QList<ResultRow>{{"A", "1"}}));
+}
+
+void TestEvaluation::cachedLeafWeightsGiveTheSameResults()
+{
+    Document document;
+    buildTree(document.tree, {"Goal", " Price", " Quality", "  Build", "  Looks"});
+    document.alternativesLines = {"x", "y", "z"};
+    addEntries(document.RequirementComparisons, {"Price|Quality|2", "Build|Looks|3"});
+    addEntries(document.AlternativeComparisons, {"Price|x|y|5", "Build|y|z|1/3", "Looks|z|x|7"});
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    LeafWeightCache cache;
+    int mismatches = 0;
+    auto check = [&]() -> ResultLists {
+        ResultLists plain;
+        ResultLists cached;
+        Recalculate(document, plain, false, true, false);
+        Recalculate(document, cached, false, true, false, &cache);
+        if (!(cached == plain))
+            ++mismatches;
+        return plain;
+    };
+    const ResultLists first = check();
+    check(); // from the cache now
+
+    // An entry changed under one leaf: only that leaf is recomputed, and it must be.
+    MatrixItems items = ItemsUnder(document, findNode(document.tree, "Price"));
+    StoreEntry(document, items, 2, 1, "1/9", "9", true);
+    cache.invalidateLeaf("PRICE");
+    QVERIFY(check().alternatives != first.alternatives);
+
+    // Another list of alternatives drops everything cached.
+    document.alternativesLines = {"x", "y"};
+    QCOMPARE(check().alternatives.size(), 2);
+    QCOMPARE(mismatches, 0);
 }
 
 QTEST_GUILESS_MAIN(TestEvaluation)

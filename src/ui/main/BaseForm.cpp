@@ -1,7 +1,9 @@
 #include "BaseForm.h"
 
 #include "Appli.h"
+#include "CompareForm.h"
 #include "ComparisonMatrix.h"
+#include "ComparisonValue.h"
 #include "ComputationError.h"
 #include "DocumentFile.h"
 #include "FileTypeRegistration.h"
@@ -15,6 +17,7 @@
 #include "SplashForm.h"
 #include "SystemInfo.h"
 #include "TextFile.h"
+#include "TextRules.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,18 +172,12 @@ void TBaseForm::buildControls()
     CaptionEdit = new QLineEdit(ComparisonPanel);
     CaptionEdit->setObjectName(QStringLiteral("CaptionEdit"));
     MatrixLabel = makeLabel(QStringLiteral("MatrixLabel"), QStringLiteral("一対比較マトリックス"), ComparisonPanel);
-    MatrixGrid = new QTableWidget(2, 2, ComparisonPanel);
+    MatrixGrid = new TMatrixGrid(ComparisonPanel);
     MatrixGrid->setObjectName(QStringLiteral("MatrixGrid"));
-    MatrixGrid->horizontalHeader()->hide();
-    MatrixGrid->verticalHeader()->hide();
-    MatrixGrid->horizontalHeader()->setDefaultSectionSize(32);
-    MatrixGrid->verticalHeader()->setDefaultSectionSize(24);
-    MatrixGrid->horizontalHeader()->setMinimumSectionSize(8);
-    MatrixGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MatrixGrid->setTextElideMode(Qt::ElideNone);
-    MatrixGrid->setWordWrap(false);
-    MatrixGrid->setSelectionMode(QAbstractItemView::NoSelection);
     MatrixGrid->setColumnWidth(0, 96);
+    connect(MatrixGrid, &TMatrixGrid::cellMouseDown, this, &TBaseForm::MatrixGridMouseDown);
+    connect(MatrixGrid, &TMatrixGrid::cellMouseUp, this, &TBaseForm::MatrixGridMouseUp);
+    connect(MatrixGrid, &TMatrixGrid::characterTyped, this, &TBaseForm::MatrixGridKeyPress);
     ConsistencyLabel = makeLabel(QStringLiteral("ConsistencyLabel"), QStringLiteral("整合度"), ComparisonPanel);
     ConsistencyLabel2 = makeLabel(QStringLiteral("ConsistencyLabel2"), QStringLiteral("　完璧に整合していれば０"), ComparisonPanel);
     ConsistencyLabel3 = makeLabel(QStringLiteral("ConsistencyLabel3"),
@@ -285,6 +282,7 @@ void TBaseForm::buildMenus()
     connect(MenuInverse, &QAction::triggered, this, &TBaseForm::MenuInverseClick);
     connect(MenuCalculateAutomatically, &QAction::triggered, this, &TBaseForm::MenuCalculateAutomaticallyClick);
     connect(MenuCalculate, &QAction::triggered, this, &TBaseForm::MenuCalculateClick);
+    connect(MenuChangeShown1, &QAction::triggered, this, &TBaseForm::MenuChangeShown1Click);
     connect(MenuAlternatives, &QAction::triggered, this, &TBaseForm::MenuAlternativesClick);
     connect(MenuResult, &QAction::triggered, this, &TBaseForm::MenuResultClick);
     connect(MenuContents, &QAction::triggered, this, [] { if (Appli) Appli->ShowHelp(); });
@@ -334,6 +332,7 @@ void TBaseForm::LoadOptionFlags()
     MenuInverse->setChecked(ReadSetting(QStringLiteral("Option\\Input"), QStringLiteral("Inverse"), true).toBool());
     MenuCalculateAutomatically->setChecked(
         ReadSetting(QStringLiteral("Option"), QStringLiteral("Calculate"), true).toBool());
+    MatrixGrid->useColours = colorOption();
 }
 
 bool TBaseForm::colorOption() const { return MenuColor->isChecked(); }
@@ -348,7 +347,7 @@ void TBaseForm::showError(const QString &message)
 void TBaseForm::Recalculate(bool force)
 {
     try {
-        priomat::Recalculate(document, results, force, calculateAutomatically(), Loading);
+        priomat::Recalculate(document, results, force, calculateAutomatically(), Loading, &leafWeights_);
     } catch (const ComputationError &error) {
         emit resultsChanged();
         showError(error.message());
@@ -398,7 +397,8 @@ void TBaseForm::RefreshComparisonPanel()
         return;
     }
     CaptionEdit->setEnabled(true);
-    CaptionEdit->setText(node->caption());
+    if (CaptionEdit->text() != node->caption())
+        CaptionEdit->setText(node->caption());
 
     const MatrixItems items = ItemsUnder(document, node);
     ShownItems = items.names;
@@ -410,27 +410,37 @@ void TBaseForm::RefreshComparisonPanel()
     }
 
     const int n = int(ShownItems.size());
-    MatrixGrid->clear();
     MatrixGrid->setColumnCount(n + 2);
     MatrixGrid->setRowCount(n + 1);
-    const ComparisonMatrix matrix = ComparisonMatrix::of(document, items);
-    auto setCell = [this](int column, int row, const QString &text) {
-        MatrixGrid->setItem(row, column, new QTableWidgetItem(text));
-    };
+    MatrixGrid->resetCellColours(n);
+    const ComparisonMatrix matrix = ComparisonMatrix::of(document, shownMatrixItems());
+    std::vector<const QString *> entries;
+    MatrixGrid->setCellText(0, 0, QString());
     for (int i = 1; i <= n; ++i) {
         const QString letter(QChar(char16_t(64 + i)));
-        setCell(i, 0, u'(' + letter + u')');
-        setCell(0, i, u'(' + letter + QStringLiteral(") ") + ShownItems.at(i - 1));
+        MatrixGrid->setCellText(i, 0, u'(' + letter + u')');
+        MatrixGrid->setCellText(0, i, u'(' + letter + QStringLiteral(") ") + ShownItems.at(i - 1));
+        matrix.rowEntries(i - 1, entries);
         for (int j = 1; j <= n; ++j) {
-            const QString *entry = matrix.entry(i - 1, j - 1);
-            setCell(j, i, i == j ? QStringLiteral("1") : entry ? *entry : QStringLiteral("-"));
+            const QString *entry = entries[size_t(j - 1)];
+            MatrixGrid->setCellText(j, i, i == j ? QStringLiteral("1") : entry ? *entry : QStringLiteral("-"));
         }
         MatrixGrid->setColumnWidth(i, MatrixGrid->verticalHeader()->defaultSectionSize());
     }
-    setCell(n + 1, 0, japanese() ? QStringLiteral("重み") : QStringLiteral("Weight"));
+    MatrixGrid->setCellText(n + 1, 0, japanese() ? QStringLiteral("重み") : QStringLiteral("Weight"));
     MatrixGrid->setColumnWidth(n + 1, 128);
     ShowWeightsAndConsistency();
     MatrixGrid->show();
+}
+
+MatrixItems TBaseForm::shownMatrixItems() const
+{
+    MatrixItems items;
+    items.names = ShownItems;
+    items.leafShown = LeafShown;
+    if (LeafShown)
+        items.leafName = trimBlanks(CaptionEdit->text());
+    return items;
 }
 
 void TBaseForm::ShowWeightsAndConsistency()
@@ -440,43 +450,161 @@ void TBaseForm::ShowWeightsAndConsistency()
         return;
     std::vector<double> weights;
     double ci = 0.0;
-    if (node->hasChildren()) {
-        for (int i = 0; i < node->childCount(); ++i)
-            weights.push_back(node->child(i)->data().LocalWeight);
-        ci = node->data().ConsistencyIndex;
-    } else if (ShownItems.size() <= 1) {
-        weights = {1.0};
-    } else {
-        try {
-            const Priorities priorities = ComputePriorities(
-                ComparisonMatrix::of(document, ItemsUnder(document, node)));
+    try {
+        if (node->hasChildren()) {
+            for (int i = 0; i < node->childCount(); ++i)
+                weights.push_back(node->child(i)->data().LocalWeight);
+            ci = node->data().ConsistencyIndex;
+        } else if (ShownItems.size() <= 1) {
+            weights = {1.0};
+        } else {
+            const Priorities priorities = ComputePriorities(ComparisonMatrix::of(document, shownMatrixItems()));
             weights = priorities.weights;
             ci = priorities.consistencyIndex;
-        } catch (const ComputationError &error) {
-            showError(error.message());
-            return;
+        }
+
+        // Colour pass: the entered ratio against the ratio the weights imply.
+        const int m = int(weights.size());
+        std::vector<quint32> colours(size_t(MatrixGrid->colourSize) * size_t(MatrixGrid->colourSize), 0);
+        for (int i = 0; i < m && i < MatrixGrid->colourSize; ++i) {
+            for (int j = 0; j < m && j < MatrixGrid->colourSize; ++j) {
+                if (i == j)
+                    continue;
+                const QString text = MatrixGrid->cellText(j + 1, i + 1);
+                const double wi = weights[size_t(i)];
+                const double wj = weights[size_t(j)];
+                if (text.isEmpty() || text == u"-" || !(wi > 1e-100 && wi < 1e100) || !(wj > 1e-100 && wj < 1e100)
+                    || wi / wj == 0.0)
+                    continue;
+                const double r = ReadComparisonValue(text) / (wi / wj);
+                quint32 colour = 0;
+                if (r >= 2)
+                    colour = 0x0000FF;
+                else if (r >= 1.41421356)
+                    colour = 0x0080FF;
+                else if (r <= 0.5)
+                    colour = 0xFF0000;
+                else if (r <= 0.70710678)
+                    colour = 0x00FF00;
+                colours[size_t(j) * size_t(MatrixGrid->colourSize) + size_t(i)] = colour;
+            }
+        }
+        MatrixGrid->CellColours = std::move(colours);
+
+        QPalette palette = ConsistencyEdit->palette();
+        palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+        if (m < 2) {
+            MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
+            ConsistencyEdit->setText(QStringLiteral("0"));
+        } else {
+            for (int i = 0; i < m; ++i)
+                MatrixGrid->setCellText(m + 1, i + 1, FormatFloat(weights[size_t(i)]));
+            ConsistencyEdit->setText(FormatFloat(ci));
+            if (ci > 0.15)
+                palette.setColor(QPalette::Text, colourFromValue(0x0000FF));
+            else if (ci > 0.1)
+                palette.setColor(QPalette::Text, colourFromValue(0x00FFFF));
+        }
+        ConsistencyEdit->setPalette(palette);
+    } catch (const ComputationError &error) {
+        showError(error.message());
+        return;
+    }
+    MatrixGrid->viewport()->update();
+}
+
+bool TBaseForm::isMatrixCell(int column, int row) const
+{
+    return row >= 1 && row <= MatrixGrid->rowCount() - 1 && column >= 1
+           && column <= MatrixGrid->columnCount() - 2 && row != column && !MatrixGrid->isHidden();
+}
+
+void TBaseForm::StoreEntry(int aCol, int aRow, const QString &value, const QString &reciprocalValue)
+{
+    Modified = true;
+    MatrixGrid->setCellText(aCol, aRow, value);
+    const MatrixItems items = shownMatrixItems();
+    priomat::StoreEntry(document, items, aCol, aRow, value, reciprocalValue, inverseOption());
+    if (items.leafShown)
+        leafWeights_.invalidateLeaf(items.leafName);
+    if (inverseOption())
+        MatrixGrid->setCellText(aRow, aCol, reciprocalValue);
+}
+
+void TBaseForm::finishMatrixEntry()
+{
+    try {
+        UpdateChildWeights(document.RequirementComparisons, selectedNode());
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    ShowWeightsAndConsistency();
+    Recalculate(false);
+}
+
+void TBaseForm::MatrixGridMouseDown(int column, int row)
+{
+    mouseDownColumn_ = column;
+    mouseDownRow_ = row;
+}
+
+void TBaseForm::MatrixGridMouseUp(int column, int row)
+{
+    if (column != mouseDownColumn_ || row != mouseDownRow_ || !isMatrixCell(column, row))
+        return;
+    TCompareForm dialog(this);
+    try {
+        dialog.Prepare(LeafShown ? trimBlanks(CaptionEdit->text()) : QString(), ShownItems.at(row - 1),
+                       ShownItems.at(column - 1), MatrixGrid->cellText(column, row));
+    } catch (const ComputationError &error) {
+        showError(error.message());
+        return;
+    }
+    const int result = compareDialogRunner ? compareDialogRunner(dialog) : dialog.exec();
+    if (result == QDialog::Accepted)
+        StoreEntry(column, row, dialog.ValueText, dialog.ReciprocalText);
+    finishMatrixEntry();
+}
+
+void TBaseForm::MatrixGridKeyPress(QChar character)
+{
+    const char16_t c = character.unicode();
+    const int column = MatrixGrid->currentColumn();
+    const int row = MatrixGrid->currentRow();
+    QString value;
+    QString reciprocal;
+    if (c == u'1' || c == u'!') {
+        value = reciprocal = QStringLiteral("1");
+    } else if (c >= u'2' && c <= u'9') {
+        const QString digit(character);
+        value = ReciprocalPending ? QStringLiteral("1/") + digit : digit;
+        reciprocal = ReciprocalPending ? digit : QStringLiteral("1/") + digit;
+    } else if (c >= 34 && c <= 41) { // the shifted digits 2 to 9 of a Japanese keyboard
+        const QString digit = QString::number(c - 32);
+        value = QStringLiteral("1/") + digit;
+        reciprocal = digit;
+    } else if (c == u'0' || c == u'/') {
+        ReciprocalPending = true;
+        return;
+    } else {
+        return;
+    }
+    ReciprocalPending = false;
+    if (!isMatrixCell(column, row))
+        return;
+    StoreEntry(column, row, value, reciprocal);
+    finishMatrixEntry();
+}
+
+void TBaseForm::MenuChangeShown1Click()
+{
+    for (int column = 1; column <= MatrixGrid->columnCount() - 2; ++column) {
+        for (int row = 1; row <= MatrixGrid->rowCount() - 1; ++row) {
+            if (MatrixGrid->cellText(column, row) == u"-")
+                StoreEntry(column, row, QStringLiteral("1"), QStringLiteral("1"));
         }
     }
-    const int m = int(weights.size());
-    auto setCell = [this](int column, int row, const QString &text) {
-        MatrixGrid->setItem(row, column, new QTableWidgetItem(text));
-    };
-    QPalette palette = ConsistencyEdit->palette();
-    palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
-    if (m < 2) {
-        setCell(2, 1, QStringLiteral("1"));
-        ConsistencyEdit->setText(QStringLiteral("0"));
-    } else {
-        for (int i = 0; i < m; ++i)
-            setCell(m + 1, i + 1, FormatFloat(weights[size_t(i)]));
-        ConsistencyEdit->setText(FormatFloat(ci));
-        if (ci > 0.15)
-            palette.setColor(QPalette::Text, QColor(255, 0, 0));
-        else if (ci > 0.1)
-            palette.setColor(QPalette::Text, QColor(255, 255, 0));
-    }
-    ConsistencyEdit->setPalette(palette);
-    MatrixGrid->viewport()->update();
+    finishMatrixEntry();
 }
 
 void TBaseForm::updateCaption()
@@ -513,6 +641,7 @@ void TBaseForm::FormShow()
 void TBaseForm::NewDocument()
 {
     treeModel_->resetTree([this] { document.reset(); });
+    leafWeights_.clear();
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     Recalculate(false);
     RefreshComparisonPanel();
@@ -548,6 +677,7 @@ void TBaseForm::LoadDocument(const QString &path)
                               platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
     };
     treeModel_->resetTree([&] { InstallParsedDocument(document, std::move(read.parsed), askRecovery); });
+    leafWeights_.clear();
     TreeTree->expandAll();
     if (document.tree.root())
         selectNode(document.tree.root());
@@ -620,12 +750,10 @@ void TBaseForm::MenuFileClick()
 void TBaseForm::MenuToolClick()
 {
     bool dash = false;
-    if (MatrixGrid->isVisible()) {
+    if (!MatrixGrid->isHidden()) {
         for (int row = 1; row < MatrixGrid->rowCount() && !dash; ++row) {
-            for (int column = 1; column <= MatrixGrid->columnCount() - 2 && !dash; ++column) {
-                const QTableWidgetItem *item = MatrixGrid->item(row, column);
-                dash = row != column && item && item->text() == u"-";
-            }
+            for (int column = 1; column <= MatrixGrid->columnCount() - 2 && !dash; ++column)
+                dash = row != column && MatrixGrid->cellText(column, row) == u"-";
         }
     }
     MenuChangeShown1->setEnabled(dash);
@@ -645,7 +773,8 @@ void TBaseForm::MenuHelpClick()
 
 void TBaseForm::MenuColorClick()
 {
-    // The action has already toggled its own check mark.
+    // The action has already toggled its own check mark; off draws black and not bold again.
+    MatrixGrid->useColours = colorOption();
     MatrixGrid->viewport()->update();
 }
 

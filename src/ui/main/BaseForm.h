@@ -3,6 +3,9 @@
 
 #include "Document.h"
 #include "Evaluation.h"
+#include "MatrixGrid.h"
+
+#include <functional>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -13,7 +16,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSplitter;
-class QTableWidget;
+
 class QTreeView;
 
 namespace priomat {
@@ -62,6 +65,17 @@ public:
     bool inverseOption() const;
     bool calculateAutomatically() const;
 
+    // Matrix entry.
+    void StoreEntry(int aCol, int aRow, const QString &value, const QString &reciprocalValue);
+    void MatrixGridMouseDown(int column, int row);
+    void MatrixGridMouseUp(int column, int row);
+    void MatrixGridKeyPress(QChar character);
+    void MenuChangeShown1Click();
+    bool isMatrixCell(int column, int row) const;
+    // Runs the comparison dialog; tests answer it instead of a modal loop.
+    std::function<int(class TCompareForm &)> compareDialogRunner;
+    bool ReciprocalPending = false;
+
     // Menu handlers.
     void MenuFileClick();
     void MenuOptionClick() {}
@@ -95,7 +109,7 @@ public:
     QLabel *CaptionLabel;
     QLineEdit *CaptionEdit;
     QLabel *MatrixLabel;
-    QTableWidget *MatrixGrid;
+    TMatrixGrid *MatrixGrid;
     QLabel *ConsistencyLabel;
     QLabel *ConsistencyLabel2;
     QLabel *ConsistencyLabel3;
@@ -161,6 +175,12 @@ private:
     void selectNode(const RequirementNode *node);
     // Shows a computation or file error in the standard error box.
     void showError(const QString &message);
+    MatrixItems shownMatrixItems() const;
+    // After an entry: the node's weights, the weight column and index, the evaluation.
+    void finishMatrixEntry();
+    LeafWeightCache leafWeights_;
+    int mouseDownColumn_ = -1;
+    int mouseDownRow_ = -1;
 
     RequirementTreeModel *treeModel_ = nullptr;
     QWidget *alternativesWindow_ = nullptr;

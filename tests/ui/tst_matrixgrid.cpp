@@ -1,0 +1,426 @@
+// The comparison matrix grid and the pairwise comparison dialog, driven like a user would.
+#include "Appli.h"
+#include "BaseForm.h"
+#include "CompareForm.h"
+#include "ComputationError.h"
+#include "DesktopAssociation.h"
+#include "FakePlatform.h"
+#include "Frame.h"
+#include "RequirementTreeModel.h"
+#include "TestEnvironment.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTreeView>
+
+using namespace priomat;
+using namespace priomat::test;
+
+namespace {
+
+class NoHelpers : public desktop::HelperRunner
+{
+public:
+    QString find(const QString &) const override { return {}; }
+    void run(const QString &, const QStringList &) override {}
+};
+
+} // namespace
+
+class TestMatrixGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void cellTableOfALeaf();
+    void oneItemMatrixAndHiddenGrid();
+    void keyEntryAndReciprocalPending();
+    void keyEntryWithoutInverse();
+    void shiftedDigitsStoreReciprocals();
+    void clickOpensTheDialogOnlyOnOneMatrixCell();
+    void cancelStoresNothingButRecomputes();
+    void coloursAfterEnteringNine();
+    void consistencyIndexColours();
+    void changeShownDashesToOne();
+    void unreadableValueLeavesTheDisplay();
+    void dialogPrepareAndKeys();
+    void dialogLabelsLineUpWithTrack();
+    void dialogTextsInBothLanguages();
+
+private:
+    void openDocument(const QByteArray &content);
+    void select(const QString &caption);
+    QPoint cellCentre(int column, int row) const;
+
+    std::unique_ptr<TestEnvironment> environment_;
+    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<TBaseForm> form_;
+    NoHelpers helpers_;
+};
+
+void TestMatrixGrid::init()
+{
+    environment_ = std::make_unique<TestEnvironment>();
+    platform_ = std::make_unique<FakePlatform>();
+    desktop::setHelperRunner(&helpers_);
+    platform_->system.program = environment_->path("priomat");
+    FrameStartup();
+    Appli->Japanese = false;
+    form_ = std::make_unique<TBaseForm>();
+    form_->resize(700, 500);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void TestMatrixGrid::cleanup()
+{
+    form_->Modified = false;
+    form_.reset();
+    desktop::setHelperRunner(nullptr);
+    FrameShutdown();
+    platform_.reset();
+    environment_.reset();
+}
+
+void TestMatrixGrid::openDocument(const QByteArray &content)
+{
+    const QString path = environment_->path("doc.ahp");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    form_->LoadDocument(path);
+}
+
+void TestMatrixGrid::select(const QString &caption)
+{
+    RequirementNode *found = nullptr;
+    form_->document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+        if (!found && node->caption() == caption)
+            found = node;
+    });
+    QVERIFY(found);
+    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(found));
+}
+
+QPoint TestMatrixGrid::cellCentre(int column, int row) const
+{
+    return form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(row, column)).center();
+}
+
+const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n"
+                              "[Alternatives]\r\nx\r\ny\r\n";
+
+void TestMatrixGrid::cellTableOfALeaf()
+{
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price \r\n[Alternatives]\r\nx\r\n y \r\nz\r\n"
+                 "[AlternativesComparison]\r\nPrice\tx\ty\t3\r\n");
+    select("Price");
+    // A caption with blanks around it finds its entries under the trimmed name.
+    form_->treeModel()->setData(form_->TreeTree->currentIndex(), QStringLiteral(" Price "));
+    form_->RefreshComparisonPanel();
+    TMatrixGrid *grid = form_->MatrixGrid;
+    QVERIFY(form_->LeafShown);
+    QCOMPARE(grid->columnCount(), 5);
+    QCOMPARE(grid->rowCount(), 4);
+    QCOMPARE(grid->cellText(0, 0), QString());
+    QCOMPARE(grid->cellText(2, 0), QStringLiteral("(B)"));
+    QCOMPARE(grid->cellText(0, 2), QStringLiteral("(B) y"));
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("3"));
+    QCOMPARE(grid->cellText(1, 2), QStringLiteral("-"));
+    QCOMPARE(grid->cellText(3, 3), QStringLiteral("1"));
+    QCOMPARE(grid->cellText(4, 0), QStringLiteral("Weight"));
+    QCOMPARE(grid->columnWidth(1), 24);
+    QCOMPARE(grid->columnWidth(4), 128);
+    QCOMPARE(grid->columnWidth(0), 96);
+    QVERIFY(!grid->cellText(4, 1).isEmpty());
+}
+
+void TestMatrixGrid::oneItemMatrixAndHiddenGrid()
+{
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  Leaf\r\n[Alternatives]\r\nx\r\n");
+    select("Only");
+    QCOMPARE(form_->MatrixGrid->cellText(0, 1), QStringLiteral("(A) Leaf"));
+    QCOMPARE(form_->MatrixGrid->cellText(1, 1), QStringLiteral("1"));
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("0"));
+    select("Leaf"); // one alternative: a 1 x 1 matrix too
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
+
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n");
+    select("Leaf"); // no alternatives: nothing to show
+    QVERIFY(form_->MatrixGrid->isHidden());
+    QCOMPARE(form_->ConsistencyEdit->text(), QString());
+}
+
+void TestMatrixGrid::keyEntryAndReciprocalPending()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    TMatrixGrid *grid = form_->MatrixGrid;
+    grid->setFocus();
+    grid->setCurrentCell(1, 2); // row A, column B
+    QTest::keyClicks(grid, "05");
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/5"));
+    QCOMPARE(grid->cellText(1, 2), QStringLiteral("5"));
+    QCOMPARE(*form_->document.RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
+    QCOMPARE(*form_->document.RequirementComparisons.value("B\tA"), QStringLiteral("5"));
+    QVERIFY(form_->Modified);
+    // The weights follow at once: B over A by 5.
+    QVERIFY(form_->document.tree.root()->child(1)->data().LocalWeight
+            > form_->document.tree.root()->child(0)->data().LocalWeight);
+
+    QTest::keyClicks(grid, "0x7"); // a letter leaves the flag set
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/7"));
+    QTest::keyClicks(grid, "/1"); // 1 stores 1 and clears the flag
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("1"));
+    QTest::keyClicks(grid, "3");
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("3"));
+    QCOMPARE(grid->cellText(1, 2), QStringLiteral("1/3"));
+
+    // The flag is cleared by a digit even where nothing can be stored.
+    grid->setCurrentCell(1, 1); // the diagonal
+    QTest::keyClicks(grid, "04");
+    QCOMPARE(grid->cellText(1, 1), QStringLiteral("1"));
+    QVERIFY(!form_->ReciprocalPending);
+    grid->setCurrentCell(1, 2);
+    QTest::keyClicks(grid, "6");
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("6"));
+}
+
+void TestMatrixGrid::keyEntryWithoutInverse()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    form_->MenuInverse->trigger(); // off
+    form_->MatrixGrid->setCurrentCell(1, 2);
+    QTest::keyClicks(form_->MatrixGrid, "5");
+    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("-"));
+    QVERIFY(!form_->document.RequirementComparisons.value("B\tA"));
+}
+
+void TestMatrixGrid::shiftedDigitsStoreReciprocals()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    form_->MatrixGrid->setCurrentCell(1, 3); // row A, column C
+    QTest::keyClicks(form_->MatrixGrid, "#");
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/3"));
+    QCOMPARE(form_->MatrixGrid->cellText(1, 3), QStringLiteral("3"));
+    QTest::keyClicks(form_->MatrixGrid, ")");
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/9"));
+    QTest::keyClicks(form_->MatrixGrid, "!");
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1"));
+}
+
+void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    int opened = 0;
+    form_->compareDialogRunner = [&opened](TCompareForm &dialog) {
+        ++opened;
+        dialog.Label1Click(13); // " 5": row item strongly more important
+        return int(dialog.result());
+    };
+    TMatrixGrid *grid = form_->MatrixGrid;
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCentre(3, 1));
+    QCOMPARE(opened, 0);
+    for (const QPoint &cell : {QPoint(1, 1), QPoint(0, 1), QPoint(2, 0), QPoint(4, 1)}) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(cell.x(), cell.y()));
+        QCOMPARE(opened, 0);
+    }
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cellCentre(2, 1));
+    QCOMPARE(opened, 1);
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("5"));
+    QCOMPARE(grid->cellText(1, 2), QStringLiteral("1/5"));
+}
+
+void TestMatrixGrid::cancelStoresNothingButRecomputes()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    // Weights that the document's entries do not give, to see them recomputed.
+    form_->document.tree.root()->child(0)->data().LocalWeight = 0.9;
+    form_->compareDialogRunner = [](TCompareForm &dialog) {
+        dialog.TrackBar1->setValue(17);
+        dialog.reject();
+        return int(dialog.result());
+    };
+    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
+    QVERIFY(form_->document.RequirementComparisons.isEmpty());
+    QCOMPARE(form_->document.tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
+    QCOMPARE(form_->MatrixGrid->cellText(4, 1), QStringLiteral("0.333333333333333"));
+}
+
+void TestMatrixGrid::coloursAfterEnteringNine()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    form_->MatrixGrid->setCurrentCell(1, 2);
+    QTest::keyClicks(form_->MatrixGrid, "9");
+    const TMatrixGrid *grid = form_->MatrixGrid;
+    QCOMPARE(grid->cellColour(2, 1), 0x0000FFu); // A over B: red
+    QCOMPARE(grid->cellColour(1, 2), 0xFF0000u); // B over A: blue
+    for (const QPoint &cell : {QPoint(3, 1), QPoint(1, 3), QPoint(3, 2), QPoint(2, 3), QPoint(1, 1)})
+        QCOMPARE(grid->cellColour(cell.x(), cell.y()), 0u); // "-" cells and the diagonal
+    // The colours are kept whether or not they are drawn.
+    QVERIFY(!grid->useColours);
+    form_->MenuColor->trigger();
+    QVERIFY(grid->useColours);
+    form_->MenuColor->trigger();
+    QVERIFY(!grid->useColours);
+}
+
+void TestMatrixGrid::consistencyIndexColours()
+{
+    // Two items with "a" entered one way only give CI = √a − 1: 0.05, 0.12 and 0.2.
+    const struct
+    {
+        const char *value;
+        QColor colour;
+    } cases[] = {{"1.1025", QApplication::palette().color(QPalette::WindowText)},
+                 {"1.2544", QColor(255, 255, 0)},
+                 {"1.44", QColor(255, 0, 0)}};
+    for (const auto &c : cases) {
+        openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
+                     + QByteArray(c.value) + "\r\n");
+        select("Goal");
+        const double ci = form_->document.tree.root()->data().ConsistencyIndex;
+        QCOMPARE(form_->ConsistencyEdit->palette().color(QPalette::Text), c.colour);
+        QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
+    }
+}
+
+void TestMatrixGrid::changeShownDashesToOne()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    form_->MenuToolClick();
+    QVERIFY(form_->MenuChangeShown1->isEnabled());
+    form_->MenuChangeShown1->trigger();
+    for (int row = 1; row <= 3; ++row)
+        for (int column = 1; column <= 3; ++column)
+            QCOMPARE(form_->MatrixGrid->cellText(column, row), QStringLiteral("1"));
+    QCOMPARE(form_->document.RequirementComparisons.size(), 6);
+    form_->MenuToolClick();
+    QVERIFY(!form_->MenuChangeShown1->isEnabled());
+}
+
+void TestMatrixGrid::unreadableValueLeavesTheDisplay()
+{
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n[Alternatives]\r\nx\r\ny\r\n"
+                 "[AlternativesComparison]\r\nL\tx\ty\t2\r\n");
+    select("L");
+    const QString weight = form_->MatrixGrid->cellText(3, 1);
+    const QString ci = form_->ConsistencyEdit->text();
+    platform_->messageBox.shown.clear();
+    form_->document.AlternativeComparisons.store("L\tx\ty", "abc");
+    form_->MatrixGrid->setCellText(2, 1, "abc");
+    form_->ShowWeightsAndConsistency();
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QVERIFY(platform_->messageBox.shown.at(0).text.contains("'abc'"));
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), weight);
+    QCOMPARE(form_->ConsistencyEdit->text(), ci);
+}
+
+void TestMatrixGrid::dialogPrepareAndKeys()
+{
+    TCompareForm dialog;
+    dialog.Prepare("", "A", "B", "-");
+    QCOMPARE(dialog.TrackBar1->value(), 9);
+    QCOMPARE(dialog.ValueText, QStringLiteral("1"));
+    dialog.Prepare("", "A", "B", "1/3");
+    QCOMPARE(dialog.TrackBar1->value(), 7);
+    QCOMPARE(dialog.ReciprocalText, QStringLiteral("3"));
+    dialog.Prepare("", "A", "B", "5");
+    QCOMPARE(dialog.TrackBar1->value(), 13);
+    dialog.Prepare("", "A", "B", "12");
+    QCOMPARE(dialog.TrackBar1->value(), 17);
+    QCOMPARE(dialog.ValueText, QStringLiteral("12")); // kept until the bar moves
+    QVERIFY_THROWS_EXCEPTION(ComputationError, dialog.Prepare("", "A", "B", "2.5"));
+
+    dialog.TrackBar1->setValue(1);
+    QCOMPARE(dialog.ValueText, QStringLiteral("1/9"));
+    QCOMPARE(dialog.ReciprocalText, QStringLiteral("9"));
+    dialog.TrackBar1->setValue(17);
+    QCOMPARE(dialog.ValueText, QStringLiteral("9"));
+    QCOMPARE(dialog.ReciprocalText, QStringLiteral("1/9"));
+
+    TCompareForm keyed;
+    keyed.Prepare("", "A", "B", "-");
+    QTest::keyClick(&keyed, Qt::Key_7);
+    QCOMPARE(keyed.result(), int(QDialog::Accepted));
+    QCOMPARE(keyed.ValueText, QStringLiteral("7"));
+    QCOMPARE(keyed.ReciprocalText, QStringLiteral("1/7"));
+
+    TCompareForm clicked;
+    clicked.Prepare("", "A", "B", "-");
+    QTest::mouseClick(clicked.Labels[7], Qt::LeftButton);
+    QCOMPARE(clicked.result(), int(QDialog::Accepted));
+    QCOMPARE(clicked.ValueText, QStringLiteral("1/2"));
+    QCOMPARE(clicked.ReciprocalText, QStringLiteral("2"));
+
+    TCompareForm escaped;
+    escaped.Prepare("", "A", "B", "-");
+    escaped.show();
+    QTest::keyClick(&escaped, Qt::Key_Escape);
+    QCOMPARE(escaped.result(), int(QDialog::Rejected));
+
+    TCompareForm credit;
+    platform_->messageBox.shown.clear();
+    QTest::mouseClick(credit.TitleLabel, Qt::LeftButton);
+    QCOMPARE(platform_->messageBox.shown.at(0).text, QStringLiteral("Programed by Tarvek."));
+    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Programer"));
+}
+
+void TestMatrixGrid::dialogLabelsLineUpWithTrack()
+{
+    TCompareForm dialog;
+    dialog.Prepare("", "A", "B", "-");
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    int previous = -1;
+    for (int n = 1; n <= 17; ++n) {
+        const int centre = dialog.Labels[size_t(n - 1)]->geometry().center().y();
+        QVERIFY(std::abs(centre - dialog.trackPositionY(n)) <= 1);
+        QVERIFY(centre > previous);
+        previous = centre;
+    }
+}
+
+void TestMatrixGrid::dialogTextsInBothLanguages()
+{
+    TCompareForm english;
+    english.Prepare("Price", "Car A", "Car B", "-");
+    QCOMPARE(english.windowTitle(), QStringLiteral("Compare / Priomat"));
+    QCOMPARE(english.TitleLabel->text(), QStringLiteral("Compare \"Car A\" and \"Car B\" for \"Price\"."));
+    QCOMPARE(english.Labels[0]->text(), QStringLiteral("1/9  \"Car B\" has absolute importance"));
+    QCOMPARE(english.Labels[8]->text(), QStringLiteral(" 1   equal importance"));
+    QCOMPARE(english.Labels[16]->text(), QStringLiteral(" 9   \"Car A\" has absolute importance"));
+    QCOMPARE(english.Labels[1]->text(), QString());
+    QCOMPARE(english.OKButton->text(), QStringLiteral("OK"));
+
+    Appli->Japanese = true;
+    TCompareForm japanese;
+    japanese.Prepare("", "A", "B", "-");
+    QCOMPARE(japanese.windowTitle(), QString::fromUtf8("一対比較 / Priomat"));
+    QCOMPARE(japanese.TitleLabel->text(), QString::fromUtf8("「A」と「B」との比較"));
+    QCOMPARE(japanese.Labels[6]->text(), QString::fromUtf8("1/3  「B」の方がやや重要(weak importance)"));
+    QCOMPARE(japanese.Labels[10]->text(), QString::fromUtf8(" 3   「A」の方がやや重要(weak importance)"));
+    QCOMPARE(japanese.CancelButton->text(), QString::fromUtf8("キャンセル"));
+    japanese.Prepare("L", "A", "B", "-");
+    QCOMPARE(japanese.TitleLabel->text(), QString::fromUtf8("「L」に関する「A」と「B」との比較"));
+}
+
+QTEST_MAIN(TestMatrixGrid)
+#include "tst_matrixgrid.moc"
