@@ -1,0 +1,136 @@
+// priomat-bench-edit: one keyboard entry in a leaf's 40 x 40 alternatives matrix of a large
+// document, through the real main window (offscreen): store, weights, grid refresh and overall
+// evaluation. Reported as the median against a baseline measured in the same run: computing
+// that one matrix's weights alone.
+#include "BaseForm.h"
+#include "ComparisonMatrix.h"
+#include "DataGenerator.h"
+#include "DesktopAssociation.h"
+#include "Frame.h"
+#include "HelpViewer.h"
+#include "MessageBox.h"
+#include "Platform.h"
+#include "Priorities.h"
+#include "RegistryStore.h"
+#include "RequirementTreeModel.h"
+#include "SystemInfo.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using namespace priomat;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class NoHelpers : public desktop::HelperRunner
+{
+public:
+    QString find(const QString &) const override { return {}; }
+    void run(const QString &, const QStringList &) override {}
+};
+
+class SilentBoxes : public platform::MessageBoxService
+{
+public:
+    int show(QWidget *, const QString &, const QString &, unsigned) override { return platform::IDOK; }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+
+    platform::MemoryRegistryStore registry;
+    SilentBoxes boxes;
+    platform::DesktopHelpViewer help;
+    platform::LinuxSystemInfo system;
+    platform::setServices({&registry, &boxes, &help, &system});
+    NoHelpers helpers;
+    desktop::setHelperRunner(&helpers);
+    FrameStartup();
+
+    const bench::Shape shape; // 300 leaves under 12 parents, 40 alternatives
+    const QString path = home.path() + "/large.ahp";
+    bench::WriteGeneratedFile(path, shape, 20240521);
+
+    int runs = 200;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (QByteArray(argv[i]) == "--runs")
+            runs = std::max(1, QByteArray(argv[i + 1]).toInt());
+    }
+
+    std::vector<double> cycle;
+    std::vector<double> baseline;
+    {
+        TBaseForm form;
+        form.show();
+        form.LoadDocument(path);
+        RequirementNode *leaf = form.document.tree.root()->child(0)->child(0);
+        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(leaf));
+        const int n = int(form.ShownItems.size());
+        std::printf("document: %d leaves, %d alternatives, %lld + %lld entries; matrix %d x %d\n",
+                    shape.leaves, shape.alternatives,
+                    static_cast<long long>(form.document.RequirementComparisons.size()),
+                    static_cast<long long>(form.document.AlternativeComparisons.size()), n, n);
+
+        const QString digits = QStringLiteral("3579246813");
+        for (int run = 0; run < runs; ++run) {
+            const int row = 1 + run % n;
+            const int column = 1 + (run + 1 + run / n) % n;
+            form.MatrixGrid->setCurrentCell(row, column == row ? (column % n) + 1 : column);
+            const QChar key = digits.at(run % digits.size());
+
+            const auto start = Clock::now();
+            form.MatrixGridKeyPress(key);
+            QCoreApplication::processEvents(); // the repaint it asked for
+            cycle.push_back(millisecondsSince(start));
+
+            const auto computeStart = Clock::now();
+            const Priorities p = ComputePriorities(ComparisonMatrix(form.document.AlternativeComparisons,
+                                                                    leaf->caption(), form.ShownItems));
+            baseline.push_back(millisecondsSince(computeStart));
+            if (p.weights.empty())
+                return 1;
+        }
+        form.Modified = false;
+    }
+    FrameShutdown();
+    desktop::setHelperRunner(nullptr);
+
+    const double cycleMedian = median(cycle);
+    const double baselineMedian = median(baseline);
+    std::printf("runs: %d\n", runs);
+    std::printf("baseline, one 40 x 40 matrix's weights: %.3f ms median\n", baselineMedian);
+    std::printf("keyboard entry, whole edit cycle:       %.3f ms median (%.3f ms at the 95th percentile)\n",
+                cycleMedian, [&] {
+                    std::vector<double> sorted = cycle;
+                    std::sort(sorted.begin(), sorted.end());
+                    return sorted[sorted.size() * 95 / 100];
+                }());
+    std::printf("ratio: %.1f x the baseline\n", cycleMedian / baselineMedian);
+    return 0;
+}

@@ -1,0 +1,99 @@
+// Drives the real main window under a display as a user would (open a document, select a
+// requirement, type entries, enter one through the dialog, turn on the colours) and saves
+// screenshots of the screen. Run by tools/grid-screenshots.sh.
+#include "Appli.h"
+#include "BaseForm.h"
+#include "CompareForm.h"
+#include "Frame.h"
+#include "HelpViewer.h"
+#include "MessageBox.h"
+#include "Placement.h"
+#include "Platform.h"
+#include "RegistryStore.h"
+#include "RequirementTreeModel.h"
+#include "SystemInfo.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QTreeView>
+
+#include <cstdio>
+
+using namespace priomat;
+
+namespace {
+
+void shoot(const QString &path)
+{
+    QTest::qWait(300);
+    QApplication::primaryScreen()->grabWindow(0).save(path);
+    std::printf("saved %s\n", qPrintable(path));
+}
+
+RequirementNode *find(const Document &document, const QString &caption)
+{
+    RequirementNode *found = nullptr;
+    document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+        if (!found && node->caption() == caption)
+            found = node;
+    });
+    return found;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (argc < 4) {
+        std::fputs("usage: priomat-shots DOCUMENT OUTPUT-PREFIX /ENGLISH|/JAPANESE\n", stderr);
+        return 2;
+    }
+    const QString document = QString::fromLocal8Bit(argv[1]);
+    const QString prefix = QString::fromLocal8Bit(argv[2]);
+    InstallFontSubstitutions();
+    platform::FileRegistryStore registry(platform::FileRegistryStore::defaultPath());
+    platform::QtMessageBoxService messageBox;
+    platform::DesktopHelpViewer helpViewer;
+    platform::LinuxSystemInfo system;
+    platform::setServices({&registry, &messageBox, &helpViewer, &system});
+    FrameStartup();
+    application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+
+    {
+        TBaseForm form;
+        form.resize(620, 420);
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form))
+            return 1;
+        form.LoadDocument(document);
+        form.setTreeWidth(170);
+        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(find(form.document, QStringLiteral("Location"))));
+
+        TMatrixGrid *grid = form.MatrixGrid;
+        grid->setFocus();
+        grid->setCurrentCell(1, 4); // row A, column D
+        QTest::keyClicks(grid, QStringLiteral("9"));
+        grid->setCurrentCell(2, 3); // row B, column C
+        QTest::keyClicks(grid, QStringLiteral("05"));
+
+        form.compareDialogRunner = [&prefix](TCompareForm &dialog) {
+            dialog.show();
+            if (!QTest::qWaitForWindowExposed(&dialog))
+                return int(QDialog::Rejected);
+            shoot(prefix + QStringLiteral("-dialog.png"));
+            QTest::mouseClick(dialog.Labels[14], Qt::LeftButton); // " 7"
+            return int(dialog.result());
+        };
+        const QRect cell = grid->visualRect(grid->model()->index(4, 3)); // row D, column C
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        shoot(prefix + QStringLiteral("-grid.png"));
+        form.MenuColor->trigger();
+        shoot(prefix + QStringLiteral("-grid-colour.png"));
+        form.Modified = false;
+    }
+    FrameShutdown();
+    return 0;
+}
