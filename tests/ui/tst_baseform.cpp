@@ -1,5 +1,6 @@
 // The main window: controls, texts in both languages, menus, option flags, creation and close.
 #include "Appli.h"
+#include "AlternativesForm.h"
 #include "BaseForm.h"
 #include "DesktopAssociation.h"
 #include "FakePlatform.h"
@@ -214,7 +215,7 @@ void TestBaseForm::automaticCalculationAndToolMenu()
 void TestBaseForm::windowMenuFollowsWindows()
 {
     auto form = makeForm(false);
-    QWidget alternatives;
+    TAlternativesForm alternatives;
     QWidget result;
     form->setAuxiliaryWindows(&alternatives, &result);
     form->MenuWindowClick();

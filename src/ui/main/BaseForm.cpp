@@ -1,5 +1,7 @@
 #include "BaseForm.h"
 
+#include "AlternativesForm.h"
+
 #include "Appli.h"
 #include "CompareForm.h"
 #include "ComparisonMatrix.h"
@@ -30,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
@@ -162,6 +165,12 @@ void TBaseForm::buildControls()
     setTabOrder(TreeButtonUp, TreeButtonDown);
     setTabOrder(TreeButtonDown, TreeButtonDelete);
     treeLayout->addWidget(TreeButtonPanel);
+    connect(TreeButtonAdd, &QPushButton::clicked, this, &TBaseForm::TreeButtonAddClick);
+    connect(TreeButtonInsert, &QPushButton::clicked, this, &TBaseForm::TreeButtonInsertClick);
+    connect(TreeButtonUp, &QPushButton::clicked, this, &TBaseForm::TreeButtonUpClick);
+    connect(TreeButtonDown, &QPushButton::clicked, this, &TBaseForm::TreeButtonDownClick);
+    connect(TreeButtonDelete, &QPushButton::clicked, this, &TBaseForm::TreeButtonDeleteClick);
+    connect(treeModel_, &RequirementTreeModel::nodeMoved, this, &TBaseForm::TreeTreeDragDrop);
 
     ComparisonPanel = new QWidget(Splitter1);
     ComparisonPanel->setObjectName(QStringLiteral("ComparisonPanel"));
@@ -171,6 +180,7 @@ void TBaseForm::buildControls()
     CaptionLabel = makeLabel(QStringLiteral("CaptionLabel"), QStringLiteral("要求キャプション"), ComparisonPanel);
     CaptionEdit = new QLineEdit(ComparisonPanel);
     CaptionEdit->setObjectName(QStringLiteral("CaptionEdit"));
+    connect(CaptionEdit, &QLineEdit::textEdited, this, &TBaseForm::CaptionEditChange);
     MatrixLabel = makeLabel(QStringLiteral("MatrixLabel"), QStringLiteral("一対比較マトリックス"), ComparisonPanel);
     MatrixGrid = new TMatrixGrid(ComparisonPanel);
     MatrixGrid->setObjectName(QStringLiteral("MatrixGrid"));
@@ -320,10 +330,130 @@ void TBaseForm::setTreeWidth(int width)
     Splitter1->setSizes({treeWidth_, qMax(1, this->width() - treeWidth_ - Splitter1->handleWidth())});
 }
 
-void TBaseForm::setAuxiliaryWindows(QWidget *alternatives, QWidget *result)
+void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, QWidget *result)
 {
     alternativesWindow_ = alternatives;
     resultWindow_ = result;
+    if (alternativesWindow_) {
+        showAlternativesText();
+        connect(alternativesWindow_->AlternativesMemo, &QPlainTextEdit::textChanged, this,
+                &TBaseForm::AlternativesMemoChange);
+    }
+}
+
+void TBaseForm::showAlternativesText()
+{
+    if (alternativesWindow_)
+        alternativesWindow_->AlternativesMemo->setPlainText(document.alternativesLines.join(u'\n'));
+}
+
+void TBaseForm::AlternativesMemoChange()
+{
+    if (alternativesWindow_)
+        document.alternativesLines = splitTextLines(alternativesWindow_->AlternativesMemo->toPlainText());
+    Modified = true;
+    RefreshComparisonPanel();
+    Recalculate(false);
+}
+
+void TBaseForm::TreeButtonAddClick()
+{
+    RequirementNode *node = selectedNode();
+    if (!node)
+        return;
+    Modified = true;
+    const QModelIndex index = treeModel_->indexOf(node);
+    treeModel_->appendChild(index, UniqueNewItemName(document.tree));
+    TreeTree->expand(index);
+    try {
+        UpdateChildWeights(document.RequirementComparisons, node);
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::TreeButtonInsertClick()
+{
+    RequirementNode *node = selectedNode();
+    if (!node || !node->parent())
+        return;
+    Modified = true;
+    treeModel_->insertBefore(treeModel_->indexOf(node), UniqueNewItemName(document.tree));
+    try {
+        UpdateChildWeights(document.RequirementComparisons, node->parent());
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::TreeButtonUpClick()
+{
+    RequirementNode *node = selectedNode();
+    if (!node)
+        return;
+    Modified = true;
+    // The node object moves with its record and subtree; the view keeps its expansion.
+    if (treeModel_->moveUp(treeModel_->indexOf(node)))
+        selectNode(node);
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::TreeButtonDownClick()
+{
+    RequirementNode *node = selectedNode();
+    if (!node)
+        return;
+    Modified = true;
+    treeModel_->moveDown(treeModel_->indexOf(node));
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::TreeButtonDeleteClick()
+{
+    RequirementNode *node = selectedNode();
+    if (!node || !node->parent())
+        return;
+    Modified = true;
+    RequirementNode *parent = node->parent();
+    treeModel_->removeNode(treeModel_->indexOf(node));
+    try {
+        UpdateChildWeights(document.RequirementComparisons, parent);
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldParent, RequirementNode *newParent)
+{
+    if (oldParent == newParent)
+        return; // Up and Down reorder siblings; their handlers finish the edit
+    Modified = true;
+    selectNode(node);
+    try {
+        UpdateChildWeights(document.RequirementComparisons, oldParent);
+        UpdateChildWeights(document.RequirementComparisons, newParent);
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
+void TBaseForm::CaptionEditChange(const QString &text)
+{
+    // Only what the user types renames; the refresh's own updates do not come here.
+    Modified = true;
+    if (RequirementNode *node = selectedNode())
+        treeModel_->setData(treeModel_->indexOf(node), text);
+    RefreshComparisonPanel();
 }
 
 void TBaseForm::LoadOptionFlags()
@@ -642,6 +772,7 @@ void TBaseForm::NewDocument()
 {
     treeModel_->resetTree([this] { document.reset(); });
     leafWeights_.clear();
+    showAlternativesText();
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     Recalculate(false);
     RefreshComparisonPanel();
@@ -678,6 +809,7 @@ void TBaseForm::LoadDocument(const QString &path)
     };
     treeModel_->resetTree([&] { InstallParsedDocument(document, std::move(read.parsed), askRecovery); });
     leafWeights_.clear();
+    showAlternativesText();
     TreeTree->expandAll();
     if (document.tree.root())
         selectNode(document.tree.root());

@@ -22,6 +22,7 @@ class QTreeView;
 namespace priomat {
 
 class RequirementTreeModel;
+class TAlternativesForm;
 class TSplashForm;
 
 // A file dialog's settings: its filter in Qt's form, default extension and checks.
@@ -43,7 +44,7 @@ public:
     ~TBaseForm() override;
 
     // The alternatives and result windows, created after this one.
-    void setAuxiliaryWindows(QWidget *alternatives, QWidget *result);
+    void setAuxiliaryWindows(TAlternativesForm *alternatives, QWidget *result);
 
     // Check marks of the three option flags from the settings.
     void LoadOptionFlags();
@@ -75,6 +76,17 @@ public:
     // Runs the comparison dialog; tests answer it instead of a modal loop.
     std::function<int(class TCompareForm &)> compareDialogRunner;
     bool ReciprocalPending = false;
+
+    // Tree editing.
+    void TreeButtonAddClick();
+    void TreeButtonInsertClick();
+    void TreeButtonUpClick();
+    void TreeButtonDownClick();
+    void TreeButtonDeleteClick();
+    void CaptionEditChange(const QString &text);
+    void AlternativesMemoChange();
+    // After a drop: both parents' weights, the evaluation, the panel.
+    void TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldParent, RequirementNode *newParent);
 
     // Menu handlers.
     void MenuFileClick();
@@ -183,7 +195,10 @@ private:
     int mouseDownRow_ = -1;
 
     RequirementTreeModel *treeModel_ = nullptr;
-    QWidget *alternativesWindow_ = nullptr;
+    TAlternativesForm *alternativesWindow_ = nullptr;
+    // The alternatives text shown in the alternatives window, from the document.
+    void showAlternativesText();
+    bool updatingMemo_ = false;
     QWidget *resultWindow_ = nullptr;
     bool shownOnce_ = false;
     int treeWidth_ = 137;

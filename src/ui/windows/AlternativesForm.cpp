@@ -4,6 +4,9 @@
 #include "Placement.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace priomat {
 
@@ -14,7 +17,25 @@ TAlternativesForm::TAlternativesForm(QWidget *parent) : QWidget(parent, Qt::Wind
     setObjectName(QStringLiteral("AlternativesForm"));
     const bool japanese = !Appli || Appli->Japanese;
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
-    setWindowTitle((japanese ? QStringLiteral("代替案 / ") : QStringLiteral("Alternatives / ")) + product);
+
+    AlternativesLabel = new QLabel(QStringLiteral("一行に１個ずつ代替案を列挙"), this);
+    AlternativesLabel->setObjectName(QStringLiteral("AlternativesLabel"));
+    AlternativesMemo = new QPlainTextEdit(this);
+    AlternativesMemo->setObjectName(QStringLiteral("AlternativesMemo"));
+    AlternativesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    AlternativesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(AlternativesLabel);
+    layout->addWidget(AlternativesMemo, 1);
+
+    if (japanese) {
+        setWindowTitle(QStringLiteral("代替案 / ") + product);
+    } else {
+        setWindowTitle(QStringLiteral("Alternatives / ") + product);
+        AlternativesLabel->setText(QStringLiteral("Enumerate Alternatives, one on every line"));
+    }
     setGeometry(18, 391, 245, 169);
     RestoreWindowPlacement(this, QStringLiteral("AlternativesForm"));
 }

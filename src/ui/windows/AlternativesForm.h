@@ -3,6 +3,9 @@
 
 #include <QWidget>
 
+class QLabel;
+class QPlainTextEdit;
+
 namespace priomat {
 
 class TAlternativesForm : public QWidget
@@ -12,6 +15,8 @@ class TAlternativesForm : public QWidget
 public:
     explicit TAlternativesForm(QWidget *parent = nullptr);
 
+    QPlainTextEdit *AlternativesMemo;
+    QLabel *AlternativesLabel;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,0 +1,291 @@
+// Editing the requirement tree with the buttons, by drag and drop and by renaming, and the
+// alternatives window, through the real main window.
+#include "AlternativesForm.h"
+#include "Appli.h"
+#include "BaseForm.h"
+#include "DesktopAssociation.h"
+#include "FakePlatform.h"
+#include "Frame.h"
+#include "RequirementTreeModel.h"
+#include "TestEnvironment.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+using namespace priomat;
+using namespace priomat::test;
+
+namespace {
+
+class NoHelpers : public desktop::HelperRunner
+{
+public:
+    QString find(const QString &) const override { return {}; }
+    void run(const QString &, const QStringList &) override {}
+};
+
+const QByteArray DocumentText = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n  A1\r\n  A2\r\n B\r\n  B1\r\n C\r\n"
+                            "[Alternatives]\r\nx\r\ny\r\n"
+                            "[Comparison]\r\nA\tB\t3\r\nB\tA\t1/3\r\nA\tC\t5\r\nA1\tA2\t2\r\n";
+
+} // namespace
+
+class TestTreeEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void newItemNumbering();
+    void deletedEntriesComeBackByName();
+    void upAndDownKeepWeightsAndExpansion();
+    void buttonRuleWithRootSelected();
+    void dropsRefusedAndAccepted();
+    void leafReceivingANodeComparesRequirements();
+    void renamingThroughTheCaptionEdit();
+    void alternativesWindow();
+
+private:
+    RequirementNode *node(const QString &caption) const;
+    void select(const QString &caption);
+
+    std::unique_ptr<TestEnvironment> environment_;
+    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<TBaseForm> form_;
+    std::unique_ptr<TAlternativesForm> alternatives_;
+    NoHelpers helpers_;
+};
+
+void TestTreeEdit::init()
+{
+    environment_ = std::make_unique<TestEnvironment>();
+    platform_ = std::make_unique<FakePlatform>();
+    desktop::setHelperRunner(&helpers_);
+    platform_->system.program = environment_->path("priomat");
+    FrameStartup();
+    Appli->Japanese = false;
+    form_ = std::make_unique<TBaseForm>();
+    alternatives_ = std::make_unique<TAlternativesForm>();
+    form_->setAuxiliaryWindows(alternatives_.get(), nullptr);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    const QString path = environment_->path("doc.ahp");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(DocumentText);
+    file.close();
+    form_->LoadDocument(path);
+    QVERIFY(!form_->Modified);
+}
+
+void TestTreeEdit::cleanup()
+{
+    form_->Modified = false;
+    form_.reset();
+    alternatives_.reset();
+    desktop::setHelperRunner(nullptr);
+    FrameShutdown();
+    platform_.reset();
+    environment_.reset();
+}
+
+RequirementNode *TestTreeEdit::node(const QString &caption) const
+{
+    RequirementNode *found = nullptr;
+    form_->document.tree.forEachPreOrder([&](RequirementNode *n, int) {
+        if (!found && n->caption() == caption)
+            found = n;
+    });
+    return found;
+}
+
+void TestTreeEdit::select(const QString &caption)
+{
+    QVERIFY(node(caption));
+    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(node(caption)));
+}
+
+void TestTreeEdit::newItemNumbering()
+{
+    select("B");
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "New Item", "New Item(2)"}));
+    QCOMPARE(form_->selectedNode(), node("B"));
+    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
+    QVERIFY(form_->Modified);
+    // The parent's matrix grew at once and its weights were recomputed.
+    QCOMPARE(form_->ShownItems.size(), 3);
+    QCOMPARE(node("New Item")->data().LocalWeight, 1.0 / 3.0);
+
+    // "New Item" gone: the name is free again although "New Item(2)" remains.
+    node("New Item")->setCaption("renamed");
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QCOMPARE(node("B")->childCaptions().last(), QStringLiteral("New Item"));
+    // Lower case does not count as taken, but compares without case once collected.
+    node("renamed")->setCaption("new item(3)");
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QCOMPARE(node("B")->childCaptions().last(), QStringLiteral("New Item(3)"));
+
+    select("B1");
+    QTest::mouseClick(form_->TreeButtonInsert, Qt::LeftButton);
+    QCOMPARE(node("B")->childCaptions().first(), QStringLiteral("New Item(4)"));
+    QCOMPARE(form_->selectedNode(), node("B1"));
+}
+
+void TestTreeEdit::deletedEntriesComeBackByName()
+{
+    select("C");
+    QTest::mouseClick(form_->TreeButtonDelete, Qt::LeftButton);
+    QCOMPARE(node("Goal")->childCaptions(), (QStringList{"A", "B"}));
+    QCOMPARE(node("A")->data().LocalWeight, 0.75); // recomputed without C
+    QVERIFY(form_->document.RequirementComparisons.value("A\tC")); // entries stay
+
+    select("Goal");
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    select("New Item");
+    form_->CaptionEdit->setFocus();
+    form_->CaptionEdit->selectAll();
+    QTest::keyClicks(form_->CaptionEdit, "c"); // another letter case still finds them
+    select("Goal");
+    QCOMPARE(form_->ShownItems, (QStringList{"A", "B", "c"}));
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("5"));
+}
+
+void TestTreeEdit::upAndDownKeepWeightsAndExpansion()
+{
+    form_->TreeTree->collapse(form_->treeModel()->indexOf(node("B")));
+    const double weightA = node("A")->data().LocalWeight;
+    const double weightA1 = node("A1")->data().LocalWeight;
+    RequirementNode *a = node("A");
+    select("A");
+    QVERIFY(!form_->TreeButtonUp->isEnabled());
+    QTest::mouseClick(form_->TreeButtonDown, Qt::LeftButton); // B comes before A
+    QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "A", "C"}));
+    QCOMPARE(form_->selectedNode(), a);
+    QTest::mouseClick(form_->TreeButtonDown, Qt::LeftButton);
+    QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "C", "A"}));
+    QVERIFY(!form_->TreeButtonDown->isEnabled());
+    QTest::mouseClick(form_->TreeButtonUp, Qt::LeftButton);
+    QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "A", "C"}));
+    QCOMPARE(form_->selectedNode(), a);
+    QCOMPARE(a->data().LocalWeight, weightA);
+    QCOMPARE(node("A1")->data().LocalWeight, weightA1);
+    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(a)));
+    QVERIFY(!form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
+    // Rows and columns follow the order, the values stay.
+    select("Goal");
+    QCOMPARE(form_->ShownItems, (QStringList{"B", "A", "C"}));
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1/3"));
+}
+
+void TestTreeEdit::buttonRuleWithRootSelected()
+{
+    select("Goal");
+    QVERIFY(form_->TreeButtonAdd->isEnabled());
+    QVERIFY(!form_->TreeButtonInsert->isEnabled());
+    QVERIFY(!form_->TreeButtonDelete->isEnabled());
+    QVERIFY(!form_->TreeButtonUp->isEnabled());
+    QVERIFY(!form_->TreeButtonDown->isEnabled());
+    form_->TreeTree->setCurrentIndex(QModelIndex());
+    for (QPushButton *button : {form_->TreeButtonAdd, form_->TreeButtonInsert, form_->TreeButtonUp,
+                                form_->TreeButtonDown, form_->TreeButtonDelete})
+        QVERIFY(!button->isEnabled());
+}
+
+void TestTreeEdit::dropsRefusedAndAccepted()
+{
+    RequirementTreeModel *model = form_->treeModel();
+    auto drop = [model](RequirementNode *dragged, RequirementNode *target) {
+        std::unique_ptr<QMimeData> data(model->mimeData({model->indexOf(dragged)}));
+        const QModelIndex onto = model->indexOf(target);
+        if (!model->canDropMimeData(data.get(), Qt::MoveAction, -1, -1, onto))
+            return false;
+        return model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, onto);
+    };
+    QVERIFY(!drop(node("A1"), node("A")));    // its own parent
+    QVERIFY(!drop(node("A"), node("A")));     // itself
+    QVERIFY(!drop(node("A"), node("A2")));    // a descendant
+    QVERIFY(!drop(node("Goal"), node("C")));  // the root is never dragged
+    QVERIFY(!form_->Modified);
+
+    const double weightA1 = node("A1")->data().LocalWeight;
+    QVERIFY(drop(node("A1"), node("B")));
+    QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "A1"}));
+    QCOMPARE(node("A")->childCaptions(), QStringList{"A2"});
+    QCOMPARE(form_->selectedNode(), node("A1"));
+    QVERIFY(form_->Modified);
+    // Both parents recomputed: A2 alone under A, A1 and B1 share B.
+    QCOMPARE(node("A2")->data().LocalWeight, 1.0);
+    QCOMPARE(node("A1")->data().LocalWeight, 0.5);
+    QVERIFY(weightA1 != 0.5);
+}
+
+void TestTreeEdit::leafReceivingANodeComparesRequirements()
+{
+    select("C");
+    QVERIFY(form_->LeafShown);
+    QCOMPARE(form_->ShownItems, (QStringList{"x", "y"}));
+    RequirementTreeModel *model = form_->treeModel();
+    std::unique_ptr<QMimeData> data(model->mimeData({model->indexOf(node("B1"))}));
+    QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(node("C"))));
+    select("C");
+    QVERIFY(!form_->LeafShown);
+    QCOMPARE(form_->ShownItems, QStringList{"B1"});
+    QVERIFY(node("B")->childCaptions().isEmpty());
+}
+
+void TestTreeEdit::renamingThroughTheCaptionEdit()
+{
+    select("B");
+    QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("B"));
+    QVERIFY(!form_->Modified);
+    form_->CaptionEdit->setFocus();
+    form_->CaptionEdit->selectAll();
+    QTest::keyClicks(form_->CaptionEdit, "Bee ");
+    QCOMPARE(node("Bee ")->childCaptions(), QStringList{"B1"}); // the blank is kept
+    QVERIFY(form_->Modified);
+    const double weight = node("Bee ")->data().LocalWeight;
+    select("Goal"); // entries for B are orphaned, shown as "-"; weights wait for a recompute
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
+    QCOMPARE(node("Bee ")->data().LocalWeight, weight);
+
+    // The refresh's own update of the edit renames nothing.
+    form_->Modified = false;
+    select("A");
+    QVERIFY(!form_->Modified);
+    QVERIFY(node("Bee "));
+}
+
+void TestTreeEdit::alternativesWindow()
+{
+    QPlainTextEdit *memo = alternatives_->AlternativesMemo;
+    QCOMPARE(memo->toPlainText(), QStringLiteral("x\ny"));
+    QCOMPARE(alternatives_->windowTitle(), QStringLiteral("Alternatives / Priomat"));
+    select("C");
+    QCOMPARE(form_->MatrixGrid->rowCount(), 3);
+
+    memo->moveCursor(QTextCursor::End);
+    memo->setFocus();
+    for (const char *line : {"", "   ", "  z  "}) {
+        QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClicks(memo, line);
+    }
+    QVERIFY(form_->Modified);
+    QCOMPARE(form_->document.alternatives(), (QStringList{"x", "y", "z"}));
+    QCOMPARE(form_->MatrixGrid->rowCount(), 4); // a row and a column at once
+    QCOMPARE(form_->MatrixGrid->cellText(0, 3), QStringLiteral("(C) z"));
+    QCOMPARE(form_->results.alternatives.size(), 3);
+
+    form_->MenuCalculateAutomatically->trigger(); // off
+    QTest::keyClicks(memo, "z");
+    QVERIFY(form_->results.alternatives.isEmpty());
+}
+
+QTEST_MAIN(TestTreeEdit)
+#include "tst_treeedit.moc"
