@@ -16,10 +16,12 @@
 #include "SystemInfo.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTreeView>
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -85,6 +87,9 @@ int main(int argc, char *argv[])
 
     std::vector<double> cycle;
     std::vector<double> baseline;
+    std::vector<double> addChild;
+    std::vector<double> move;
+    std::vector<double> dropNode;
     {
         TBaseForm form;
         form.show();
@@ -116,6 +121,36 @@ int main(int argc, char *argv[])
             if (p.weights.empty())
                 return 1;
         }
+        // Tree edits, each with its whole cycle: add a child to a parent of 25 leaves (and
+        // delete it again), move a leaf up and down, drop a leaf into another group and back.
+        RequirementNode *group = form.document.tree.root()->child(1);
+        RequirementNode *other = form.document.tree.root()->child(2);
+        RequirementTreeModel *model = form.treeModel();
+        auto timed = [](std::vector<double> &into, const auto &edit) {
+            const auto start = Clock::now();
+            edit();
+            QCoreApplication::processEvents();
+            into.push_back(millisecondsSince(start));
+        };
+        auto drop = [model](RequirementNode *node, RequirementNode *target) {
+            std::unique_ptr<QMimeData> data(model->mimeData({model->indexOf(node)}));
+            model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(target));
+        };
+        const int treeRuns = std::max(5, runs / 4);
+        for (int run = 0; run < treeRuns; ++run) {
+            form.TreeTree->setCurrentIndex(model->indexOf(group));
+            timed(addChild, [&] { form.TreeButtonAddClick(); });
+            form.TreeTree->setCurrentIndex(model->indexOf(group->lastChild()));
+            form.TreeButtonDeleteClick();
+
+            form.TreeTree->setCurrentIndex(model->indexOf(group->child(5)));
+            timed(move, [&] { form.TreeButtonUpClick(); });
+            timed(move, [&] { form.TreeButtonDownClick(); });
+
+            RequirementNode *leafToMove = group->child(3);
+            timed(dropNode, [&] { drop(leafToMove, other); });
+            timed(dropNode, [&] { drop(leafToMove, group); });
+        }
         form.Modified = false;
     }
     FrameShutdown();
@@ -132,5 +167,8 @@ int main(int argc, char *argv[])
                     return sorted[sorted.size() * 95 / 100];
                 }());
     std::printf("ratio: %.1f x the baseline\n", cycleMedian / baselineMedian);
+    std::printf("add child to a group of 25 leaves:      %.3f ms median\n", median(addChild));
+    std::printf("move a leaf up or down:                 %.3f ms median\n", median(move));
+    std::printf("drop a leaf into another group:         %.3f ms median\n", median(dropNode));
     return 0;
 }
