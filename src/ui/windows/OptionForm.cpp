@@ -1,0 +1,10 @@
+#include "OptionForm.h"
+
+namespace priomat {
+
+TOptionForm::TOptionForm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("OptionForm"));
+}
+
+} // namespace priomat
