@@ -7,10 +7,12 @@
 #include "ComparisonMatrix.h"
 #include "ComparisonValue.h"
 #include "ComputationError.h"
+#include "CsvExport.h"
 #include "DocumentFile.h"
 #include "FileTypeRegistration.h"
 #include "FloatFormat.h"
 #include "MessageBox.h"
+#include "OptionForm.h"
 #include "Placement.h"
 #include "Platform.h"
 #include "Priorities.h"
@@ -288,6 +290,8 @@ void TBaseForm::buildMenus()
     connect(MenuSave, &QAction::triggered, this, &TBaseForm::MenuSaveClick);
     connect(MenuSaveAs, &QAction::triggered, this, &TBaseForm::MenuSaveAsClick);
     connect(MenuExit, &QAction::triggered, this, &TBaseForm::MenuExitClick);
+    connect(MenuSaveCSV, &QAction::triggered, this, &TBaseForm::MenuSaveCSVClick);
+    connect(MenuEstablishment, &QAction::triggered, this, &TBaseForm::MenuEstablishmentClick);
     connect(MenuColor, &QAction::triggered, this, &TBaseForm::MenuColorClick);
     connect(MenuInverse, &QAction::triggered, this, &TBaseForm::MenuInverseClick);
     connect(MenuCalculateAutomatically, &QAction::triggered, this, &TBaseForm::MenuCalculateAutomaticallyClick);
@@ -772,6 +776,7 @@ void TBaseForm::NewDocument()
 {
     treeModel_->resetTree([this] { document.reset(); });
     leafWeights_.clear();
+    documentEncoding_ = TextEncoding::Utf8;
     showAlternativesText();
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     Recalculate(false);
@@ -785,7 +790,7 @@ void TBaseForm::LoadDocument(const QString &path)
 {
     DataFileRead read;
     try {
-        read = ReadDataFile(path);
+        read = ReadDataFile(path); // the whole file, before anything changes
     } catch (const FileError &error) {
         showError(error.message());
         RefreshComparisonPanel();
@@ -802,21 +807,30 @@ void TBaseForm::LoadDocument(const QString &path)
         return;
     }
 
-    Loading = true;
-    const auto askRecovery = [] {
-        return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
-                              platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
-    };
-    treeModel_->resetTree([&] { InstallParsedDocument(document, std::move(read.parsed), askRecovery); });
-    leafWeights_.clear();
-    showAlternativesText();
-    TreeTree->expandAll();
-    if (document.tree.root())
-        selectNode(document.tree.root());
-    Loading = false;
+    {
+        // Loading is cleared however the installation ends.
+        struct LoadingFlag
+        {
+            bool &flag;
+            explicit LoadingFlag(bool &f) : flag(f) { flag = true; }
+            ~LoadingFlag() { flag = false; }
+        } loading(Loading);
+        const auto askRecovery = [] {
+            return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
+                                  platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
+        };
+        treeModel_->resetTree([&] { InstallParsedDocument(document, std::move(read.parsed), askRecovery); });
+        leafWeights_.clear();
+        documentEncoding_ = read.encoding;
+        TreeTree->expandAll();
+        if (document.tree.root())
+            selectNode(document.tree.root());
+        showAlternativesText();
+    }
 
-    // Once the new document is in place the load completes; a value that cannot be computed
-    // is reported afterwards.
+    // Once the new document is in place the load completes, so that a later Save can never
+    // write it over the previous document's file; a value that cannot be computed is reported
+    // afterwards.
     QString computationError;
     try {
         UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
@@ -835,7 +849,7 @@ void TBaseForm::LoadDocument(const QString &path)
 bool TBaseForm::SaveDocument(const QString &path)
 {
     try {
-        SaveDataFile(path, document);
+        documentEncoding_ = SaveDataFile(path, document, documentEncoding_);
     } catch (const FileError &error) {
         showError(error.message());
         return false;
@@ -844,6 +858,47 @@ bool TBaseForm::SaveDocument(const QString &path)
     updateCaption();
     Modified = false;
     return true;
+}
+
+bool TBaseForm::ExportCsv(const QString &path)
+{
+    try {
+        WriteTextLines(path, BuildCsvLines(document, results));
+    } catch (const ComputationError &error) {
+        showError(error.message());
+        return false;
+    } catch (const FileError &error) {
+        showError(error.message());
+        return false;
+    }
+    return true;
+}
+
+QString TBaseForm::runFileDialog(FileDialogSettings &settings, bool save, const QString &start)
+{
+    QString path;
+    if (fileDialogRunner) {
+        path = fileDialogRunner(settings, save, start);
+    } else {
+        QFileDialog dialog(this, QString(), QString(), settings.filter);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !settings.confirmOverwrite);
+        if (!settings.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(settings.defaultSuffix);
+        const QFileInfo info(start);
+        if (info.isDir() || start.endsWith(u'/')) {
+            dialog.setDirectory(start);
+        } else if (!start.isEmpty()) {
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().first();
+    }
+    if (!path.isEmpty())
+        settings.fileName = path;
+    return path;
 }
 
 bool TBaseForm::QuerySaveModified()
@@ -863,7 +918,7 @@ bool TBaseForm::QuerySaveModified()
     case platform::IDYES: {
         if (!DocumentFileName.isEmpty())
             return SaveDocument(DocumentFileName);
-        const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), SaveDialog1.filter);
+        const QString path = runFileDialog(SaveDialog1, true, Appli ? Appli->ProgramFolder : QString());
         return !path.isEmpty() && SaveDocument(path);
     }
     case platform::IDNO:
@@ -946,7 +1001,7 @@ void TBaseForm::MenuOpenClick()
     if (!QuerySaveModified())
         return;
     const QString start = DocumentFileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : DocumentFileName;
-    const QString path = QFileDialog::getOpenFileName(this, QString(), start, OpenDialog1.filter);
+    const QString path = runFileDialog(OpenDialog1, false, start);
     if (!path.isEmpty())
         LoadDocument(path);
 }
@@ -960,13 +1015,31 @@ void TBaseForm::MenuSaveClick()
 void TBaseForm::MenuSaveAsClick()
 {
     const QString start = DocumentFileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : DocumentFileName;
-    QFileDialog dialog(this, QString(), start, SaveDialog1.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(SaveDialog1.defaultSuffix);
-    if (!DocumentFileName.isEmpty())
-        dialog.selectFile(DocumentFileName);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveDocument(dialog.selectedFiles().first());
+    const QString path = runFileDialog(SaveDialog1, true, start);
+    if (!path.isEmpty())
+        SaveDocument(path);
+}
+
+void TBaseForm::MenuSaveCSVClick()
+{
+    QString start = Appli ? Appli->ProgramFolder : QString();
+    if (!DocumentFileName.isEmpty()) {
+        // The document's name with its extension, from the last dot of the file name, as .csv.
+        const qsizetype slash = DocumentFileName.lastIndexOf(u'/');
+        const qsizetype dot = DocumentFileName.lastIndexOf(u'.');
+        start = (dot > slash ? DocumentFileName.left(dot) : DocumentFileName) + QStringLiteral(".csv");
+    }
+    const QString path = runFileDialog(SaveDialog2, true, start);
+    if (!path.isEmpty())
+        ExportCsv(path);
+}
+
+void TBaseForm::MenuEstablishmentClick()
+{
+    TOptionForm dialog(this);
+    const int result = optionDialogRunner ? optionDialogRunner(dialog) : dialog.exec();
+    if (result == QDialog::Accepted)
+        LoadOptionFlags();
 }
 
 void TBaseForm::MenuExitClick()

@@ -4,6 +4,7 @@
 #include "Document.h"
 #include "Evaluation.h"
 #include "MatrixGrid.h"
+#include "TextFile.h"
 
 #include <functional>
 
@@ -60,6 +61,8 @@ public:
     void LoadDocument(const QString &path);
     bool SaveDocument(const QString &path);
     bool QuerySaveModified();
+    // Writes the CSV export of the document and its results; the document stays as it is.
+    bool ExportCsv(const QString &path);
 
     RequirementNode *selectedNode() const;
     bool colorOption() const;
@@ -105,6 +108,14 @@ public:
     void MenuSaveClick();
     void MenuSaveAsClick();
     void MenuExitClick();
+    void MenuSaveCSVClick();
+    void MenuEstablishmentClick();
+
+    // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
+    // instead. `start` is the file name to propose or the folder to start in.
+    std::function<QString(const FileDialogSettings &settings, bool save, const QString &start)> fileDialogRunner;
+    // Runs the options dialog; tests answer it instead of a modal loop.
+    std::function<int(QDialog &)> optionDialogRunner;
 
     // Controls, named as in the window definition.
     QWidget *TreePanel;
@@ -199,6 +210,8 @@ private:
     // The alternatives text shown in the alternatives window, from the document.
     void showAlternativesText();
     bool updatingMemo_ = false;
+    QString runFileDialog(FileDialogSettings &settings, bool save, const QString &start);
+    TextEncoding documentEncoding_ = TextEncoding::Utf8;
     QWidget *resultWindow_ = nullptr;
     bool shownOnce_ = false;
     int treeWidth_ = 137;

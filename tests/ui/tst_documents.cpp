@@ -1,0 +1,390 @@
+// The document commands: the save question, opening and saving, start-up documents, the CSV
+// command, and a document built in the windows matching what priomat-cli makes of it.
+#include "AlternativesForm.h"
+#include "Appli.h"
+#include "BaseForm.h"
+#include "CompareForm.h"
+#include "DesktopAssociation.h"
+#include "FakePlatform.h"
+#include "Frame.h"
+#include "RequirementTreeModel.h"
+#include "TestEnvironment.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+using namespace priomat;
+using namespace priomat::test;
+using namespace priomat::platform;
+
+namespace {
+
+class NoHelpers : public desktop::HelperRunner
+{
+public:
+    QString find(const QString &) const override { return {}; }
+    void run(const QString &, const QStringList &) override {}
+};
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray cli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(PRIOMAT_CLI, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
+}
+
+} // namespace
+
+class TestDocuments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void saveQuestionTexts();
+    void saveQuestionAnswers();
+    void startupChoices();
+    void headerOnlyFileAndRecovery();
+    void failedSaveKeepsTheDocumentModified();
+    void unreadableValueStillCompletesTheLoad();
+    void csvCommand();
+    void documentBuiltInTheWindowsMatchesTheCommandLineTool();
+
+private:
+    void makeForm(bool japanese = false);
+
+    std::unique_ptr<TestEnvironment> environment_;
+    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<TBaseForm> form_;
+    std::unique_ptr<TAlternativesForm> alternatives_;
+    NoHelpers helpers_;
+    QStringList dialogAnswers_; // paths the file dialogs return, in order; empty = cancel
+    QStringList dialogStarts_;
+};
+
+void TestDocuments::init()
+{
+    environment_ = std::make_unique<TestEnvironment>();
+    platform_ = std::make_unique<FakePlatform>();
+    desktop::setHelperRunner(&helpers_);
+    platform_->system.program = environment_->path("priomat");
+    writeBytes(platform_->system.program, "");
+    platform_->system.arguments = {platform_->system.program};
+    dialogAnswers_.clear();
+    dialogStarts_.clear();
+}
+
+void TestDocuments::cleanup()
+{
+    if (form_)
+        form_->Modified = false;
+    form_.reset();
+    alternatives_.reset();
+    desktop::setHelperRunner(nullptr);
+    FrameShutdown();
+    platform_.reset();
+    environment_.reset();
+}
+
+void TestDocuments::makeForm(bool japanese)
+{
+    platform_->system.japanese = japanese;
+    FrameStartup();
+    form_ = std::make_unique<TBaseForm>();
+    alternatives_ = std::make_unique<TAlternativesForm>();
+    form_->setAuxiliaryWindows(alternatives_.get(), nullptr);
+    form_->fileDialogRunner = [this](const FileDialogSettings &, bool, const QString &start) {
+        dialogStarts_.append(start);
+        return dialogAnswers_.isEmpty() ? QString() : dialogAnswers_.takeFirst();
+    };
+    form_->FormShow();
+}
+
+void TestDocuments::saveQuestionTexts()
+{
+    makeForm(false);
+    form_->Modified = true;
+    platform_->messageBox.answers = {IDCANCEL, IDCANCEL};
+    QVERIFY(!form_->QuerySaveModified());
+    QCOMPARE(platform_->messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
+    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
+    QCOMPARE(platform_->messageBox.shown.at(0).flags, 0x33u);
+    form_->DocumentFileName = "/data/plan.ahp";
+    QVERIFY(!form_->QuerySaveModified());
+    QCOMPARE(platform_->messageBox.shown.at(1).text,
+             QStringLiteral("/data/plan.ahp\r\nis modified.\r\nDo you want to save it?"));
+
+    Appli->Japanese = true;
+    platform_->messageBox.answers = {IDCANCEL, IDCANCEL};
+    form_->QuerySaveModified();
+    QCOMPARE(platform_->messageBox.shown.at(2).text,
+             QString::fromUtf8("/data/plan.ahp\r\nは変更されています。\r\n保存しますか？"));
+    form_->DocumentFileName.clear();
+    form_->QuerySaveModified();
+    QCOMPARE(platform_->messageBox.shown.at(3).text, QString::fromUtf8("変更されています。\r\n保存しますか？"));
+
+    form_->Modified = false;
+    QVERIFY(form_->QuerySaveModified()); // nothing asked
+    QCOMPARE(platform_->messageBox.shown.size(), 4);
+}
+
+void TestDocuments::saveQuestionAnswers()
+{
+    makeForm(false);
+    const QString path = environment_->path("named.ahp");
+    // Yes without a file name: the save dialog; cancelling it keeps the document open.
+    form_->Modified = true;
+    platform_->messageBox.answers = {IDYES};
+    QVERIFY(!form_->close());
+    QVERIFY(form_->Modified);
+    QCOMPARE(dialogStarts_, QStringList{environment_->path("")});
+    // Yes and a path: saved there, and the window may close.
+    platform_->messageBox.answers = {IDYES};
+    dialogAnswers_ = {path};
+    QVERIFY(form_->QuerySaveModified());
+    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->DocumentFileName, path);
+    QVERIFY(readBytes(path).startsWith("Priomat - Data File\r\n"));
+    // Yes with a file name saves into it without a dialog.
+    form_->document.alternativesLines = {"added"};
+    form_->Modified = true;
+    platform_->messageBox.answers = {IDYES};
+    QVERIFY(form_->QuerySaveModified());
+    QVERIFY(readBytes(path).contains("\r\nadded\r\n"));
+    QCOMPARE(dialogStarts_.size(), 2);
+    // No drops the changes; New asks once and then starts afresh.
+    form_->Modified = true;
+    platform_->messageBox.answers = {IDNO};
+    form_->MenuNewClick();
+    QVERIFY(form_->DocumentFileName.isEmpty());
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
+    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->Modified);
+    QCOMPARE(platform_->messageBox.shown.size(), 4);
+    // Exit with Cancel keeps the window open; the question comes once.
+    form_->Modified = true;
+    platform_->messageBox.answers = {IDCANCEL};
+    QVERIFY(!form_->close());
+    QCOMPARE(platform_->messageBox.shown.size(), 5);
+    // Open proposes the current document's file.
+    form_->Modified = false;
+    form_->LoadDocument(path);
+    form_->MenuOpenClick();
+    QCOMPARE(dialogStarts_.last(), path);
+}
+
+void TestDocuments::startupChoices()
+{
+    const QString example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
+    // A first parameter that is not a file, and no Default.ahp: a new document.
+    platform_->system.arguments = {platform_->system.program, "/ENGLISH"};
+    makeForm(false);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
+    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
+    form_.reset();
+    FrameShutdown();
+
+    // An existing file that is not a data file: the message, then the initial document;
+    // Default.ahp is not tried then.
+    QVERIFY(QFile::copy(example, environment_->path("Default.ahp")));
+    writeBytes(environment_->path("notes.txt"), "Shopping list\r\n");
+    platform_->system.arguments = {platform_->system.program, environment_->path("notes.txt")};
+    makeForm(false);
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QCOMPARE(platform_->messageBox.shown.at(0).text,
+             environment_->path("notes.txt") + "\r\nis not a data file for Priomat.");
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
+    QCOMPARE(form_->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    form_.reset();
+    FrameShutdown();
+
+    // Otherwise Default.ahp beside the program, which Save then writes back into.
+    platform_->system.arguments = {platform_->system.program};
+    makeForm(false);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - Default.ahp"));
+    QCOMPARE(form_->DocumentFileName, environment_->path("Default.ahp"));
+    QCOMPARE(alternatives_->AlternativesMemo->toPlainText(), QStringLiteral("Car A\nCar B"));
+}
+
+void TestDocuments::headerOnlyFileAndRecovery()
+{
+    makeForm(false);
+    writeBytes(environment_->path("empty.ahp"), "Priomat - Data File\r\n");
+    form_->LoadDocument(environment_->path("empty.ahp"));
+    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->document.tree.root()->hasChildren());
+    QCOMPARE(form_->DocumentFileName, environment_->path("empty.ahp"));
+    QVERIFY(!form_->Modified);
+    QVERIFY(platform_->messageBox.shown.isEmpty());
+
+    writeBytes(environment_->path("broken.ahp"),
+               "Priomat - Data File\r\n[Comparison]\r\nA\tB\t3\r\n[AlternativesComparison]\r\nL\tx\ty\t5\r\n");
+    platform_->messageBox.answers = {IDYES};
+    form_->LoadDocument(environment_->path("broken.ahp"));
+    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Warning"));
+    QCOMPARE(platform_->messageBox.shown.at(0).flags, 0x34u);
+    QVERIFY(platform_->messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
+    QCOMPARE(form_->document.tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
+    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->document.tree.root())));
+    QVERIFY(!form_->Loading);
+
+    platform_->messageBox.answers = {IDNO};
+    form_->LoadDocument(environment_->path("broken.ahp"));
+    QVERIFY(!form_->document.tree.root()->hasChildren());
+    QCOMPARE(form_->document.RequirementComparisons.size(), 1); // the entries stay
+}
+
+void TestDocuments::failedSaveKeepsTheDocumentModified()
+{
+    makeForm(false);
+    const QString path = environment_->path("kept.ahp");
+    QVERIFY(form_->SaveDocument(path));
+    const QByteArray before = readBytes(path);
+    form_->document.alternativesLines = {"changed"};
+    form_->Modified = true;
+    writeBytes(environment_->path("blocker"), "");
+    QVERIFY(!form_->SaveDocument(environment_->path("blocker/other.ahp")));
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Error"));
+    QVERIFY(form_->Modified);
+    QCOMPARE(form_->DocumentFileName, path);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - kept.ahp"));
+    QCOMPARE(readBytes(path), before);
+}
+
+void TestDocuments::unreadableValueStillCompletesTheLoad()
+{
+    makeForm(false);
+    const QString first = environment_->path("first.ahp");
+    QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), first));
+    form_->LoadDocument(first);
+    const QByteArray firstBytes = readBytes(first);
+
+    const QString second = environment_->path("second.ahp");
+    writeBytes(second, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\tabc\r\n");
+    form_->LoadDocument(second);
+    QCOMPARE(platform_->messageBox.shown.size(), 1);
+    QVERIFY(platform_->messageBox.shown.at(0).text.contains("'abc'"));
+    QCOMPARE(form_->DocumentFileName, second);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - second.ahp"));
+    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->Loading);
+    form_->MenuSaveClick();
+    QCOMPARE(readBytes(first), firstBytes); // the previous document's file is untouched
+    QVERIFY(readBytes(second).contains("A\tB\tabc\r\n"));
+}
+
+void TestDocuments::csvCommand()
+{
+    makeForm(false);
+    // Without a document file: no name, the program folder.
+    dialogAnswers_ = {QString()};
+    form_->MenuSaveCSVClick();
+    QCOMPARE(dialogStarts_.last(), environment_->path(""));
+
+    QDir(environment_->path("")).mkpath("dir.v2");
+    const QString document = environment_->path("dir.v2/plan.final.ahp");
+    QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), document));
+    form_->LoadDocument(document);
+    const QString csv = environment_->path("dir.v2/plan.final.csv");
+    dialogAnswers_ = {csv};
+    form_->MenuSaveCSVClick();
+    QCOMPARE(dialogStarts_.last(), csv);
+    QCOMPARE(readBytes(csv), readBytes(PRIOMAT_SOURCE_DIR "/tests/data/choose-a-car.csv"));
+    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->DocumentFileName, document);
+
+    // A name without an extension gets ".csv" appended.
+    const QString bare = environment_->path("dir.v2/bare");
+    QVERIFY(QFile::copy(document, bare));
+    form_->LoadDocument(bare);
+    dialogAnswers_ = {QString()};
+    form_->MenuSaveCSVClick();
+    QCOMPARE(dialogStarts_.last(), bare + ".csv");
+
+    // A write error is reported; the document is untouched.
+    form_->Modified = true;
+    dialogAnswers_ = {environment_->path("dir.v2/plan.final.ahp/x.csv")};
+    form_->MenuSaveCSVClick();
+    QCOMPARE(platform_->messageBox.shown.last().caption, QStringLiteral("Error"));
+    QVERIFY(form_->Modified);
+    QCOMPARE(form_->DocumentFileName, bare);
+}
+
+void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
+{
+    makeForm(false);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    RequirementTreeModel *model = form_->treeModel();
+    RequirementNode *root = form_->document.tree.root();
+    form_->TreeTree->setCurrentIndex(model->indexOf(root));
+
+    // Two requirements under the root, renamed by typing.
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    const QStringList names{"Price", "Comfort"};
+    for (int i = 0; i < 2; ++i) {
+        form_->TreeTree->setCurrentIndex(model->indexOf(root->child(i)));
+        form_->CaptionEdit->setFocus();
+        form_->CaptionEdit->selectAll();
+        QTest::keyClicks(form_->CaptionEdit, names.at(i));
+    }
+    // Alternatives typed into their window.
+    alternatives_->AlternativesMemo->setFocus();
+    QTest::keyClicks(alternatives_->AlternativesMemo, "Car A");
+    QTest::keyClick(alternatives_->AlternativesMemo, Qt::Key_Return);
+    QTest::keyClicks(alternatives_->AlternativesMemo, "Car B");
+
+    // Price over Comfort by key; Car B over Car A under Price through the dialog.
+    form_->TreeTree->setCurrentIndex(model->indexOf(root));
+    form_->MatrixGrid->setFocus();
+    form_->MatrixGrid->setCurrentCell(1, 2);
+    QTest::keyClicks(form_->MatrixGrid, "3");
+    form_->TreeTree->setCurrentIndex(model->indexOf(root->child(0)));
+    form_->compareDialogRunner = [](TCompareForm &dialog) {
+        QTest::keyClick(&dialog, Qt::Key_5);
+        return int(dialog.result());
+    };
+    const QRect cell = form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(2, 1));
+    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("5"));
+
+    const QString saved = environment_->path("built.ahp");
+    dialogAnswers_ = {saved};
+    form_->MenuSaveAsClick();
+    QCOMPARE(form_->DocumentFileName, saved);
+
+    form_->MenuNewClick();
+    form_->LoadDocument(saved);
+    const QString csv = environment_->path("built.csv");
+    dialogAnswers_ = {csv};
+    form_->MenuSaveCSVClick();
+
+    QCOMPARE(readBytes(saved), cli({"format", saved}));
+    QCOMPARE(readBytes(csv), cli({"csv", saved}));
+    QVERIFY(readBytes(csv).contains("[Alternatives]\r\nCar A,"));
+}
+
+QTEST_MAIN(TestDocuments)
+#include "tst_documents.moc"
