@@ -5,13 +5,9 @@
 #include "Appli.h"
 #include "BaseForm.h"
 #include "Frame.h"
-#include "HelpViewer.h"
-#include "MessageBox.h"
+#include "LinuxServices.h"
 #include "Placement.h"
-#include "Platform.h"
-#include "RegistryStore.h"
 #include "ResultForm.h"
-#include "SystemInfo.h"
 #include "UninstallSwitches.h"
 
 #include <QApplication>
@@ -39,11 +35,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutions();
 
-    platform::FileRegistryStore registry(platform::FileRegistryStore::defaultPath());
-    platform::QtMessageBoxService messageBox;
-    platform::DesktopHelpViewer helpViewer;
-    platform::LinuxSystemInfo system;
-    platform::setServices({&registry, &messageBox, &helpViewer, &system});
+    platform::LinuxServices services;
+    services.install();
 
     FrameStartup();
     application.setFont(DefaultFontSettings(Appli->Japanese).toFont());

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTest>
 
+#include "TestFiles.h"
+
 #include <unistd.h>
 
 using namespace priomat;
@@ -23,19 +25,6 @@ const QStringList WorkedExample{
     " Calculate=B:True", " Color=B:True", " Input", "  Inverse=B:True", " View",
     "  Color=I:-2147483633", "  Font", "   Japanese", "    Bold=B:False", "    Charset=I:128",
     "    Name=S:ＭＳ Ｐゴシック", "    Size=I:9"};
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QByteArray crlf(const QStringList &lines)
 {

@@ -10,27 +10,14 @@
 #include <QDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 #include <unistd.h>
 
 using namespace priomat;
 using namespace priomat::test;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 const QByteArray Header = "Priomat - Data File\r\n";
 

@@ -2,13 +2,15 @@
 #include "Appli.h"
 #include "AlternativesForm.h"
 #include "BaseForm.h"
-#include "DesktopAssociation.h"
+#include "ResultForm.h"
+#include "NoDesktopHelpers.h"
 #include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
 #include "SettingsStore.h"
 #include "SplashForm.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QFile>
@@ -25,24 +27,6 @@
 
 using namespace priomat;
 using namespace priomat::test;
-
-namespace {
-
-// The desktop's database updaters are never started from tests.
-class NoHelpers : public desktop::HelperRunner
-{
-public:
-    QString find(const QString &) const override { return {}; }
-    void run(const QString &, const QStringList &) override {}
-};
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestBaseForm : public QObject
 {
@@ -70,7 +54,7 @@ private:
 
     std::unique_ptr<TestEnvironment> environment_;
     std::unique_ptr<FakePlatform> platform_;
-    NoHelpers helpers_;
+    std::unique_ptr<NoDesktopHelpers> helpers_;
 };
 
 void TestBaseForm::init()
@@ -82,12 +66,12 @@ void TestBaseForm::init()
     program.close();
     platform_->system.program = environment_->path("priomat");
     platform_->system.arguments = {platform_->system.program};
-    desktop::setHelperRunner(&helpers_);
+    helpers_ = std::make_unique<NoDesktopHelpers>();
 }
 
 void TestBaseForm::cleanup()
 {
-    desktop::setHelperRunner(nullptr);
+    helpers_.reset();
     FrameShutdown();
     platform_.reset();
     environment_.reset();
@@ -216,7 +200,7 @@ void TestBaseForm::windowMenuFollowsWindows()
 {
     auto form = makeForm(false);
     TAlternativesForm alternatives;
-    QWidget result;
+    TResultForm result;
     form->setAuxiliaryWindows(&alternatives, &result);
     form->MenuWindowClick();
     QVERIFY(!form->MenuAlternatives->isChecked());

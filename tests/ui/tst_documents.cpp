@@ -3,12 +3,14 @@
 #include "AlternativesForm.h"
 #include "Appli.h"
 #include "BaseForm.h"
+#include "ResultForm.h"
 #include "CompareForm.h"
-#include "DesktopAssociation.h"
+#include "NoDesktopHelpers.h"
 #include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -23,26 +25,6 @@ using namespace priomat::test;
 using namespace priomat::platform;
 
 namespace {
-
-class NoHelpers : public desktop::HelperRunner
-{
-public:
-    QString find(const QString &) const override { return {}; }
-    void run(const QString &, const QStringList &) override {}
-};
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QByteArray cli(const QStringList &arguments)
 {
@@ -77,7 +59,8 @@ private:
     std::unique_ptr<FakePlatform> platform_;
     std::unique_ptr<TBaseForm> form_;
     std::unique_ptr<TAlternativesForm> alternatives_;
-    NoHelpers helpers_;
+    std::unique_ptr<TResultForm> result_;
+    std::unique_ptr<NoDesktopHelpers> helpers_;
     QStringList dialogAnswers_; // paths the file dialogs return, in order; empty = cancel
     QStringList dialogStarts_;
 };
@@ -86,7 +69,7 @@ void TestDocuments::init()
 {
     environment_ = std::make_unique<TestEnvironment>();
     platform_ = std::make_unique<FakePlatform>();
-    desktop::setHelperRunner(&helpers_);
+    helpers_ = std::make_unique<NoDesktopHelpers>();
     platform_->system.program = environment_->path("priomat");
     writeBytes(platform_->system.program, "");
     platform_->system.arguments = {platform_->system.program};
@@ -100,7 +83,8 @@ void TestDocuments::cleanup()
         form_->Modified = false;
     form_.reset();
     alternatives_.reset();
-    desktop::setHelperRunner(nullptr);
+    result_.reset();
+    helpers_.reset();
     FrameShutdown();
     platform_.reset();
     environment_.reset();
@@ -112,7 +96,8 @@ void TestDocuments::makeForm(bool japanese)
     FrameStartup();
     form_ = std::make_unique<TBaseForm>();
     alternatives_ = std::make_unique<TAlternativesForm>();
-    form_->setAuxiliaryWindows(alternatives_.get(), nullptr);
+    result_ = std::make_unique<TResultForm>();
+    form_->setAuxiliaryWindows(alternatives_.get(), result_.get());
     form_->fileDialogRunner = [this](const FileDialogSettings &, bool, const QString &start) {
         dialogStarts_.append(start);
         return dialogAnswers_.isEmpty() ? QString() : dialogAnswers_.takeFirst();
@@ -381,8 +366,14 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     dialogAnswers_ = {csv};
     form_->MenuSaveCSVClick();
 
+    const QString text = environment_->path("built.txt");
+    result_->saveDialogRunner = [&text](const QString &) { return text; };
+    result_->MenuSaveAsClick();
+
     QCOMPARE(readBytes(saved), cli({"format", saved}));
     QCOMPARE(readBytes(csv), cli({"csv", saved}));
+    QCOMPARE(readBytes(text), cli({"evaluate", saved}));
+    QVERIFY(readBytes(text).contains("[Alternatives]\r\nCar A\t"));
     QVERIFY(readBytes(csv).contains("[Alternatives]\r\nCar A,"));
 }
 

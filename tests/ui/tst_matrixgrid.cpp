@@ -3,7 +3,7 @@
 #include "BaseForm.h"
 #include "CompareForm.h"
 #include "ComputationError.h"
-#include "DesktopAssociation.h"
+#include "NoDesktopHelpers.h"
 #include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
@@ -20,17 +20,6 @@
 
 using namespace priomat;
 using namespace priomat::test;
-
-namespace {
-
-class NoHelpers : public desktop::HelperRunner
-{
-public:
-    QString find(const QString &) const override { return {}; }
-    void run(const QString &, const QStringList &) override {}
-};
-
-} // namespace
 
 class TestMatrixGrid : public QObject
 {
@@ -62,14 +51,14 @@ private:
     std::unique_ptr<TestEnvironment> environment_;
     std::unique_ptr<FakePlatform> platform_;
     std::unique_ptr<TBaseForm> form_;
-    NoHelpers helpers_;
+    std::unique_ptr<NoDesktopHelpers> helpers_;
 };
 
 void TestMatrixGrid::init()
 {
     environment_ = std::make_unique<TestEnvironment>();
     platform_ = std::make_unique<FakePlatform>();
-    desktop::setHelperRunner(&helpers_);
+    helpers_ = std::make_unique<NoDesktopHelpers>();
     platform_->system.program = environment_->path("priomat");
     FrameStartup();
     Appli->Japanese = false;
@@ -83,7 +72,7 @@ void TestMatrixGrid::cleanup()
 {
     form_->Modified = false;
     form_.reset();
-    desktop::setHelperRunner(nullptr);
+    helpers_.reset();
     FrameShutdown();
     platform_.reset();
     environment_.reset();

@@ -3,7 +3,7 @@
 #include "AlternativesForm.h"
 #include "Appli.h"
 #include "BaseForm.h"
-#include "DesktopAssociation.h"
+#include "NoDesktopHelpers.h"
 #include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
@@ -20,13 +20,6 @@ using namespace priomat;
 using namespace priomat::test;
 
 namespace {
-
-class NoHelpers : public desktop::HelperRunner
-{
-public:
-    QString find(const QString &) const override { return {}; }
-    void run(const QString &, const QStringList &) override {}
-};
 
 const QByteArray DocumentText = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n  A1\r\n  A2\r\n B\r\n  B1\r\n C\r\n"
                             "[Alternatives]\r\nx\r\ny\r\n"
@@ -58,14 +51,14 @@ private:
     std::unique_ptr<FakePlatform> platform_;
     std::unique_ptr<TBaseForm> form_;
     std::unique_ptr<TAlternativesForm> alternatives_;
-    NoHelpers helpers_;
+    std::unique_ptr<NoDesktopHelpers> helpers_;
 };
 
 void TestTreeEdit::init()
 {
     environment_ = std::make_unique<TestEnvironment>();
     platform_ = std::make_unique<FakePlatform>();
-    desktop::setHelperRunner(&helpers_);
+    helpers_ = std::make_unique<NoDesktopHelpers>();
     platform_->system.program = environment_->path("priomat");
     FrameStartup();
     Appli->Japanese = false;
@@ -88,7 +81,7 @@ void TestTreeEdit::cleanup()
     form_->Modified = false;
     form_.reset();
     alternatives_.reset();
-    desktop::setHelperRunner(nullptr);
+    helpers_.reset();
     FrameShutdown();
     platform_.reset();
     environment_.reset();

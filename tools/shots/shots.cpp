@@ -5,13 +5,9 @@
 #include "BaseForm.h"
 #include "CompareForm.h"
 #include "Frame.h"
-#include "HelpViewer.h"
-#include "MessageBox.h"
+#include "LinuxServices.h"
 #include "Placement.h"
-#include "Platform.h"
-#include "RegistryStore.h"
 #include "RequirementTreeModel.h"
-#include "SystemInfo.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -54,11 +50,8 @@ int main(int argc, char *argv[])
     const QString document = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     InstallFontSubstitutions();
-    platform::FileRegistryStore registry(platform::FileRegistryStore::defaultPath());
-    platform::QtMessageBoxService messageBox;
-    platform::DesktopHelpViewer helpViewer;
-    platform::LinuxSystemInfo system;
-    platform::setServices({&registry, &messageBox, &helpViewer, &system});
+    platform::LinuxServices services;
+    services.install();
     FrameStartup();
     application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
 

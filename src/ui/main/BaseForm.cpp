@@ -1,6 +1,7 @@
 #include "BaseForm.h"
 
 #include "AlternativesForm.h"
+#include "ResultForm.h"
 
 #include "Appli.h"
 #include "CompareForm.h"
@@ -334,10 +335,15 @@ void TBaseForm::setTreeWidth(int width)
     Splitter1->setSizes({treeWidth_, qMax(1, this->width() - treeWidth_ - Splitter1->handleWidth())});
 }
 
-void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, QWidget *result)
+void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm *result)
 {
     alternativesWindow_ = alternatives;
     resultWindow_ = result;
+    if (resultWindow_) {
+        // The evaluation owns the result lists; the window only shows them.
+        resultWindow_->setResults(results);
+        connect(this, &TBaseForm::resultsChanged, resultWindow_, [this] { resultWindow_->setResults(results); });
+    }
     if (alternativesWindow_) {
         showAlternativesText();
         connect(alternativesWindow_->AlternativesMemo, &QPlainTextEdit::textChanged, this,
@@ -360,6 +366,18 @@ void TBaseForm::AlternativesMemoChange()
     Recalculate(false);
 }
 
+void TBaseForm::finishTreeEdit(std::initializer_list<RequirementNode *> changedParents)
+{
+    try {
+        for (RequirementNode *parent : changedParents)
+            UpdateChildWeights(document.RequirementComparisons, parent);
+    } catch (const ComputationError &error) {
+        showError(error.message());
+    }
+    Recalculate(false);
+    RefreshComparisonPanel();
+}
+
 void TBaseForm::TreeButtonAddClick()
 {
     RequirementNode *node = selectedNode();
@@ -369,13 +387,7 @@ void TBaseForm::TreeButtonAddClick()
     const QModelIndex index = treeModel_->indexOf(node);
     treeModel_->appendChild(index, UniqueNewItemName(document.tree));
     TreeTree->expand(index);
-    try {
-        UpdateChildWeights(document.RequirementComparisons, node);
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({node});
 }
 
 void TBaseForm::TreeButtonInsertClick()
@@ -385,13 +397,7 @@ void TBaseForm::TreeButtonInsertClick()
         return;
     Modified = true;
     treeModel_->insertBefore(treeModel_->indexOf(node), UniqueNewItemName(document.tree));
-    try {
-        UpdateChildWeights(document.RequirementComparisons, node->parent());
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({node->parent()});
 }
 
 void TBaseForm::TreeButtonUpClick()
@@ -403,8 +409,7 @@ void TBaseForm::TreeButtonUpClick()
     // The node object moves with its record and subtree; the view keeps its expansion.
     if (treeModel_->moveUp(treeModel_->indexOf(node)))
         selectNode(node);
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({});
 }
 
 void TBaseForm::TreeButtonDownClick()
@@ -414,8 +419,7 @@ void TBaseForm::TreeButtonDownClick()
         return;
     Modified = true;
     treeModel_->moveDown(treeModel_->indexOf(node));
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({});
 }
 
 void TBaseForm::TreeButtonDeleteClick()
@@ -426,13 +430,7 @@ void TBaseForm::TreeButtonDeleteClick()
     Modified = true;
     RequirementNode *parent = node->parent();
     treeModel_->removeNode(treeModel_->indexOf(node));
-    try {
-        UpdateChildWeights(document.RequirementComparisons, parent);
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({parent});
 }
 
 void TBaseForm::TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldParent, RequirementNode *newParent)
@@ -441,14 +439,7 @@ void TBaseForm::TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldPare
         return; // Up and Down reorder siblings; their handlers finish the edit
     Modified = true;
     selectNode(node);
-    try {
-        UpdateChildWeights(document.RequirementComparisons, oldParent);
-        UpdateChildWeights(document.RequirementComparisons, newParent);
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    Recalculate(false);
-    RefreshComparisonPanel();
+    finishTreeEdit({oldParent, newParent});
 }
 
 void TBaseForm::CaptionEditChange(const QString &text)

@@ -24,6 +24,7 @@ namespace priomat {
 
 class RequirementTreeModel;
 class TAlternativesForm;
+class TResultForm;
 class TSplashForm;
 
 // A file dialog's settings: its filter in Qt's form, default extension and checks.
@@ -45,7 +46,7 @@ public:
     ~TBaseForm() override;
 
     // The alternatives and result windows, created after this one.
-    void setAuxiliaryWindows(TAlternativesForm *alternatives, QWidget *result);
+    void setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm *result);
 
     // Check marks of the three option flags from the settings.
     void LoadOptionFlags();
@@ -199,6 +200,8 @@ private:
     // Shows a computation or file error in the standard error box.
     void showError(const QString &message);
     MatrixItems shownMatrixItems() const;
+    // After a tree edit: the weights of the groups it changed, the evaluation, the panel.
+    void finishTreeEdit(std::initializer_list<RequirementNode *> changedParents);
     // After an entry: the node's weights, the weight column and index, the evaluation.
     void finishMatrixEntry();
     LeafWeightCache leafWeights_;
@@ -212,7 +215,7 @@ private:
     bool updatingMemo_ = false;
     QString runFileDialog(FileDialogSettings &settings, bool save, const QString &start);
     TextEncoding documentEncoding_ = TextEncoding::Utf8;
-    QWidget *resultWindow_ = nullptr;
+    TResultForm *resultWindow_ = nullptr;
     bool shownOnce_ = false;
     int treeWidth_ = 137;
     bool closing_ = false;

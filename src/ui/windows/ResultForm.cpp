@@ -1,28 +1,416 @@
 #include "ResultForm.h"
 
 #include "Appli.h"
+#include "MessageBox.h"
 #include "Placement.h"
+#include "ResultText.h"
+#include "SettingsStore.h"
+#include "TextFile.h"
 
+#include <QAction>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
 
 namespace priomat {
 
 TResultForm *ResultForm = nullptr;
 
+namespace {
+
+const QString Section = QStringLiteral("ResultForm");
+const QString RequirementsSection = QStringLiteral("ResultForm\\Requirements");
+const QString AlternativesSection = QStringLiteral("ResultForm\\Alternatives");
+constexpr int DefaultColumnWidth = 100;
+
+QString widthName(int column)
+{
+    return QStringLiteral("Width") + QString::number(column);
+}
+
+QTreeWidget *makeList(QWidget *page, const QString &name, const QStringList &headings)
+{
+    auto *list = new QTreeWidget(page);
+    list->setObjectName(name);
+    list->setColumnCount(2);
+    list->setHeaderLabels(headings);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSortingEnabled(false);
+    // Report-style columns keep the widths they are given, also the last one.
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    for (int column = 0; column < 2; ++column)
+        list->setColumnWidth(column, DefaultColumnWidth);
+    // The lists take the window's colour rather than the white of an edit field.
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    list->setPalette(palette);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list);
+    return list;
+}
+
+void fillList(QTreeWidget *list, const QList<ResultRow> &rows)
+{
+    list->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(rows.size());
+    for (const ResultRow &row : rows)
+        items.append(new QTreeWidgetItem(QStringList{row.name, row.value}));
+    list->addTopLevelItems(items);
+}
+
+QList<ResultRow> listRows(const QTreeWidget *list)
+{
+    QList<ResultRow> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = list->topLevelItem(i);
+        rows.append({item->text(0), item->text(1)});
+    }
+    return rows;
+}
+
+void readColumnWidths(QTreeWidget *list, const QString &section)
+{
+    for (int column = 0; column < 2; ++column) {
+        const int width = ReadSetting(section, widthName(column), list->columnWidth(column)).toInt();
+        if (width >= 0)
+            list->setColumnWidth(column, width);
+    }
+}
+
+void writeColumnWidths(const QTreeWidget *list, const QString &section)
+{
+    for (int column = 0; column < 2; ++column)
+        WriteSetting(section, widthName(column), list->columnWidth(column));
+}
+
+QChartView *makeChartView(QWidget *parent, const QString &name)
+{
+    auto *chart = new QChart();
+    chart->legend()->hide();
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(4, 4, 12, 4));
+    auto *view = new QChartView(chart, parent);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+// Draws one list as horizontal bars, first row at the top, each bar labelled with its number.
+void drawBars(QChartView *view, const QList<ResultRow> &rows, const QString &title,
+              const QString &emptyTitle, const QFont &font, const QColor &textColor)
+{
+    QChart *chart = view->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    QFont titleFont = font;
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
+    chart->setTitleBrush(textColor);
+    if (rows.isEmpty()) {
+        chart->setTitle(emptyTitle);
+        return;
+    }
+    chart->setTitle(title);
+
+    // The category axis drops repeated names; a zero-width space keeps each row its own bar.
+    QStringList categories;
+    QList<qreal> values;
+    QSet<QString> used;
+    double maximum = 0.0;
+    double minimum = 0.0;
+    for (const ResultRow &row : rows) {
+        QString category = QStringLiteral("") + row.name;
+        while (used.contains(category))
+            category += QChar(0x200B);
+        used.insert(category);
+        categories.append(category);
+        bool ok = false;
+        double value = row.value.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            value = 0.0;
+        values.append(value);
+        maximum = std::max(maximum, value);
+        minimum = std::min(minimum, value);
+    }
+    // Categories count upwards from the axis; reversed, the first row is on top as in the lists.
+    // (The axis's own reverse flag leaves bar charts unchanged.)
+    std::reverse(categories.begin(), categories.end());
+    std::reverse(values.begin(), values.end());
+    auto *set = new QBarSet(title);
+    set->append(values);
+    set->setLabelColor(textColor);
+    set->setLabelFont(font);
+
+    auto *series = new QHorizontalBarSeries();
+    series->append(set);
+    series->setBarWidth(0.7);
+    series->setLabelsVisible(true);
+    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsPrecision(4);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    chart->addSeries(series);
+
+    auto *names = new QBarCategoryAxis();
+    names->append(categories);
+    // Long names stay whole; the chart gives them the room they need.
+    names->setTruncateLabels(false);
+    names->setLabelsFont(font);
+    names->setLabelsBrush(textColor);
+    names->setGridLineVisible(false);
+    chart->addAxis(names, Qt::AlignLeft);
+    series->attachAxis(names);
+
+    auto *numbers = new QValueAxis();
+    // Room right of the longest bar for its number.
+    numbers->setRange(minimum * 1.25, maximum > 0.0 ? maximum * 1.25 : 1.0);
+    numbers->applyNiceNumbers();
+    numbers->setLabelFormat(QStringLiteral("%.2g"));
+    numbers->setLabelsFont(font);
+    numbers->setLabelsBrush(textColor);
+    chart->addAxis(numbers, Qt::AlignBottom);
+    series->attachAxis(numbers);
+}
+
+} // namespace
+
 TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
-    setObjectName(QStringLiteral("ResultForm"));
-    const bool japanese = !Appli || Appli->Japanese;
+    setObjectName(Section);
+    japanese_ = !Appli || Appli->Japanese;
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
-    setWindowTitle((japanese ? QStringLiteral("結果 / ") : QStringLiteral("Result / ")) + product);
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MenuFile = MainMenu1->addMenu(QStringLiteral("ファイル(&F)"));
+    MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    MenuSaveAs = MenuFile->addAction(QStringLiteral("名前を付けて保存 (Save &As) ..."));
+    MenuSaveAs->setObjectName(QStringLiteral("MenuSaveAs"));
+    MenuEdit = MainMenu1->addMenu(QStringLiteral("編集(&E)"));
+    MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+    MenuCopy = MenuEdit->addAction(QStringLiteral("コピー (&Copy)"));
+    MenuCopy->setObjectName(QStringLiteral("MenuCopy"));
+    MenuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    MenuCopyAll = MenuEdit->addAction(QStringLiteral("全体をコピー (Copy &All)"));
+    MenuCopyAll->setObjectName(QStringLiteral("MenuCopyAll"));
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    RequirementsPage = new QWidget();
+    RequirementsPage->setObjectName(QStringLiteral("RequirementsPage"));
+    AlternativesPage = new QWidget();
+    AlternativesPage->setObjectName(QStringLiteral("AlternativesPage"));
+    ChartsPage = new QWidget();
+    ChartsPage->setObjectName(QStringLiteral("ChartsPage"));
+
+    QStringList requirementHeadings{QStringLiteral("要求"), QStringLiteral("重要度")};
+    QStringList alternativeHeadings{QStringLiteral("代替案"), QStringLiteral("評価")};
+    QString requirementsCaption = QStringLiteral("要求");
+    QString alternativesCaption = QStringLiteral("代替案");
+    QString chartsCaption = QStringLiteral("グラフ");
+    if (japanese_) {
+        setWindowTitle(QStringLiteral("結果 / ") + product);
+    } else {
+        LocalizeMenu(MainMenu1);
+        setWindowTitle(QStringLiteral("Result / ") + product);
+        requirementsCaption = QStringLiteral("Requirements");
+        alternativesCaption = QStringLiteral("Alternatives");
+        chartsCaption = QStringLiteral("Charts");
+        requirementHeadings = {QStringLiteral("Requirement"), QStringLiteral("Importance")};
+        alternativeHeadings = {QStringLiteral("Alternative"), QStringLiteral("Point")};
+    }
+    AlternativesList = makeList(AlternativesPage, QStringLiteral("AlternativesList"), alternativeHeadings);
+    RequirementsList = makeList(RequirementsPage, QStringLiteral("RequirementsList"), requirementHeadings);
+
+    auto *charts = new QSplitter(Qt::Vertical, ChartsPage);
+    charts->setObjectName(QStringLiteral("ChartsSplitter"));
+    charts->setChildrenCollapsible(false);
+    AlternativesChart = makeChartView(charts, QStringLiteral("AlternativesChart"));
+    RequirementsChart = makeChartView(charts, QStringLiteral("RequirementsChart"));
+    charts->addWidget(AlternativesChart);
+    charts->addWidget(RequirementsChart);
+    // The leaves usually outnumber the alternatives.
+    charts->setStretchFactor(0, 1);
+    charts->setStretchFactor(1, 2);
+    auto *chartsLayout = new QVBoxLayout(ChartsPage);
+    chartsLayout->setContentsMargins(0, 0, 0, 0);
+    chartsLayout->addWidget(charts);
+
+    PageControl1->addTab(RequirementsPage, requirementsCaption);
+    PageControl1->addTab(AlternativesPage, alternativesCaption);
+    PageControl1->addTab(ChartsPage, chartsCaption);
+    PageControl1->setCurrentWidget(RequirementsPage);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(PageControl1);
+
+    SaveDialog1 = {QStringLiteral("Text files (*.txt);;All files (*)"), QStringLiteral("txt"), QString()};
+
+    connect(MenuSaveAs, &QAction::triggered, this, &TResultForm::MenuSaveAsClick);
+    connect(MenuEdit, &QMenu::aboutToShow, this, &TResultForm::MenuEditClick);
+    connect(MenuCopy, &QAction::triggered, this, &TResultForm::MenuCopyClick);
+    connect(MenuCopyAll, &QAction::triggered, this, &TResultForm::MenuCopyAllClick);
+    // Kept current also between openings of the menu, so Ctrl+C follows the selection.
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TResultForm::MenuEditClick);
+    for (QTreeWidget *list : {RequirementsList, AlternativesList}) {
+        connect(list, &QTreeWidget::itemSelectionChanged, this, &TResultForm::MenuEditClick);
+        list->installEventFilter(this);
+    }
+
     setGeometry(18, 562, 272, 169);
-    RestoreWindowPlacement(this, QStringLiteral("ResultForm"));
+    RestoreWindowPlacement(this, Section);
+    readColumnWidths(RequirementsList, RequirementsSection);
+    readColumnWidths(AlternativesList, AlternativesSection);
+
+    redrawCharts();
+    MenuEditClick();
+}
+
+void TResultForm::setResults(const ResultLists &lists)
+{
+    fillList(RequirementsList, lists.requirements);
+    fillList(AlternativesList, lists.alternatives);
+    redrawCharts();
+    MenuEditClick();
+}
+
+ResultLists TResultForm::results() const
+{
+    return {listRows(RequirementsList), listRows(AlternativesList)};
+}
+
+void TResultForm::redrawCharts()
+{
+    const QColor text = palette().color(QPalette::WindowText);
+    const QFont labels = font();
+    const ResultLists rows = results();
+    if (japanese_) {
+        drawBars(AlternativesChart, rows.alternatives, QStringLiteral("代替案の評価"),
+                 QStringLiteral("代替案の評価: 結果なし"), labels, text);
+        drawBars(RequirementsChart, rows.requirements, QStringLiteral("要求の重要度"),
+                 QStringLiteral("要求の重要度: 結果なし"), labels, text);
+    } else {
+        drawBars(AlternativesChart, rows.alternatives, QStringLiteral("Points of the alternatives"),
+                 QStringLiteral("Points: no results"), labels, text);
+        drawBars(RequirementsChart, rows.requirements, QStringLiteral("Importance of the requirements"),
+                 QStringLiteral("Importance: no results"), labels, text);
+    }
+}
+
+QTreeWidget *TResultForm::activeList() const
+{
+    if (PageControl1->currentWidget() == RequirementsPage)
+        return RequirementsList;
+    if (PageControl1->currentWidget() == AlternativesPage)
+        return AlternativesList;
+    return nullptr; // the charts page has no rows
+}
+
+void TResultForm::MenuSaveAsClick()
+{
+    const QString start = SaveDialog1.fileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString())
+                                                         : SaveDialog1.fileName;
+    QString path;
+    if (saveDialogRunner) {
+        path = saveDialogRunner(start);
+    } else {
+        // A file name as the start selects that file in its folder.
+        QFileDialog dialog(this, QString(), start, SaveDialog1.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(SaveDialog1.defaultSuffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    if (path.isEmpty())
+        return;
+    SaveDialog1.fileName = path;
+    try {
+        WriteTextLines(path, BuildResultTextLines(results()));
+    } catch (const FileError &error) {
+        ShowMessageBox(error.message(), QStringLiteral("Error"), platform::MB_ICONHAND);
+    }
+}
+
+void TResultForm::MenuEditClick()
+{
+    const QTreeWidget *list = activeList();
+    MenuCopy->setEnabled(list && !list->selectedItems().isEmpty());
+}
+
+void TResultForm::MenuCopyClick()
+{
+    const QTreeWidget *list = activeList();
+    if (!list)
+        return;
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QTreeWidgetItem *item = selected.constFirst();
+    QGuiApplication::clipboard()->setText(item->text(0) + u'\t' + item->text(1));
+}
+
+void TResultForm::MenuCopyAllClick()
+{
+    const QTreeWidget *list = activeList();
+    if (!list)
+        return;
+    QString text;
+    for (const ResultRow &row : listRows(list))
+        text += row.name + u'\t' + row.value + QStringLiteral("\r\n");
+    QGuiApplication::clipboard()->setText(text);
 }
 
 void TResultForm::closeEvent(QCloseEvent *event)
 {
-    SaveWindowPlacement(this, QStringLiteral("ResultForm"));
+    writeColumnWidths(RequirementsList, RequirementsSection);
+    writeColumnWidths(AlternativesList, AlternativesSection);
+    SaveWindowPlacement(this, Section);
     QWidget::closeEvent(event);
+}
+
+bool TResultForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The views would copy one cell on their own; copying is the Edit menu's alone.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace priomat

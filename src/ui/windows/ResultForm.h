@@ -1,7 +1,21 @@
-// The result window: the overall evaluation's two lists. Created hidden at start-up.
+// The result window: the overall evaluation's two lists, their text file and clipboard copies,
+// and bar charts of both. Created hidden at start-up.
 #pragma once
 
+#include "Evaluation.h"
+
+#include <QString>
 #include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QTabWidget;
+class QTreeWidget;
+
+class QChartView;
 
 namespace priomat {
 
@@ -12,8 +26,53 @@ class TResultForm : public QWidget
 public:
     explicit TResultForm(QWidget *parent = nullptr);
 
+    // Empties both lists and fills them with the evaluation's rows; redraws the charts.
+    void setResults(const ResultLists &lists);
+    // The rows as the lists show them.
+    ResultLists results() const;
+
+    // Replaces the save dialog when set: gets the start path, returns the chosen file (empty
+    // for Cancel).
+    std::function<QString(const QString &startPath)> saveDialogRunner;
+
+    struct SaveDialogSettings
+    {
+        QString filter;
+        QString defaultSuffix;
+        QString fileName; // the last file chosen; empty until the first save
+    };
+    SaveDialogSettings SaveDialog1;
+
+    QTabWidget *PageControl1;
+    QWidget *RequirementsPage;
+    QWidget *AlternativesPage;
+    QWidget *ChartsPage;
+    QTreeWidget *AlternativesList;
+    QTreeWidget *RequirementsList;
+    QChartView *AlternativesChart;
+    QChartView *RequirementsChart;
+    QMenuBar *MainMenu1;
+    QMenu *MenuEdit;
+    QAction *MenuCopyAll;
+    QAction *MenuCopy;
+    QMenu *MenuFile;
+    QAction *MenuSaveAs;
+
+public slots:
+    void MenuSaveAsClick();
+    void MenuEditClick();
+    void MenuCopyClick();
+    void MenuCopyAllClick();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QTreeWidget *activeList() const;
+    void redrawCharts();
+
+    bool japanese_ = true;
 };
 
 extern TResultForm *ResultForm;
