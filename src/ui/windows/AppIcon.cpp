@@ -5,11 +5,11 @@
 
 namespace priomat {
 
-QPixmap ApplicationPixmap(int size)
+QImage ApplicationImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 32.0, size / 32.0);
 
@@ -31,7 +31,13 @@ QPixmap ApplicationPixmap(int size)
         painter.setBrush(i == 1 ? QColor(0xf5, 0xa6, 0x23) : QColor(0xdd, 0xe6, 0xee));
         painter.drawEllipse(criteria[i], radii[i], radii[i]);
     }
-    return pixmap;
+    painter.end();
+    return image;
+}
+
+QPixmap ApplicationPixmap(int size)
+{
+    return QPixmap::fromImage(ApplicationImage(size));
 }
 
 QIcon ApplicationIcon()
