@@ -5,6 +5,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace priomat::platform {
 
 bool localeIsJapanese(const QString &lcAll, const QString &lcMessages, const QString &lang)
@@ -14,6 +18,34 @@ bool localeIsJapanese(const QString &lcAll, const QString &lcMessages, const QSt
             return value.startsWith(u"ja", Qt::CaseInsensitive);
     }
     return false;
+}
+
+bool ProcessesWininit()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
+void RebootWindows()
+{
+#ifdef Q_OS_WIN
+    // Without the shutdown privilege the restart is refused; the user restarts later.
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    const bool enabled =
+        LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid) &&
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+    if (enabled)
+        ExitWindowsEx(EWX_REBOOT, 0);
+#endif
 }
 
 bool LinuxSystemInfo::defaultLanguageIsJapanese() const

@@ -23,6 +23,12 @@ public:
     virtual QRect workArea() const = 0;
 };
 
+// Whether the system carries out the "[rename]" list of WININIT.INI at its next start, so that
+// an uninstall is completed by a restart. Linux lets a running program delete its own file.
+bool ProcessesWininit();
+// Restarts the computer to complete an uninstall; where none is needed (Linux) it does nothing.
+void RebootWindows();
+
 // True when the first of LC_ALL, LC_MESSAGES and LANG that is set names Japanese ("ja…").
 bool localeIsJapanese(const QString &lcAll, const QString &lcMessages, const QString &lang);
 

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <optional>
 
 namespace priomat::desktop {
@@ -169,6 +170,57 @@ QByteArray DesktopEntryText(const QString &exe)
     return text.toUtf8();
 }
 
+QByteArray WithoutDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
+                                     const QString &desktopId)
+{
+    const QByteArray key = mimeType.toUtf8();
+    const QByteArray id = desktopId.toUtf8();
+    QList<QByteArray> lines = mimeApps.split('\n');
+    bool inDefaults = false;
+    bool changed = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray trimmed = lines.at(i).trimmed();
+        if (trimmed.startsWith('[')) {
+            inDefaults = trimmed == "[Default Applications]";
+            continue;
+        }
+        const qsizetype equals = lines.at(i).indexOf('=');
+        if (!inDefaults || equals < 0 || lines.at(i).left(equals).trimmed() != key)
+            continue;
+        // The value is a list: another application named beside this one keeps its place.
+        const QByteArray value = lines.at(i).mid(equals + 1).trimmed();
+        QList<QByteArray> kept;
+        bool named = false;
+        for (const QByteArray &entry : value.split(';')) {
+            const QByteArray name = entry.trimmed();
+            if (name == id)
+                named = true;
+            else if (!name.isEmpty())
+                kept.append(name);
+        }
+        if (!named)
+            continue;
+        changed = true;
+        if (kept.isEmpty())
+            lines.removeAt(i--);
+        else
+            lines[i] = key + '=' + kept.join(';') + (value.endsWith(';') ? ";" : "");
+    }
+    return changed ? lines.join('\n') : mimeApps;
+}
+
+bool DesktopEntryOpens(const QByteArray &entryText, const QString &exe)
+{
+    QByteArray wanted;
+    for (const QByteArray &line : DesktopEntryText(exe).split('\n')) {
+        if (line.startsWith("Exec="))
+            wanted = line;
+    }
+    const QList<QByteArray> lines = entryText.split('\n');
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QByteArray &line) { return line.trimmed() == wanted; });
+}
+
 QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
                                   const QString &desktopId)
 {
@@ -248,6 +300,38 @@ DesktopChanges RegisterDesktopAssociation(const QString &exe)
         runUpdater(QStringLiteral("update-desktop-database"),
                    dataHome + QStringLiteral("/applications"));
     return changes;
+}
+
+DesktopChanges UnregisterDesktopAssociation(const QString &exe)
+{
+    DesktopChanges removed;
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (dataHome.isEmpty() || configHome.isEmpty())
+        return removed;
+
+    const QString entryPath = dataHome + QStringLiteral("/applications/") + DesktopId;
+    const std::optional<QByteArray> entry = readFile(entryPath);
+    // An unreadable entry may be another copy's: better left than wrongly taken away.
+    if (!entry || (QFileInfo::exists(entryPath) && !DesktopEntryOpens(*entry, exe)))
+        return removed;
+
+    removed.desktopEntry = QFile::remove(entryPath);
+    const QString packagePath = dataHome + QStringLiteral("/mime/packages/priomat.xml");
+    removed.mimePackage = QFile::remove(packagePath);
+    const QString mimeAppsPath = configHome + QStringLiteral("/mimeapps.list");
+    if (const std::optional<QByteArray> mimeApps = readFile(mimeAppsPath);
+        mimeApps && !mimeApps->isEmpty())
+        removed.defaultApplication =
+            writeIfChanged(mimeAppsPath, WithoutDefaultApplication(*mimeApps, MimeType, DesktopId));
+
+    if (removed.mimePackage)
+        runUpdater(QStringLiteral("update-mime-database"), dataHome + QStringLiteral("/mime"));
+    if (removed.desktopEntry)
+        runUpdater(QStringLiteral("update-desktop-database"),
+                   dataHome + QStringLiteral("/applications"));
+    return removed;
 }
 
 } // namespace priomat::desktop

@@ -40,6 +40,13 @@ QString DesktopExecArgument(const QString &argument);
 QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
                                   const QString &desktopId);
 
+// `mimeApps` without `desktopId` as the default for `mimeType` in [Default Applications]; a line
+// left with no application goes. Unchanged bytes when there is nothing to take out.
+QByteArray WithoutDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
+                                     const QString &desktopId);
+// Whether a desktop entry's text opens documents with `exe`.
+bool DesktopEntryOpens(const QByteArray &entryText, const QString &exe);
+
 struct DesktopChanges
 {
     bool mimePackage = false;
@@ -50,5 +57,10 @@ struct DesktopChanges
 // Writes the three files under the XDG folders where their content changed, then runs the
 // matching updater for a changed package or entry. Silent on failure.
 DesktopChanges RegisterDesktopAssociation(const QString &exe);
+
+// Takes the three back out at uninstall, then runs the updaters for a removed package or entry.
+// An association whose desktop entry opens another copy of the program is that copy's and
+// stays. The flags tell what was removed. Silent on failure.
+DesktopChanges UnregisterDesktopAssociation(const QString &exe);
 
 } // namespace priomat::desktop

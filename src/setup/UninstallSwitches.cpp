@@ -1,9 +1,11 @@
-// The uninstaller's command-line switches.
+// The uninstaller's command-line switches and what each run does with them.
 #include "UninstallSwitches.h"
 
 #include "Appli.h"
+#include "MessageBox.h"
 #include "Platform.h"
 #include "SystemInfo.h"
+#include "Uninstaller.h"
 
 #include <QFileInfo>
 
@@ -31,15 +33,26 @@ bool HandleUninstallSwitches()
     const platform::SystemInfo &system = *platform::services().system;
     // The first entry is the program itself, which is no switch even where its path could read
     // like one.
-    const QStringList arguments = system.commandLine().mid(1);
+    const UninstallSwitch choice = FindUninstallSwitch(system.commandLine().mid(1));
     const QString programName =
         Appli ? Appli->ProgramName : QFileInfo(system.programPath()).completeBaseName();
 
-    // Only the decision is made here: the confirmation and the removal itself are built with the
-    // uninstaller, so for now a stopping run stops without changing anything.
-    if (IsGhostProgramName(programName))
-        return true; // a ghost never opens windows, whatever its switch
-    return FindUninstallSwitch(arguments) == UninstallSwitch::Uninstall; // "/DELETE" is ignored
+    if (IsGhostProgramName(programName)) {
+        // A ghost never opens windows, whatever its switch; only "/delete" sets it to work.
+        if (choice == UninstallSwitch::Delete && Appli) {
+            RemoveInstalledItems();
+            ScheduleSelfRemoval();
+        }
+        return true;
+    }
+    if (choice != UninstallSwitch::Uninstall)
+        return false; // "/DELETE" is the ghost's switch and means nothing here
+    if (!Appli)
+        return true;
+    const UninstallMessage confirm = ConfirmUninstallMessage(Appli->ProductName, Appli->Japanese);
+    if (ShowMessageBox(confirm.text, confirm.caption, confirm.flags) == platform::IDYES)
+        PrepareUninstall();
+    return true;
 }
 
 } // namespace priomat

@@ -14,8 +14,9 @@ UninstallSwitch FindUninstallSwitch(const QStringList &arguments);
 // A ghost is the uninstaller's temporary copy: its name begins with "Ghost" in any letter case.
 bool IsGhostProgramName(const QString &programName);
 
-// Reads the command line and the program name; true when the program must stop at once,
-// without creating a window.
+// Reads the command line and the program name and does the uninstall work they ask for: the
+// confirmation and preparation in the program, the removal in a ghost. True when the program
+// must stop at once, without creating a window.
 bool HandleUninstallSwitches();
 
 } // namespace priomat
