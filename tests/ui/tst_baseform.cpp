@@ -1,15 +1,13 @@
 // The main window: controls, texts in both languages, menus, option flags, creation and close.
+#include "AppFixture.h"
 #include "Appli.h"
 #include "AlternativesForm.h"
 #include "BaseForm.h"
 #include "ResultForm.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
 #include "SettingsStore.h"
 #include "SplashForm.h"
-#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -52,34 +50,22 @@ private slots:
 private:
     std::unique_ptr<TBaseForm> makeForm(bool japanese);
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
+    std::unique_ptr<AppFixture> app_;
 };
 
 void TestBaseForm::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    QFile program(environment_->path("priomat"));
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.close();
-    platform_->system.program = environment_->path("priomat");
-    platform_->system.arguments = {platform_->system.program};
-    helpers_ = std::make_unique<NoDesktopHelpers>();
+    app_ = std::make_unique<AppFixture>();
 }
 
 void TestBaseForm::cleanup()
 {
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 std::unique_ptr<TBaseForm> TestBaseForm::makeForm(bool japanese)
 {
-    platform_->system.japanese = japanese;
+    app_->platform.system.japanese = japanese;
     FrameStartup();
     return std::make_unique<TBaseForm>();
 }
@@ -89,15 +75,15 @@ void TestBaseForm::identityValuesAtStartup()
     FrameStartup();
     const QString key = QStringLiteral("Software\\Quorrel Lab\\Priomat");
     auto value = [&](const char *name) {
-        return platform_->registry.value(platform::RegistryRoot::CurrentUser, key, QString::fromLatin1(name));
+        return app_->platform.registry.value(platform::RegistryRoot::CurrentUser, key, QString::fromLatin1(name));
     };
     QCOMPARE(value("Title")->text, QStringLiteral("Priomat"));
-    QCOMPARE(value("Path")->text, environment_->path(""));
+    QCOMPARE(value("Path")->text, app_->environment.path(""));
     QCOMPARE(value("ExeName")->text, QStringLiteral("priomat"));
     QCOMPARE(value("MajorVersion")->integer, 2u);
     QCOMPARE(value("MinorVersion")->integer, 3u);
     QCOMPARE(value("Revision")->integer, 4u);
-    QCOMPARE(Settings().fileName(), environment_->path("priomat.ini"));
+    QCOMPARE(Settings().fileName(), app_->environment.path("priomat.ini"));
 }
 
 void TestBaseForm::controlsAndJapaneseTexts()
@@ -166,11 +152,11 @@ void TestBaseForm::fileMenuSaveEnabling()
     form->MenuFileClick();
     QVERIFY(!form->MenuSave->isEnabled());
     QVERIFY(form->MenuSaveAs->isEnabled());
-    QVERIFY(form->SaveDocument(environment_->path("saved.ahp")));
+    QVERIFY(form->SaveDocument(app_->environment.path("saved.ahp")));
     form->MenuFileClick();
     QVERIFY(form->MenuSave->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - saved.ahp"));
-    QVERIFY(readBytes(environment_->path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
+    QVERIFY(readBytes(app_->environment.path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
 }
 
 void TestBaseForm::automaticCalculationAndToolMenu()
@@ -223,8 +209,8 @@ void TestBaseForm::helpMenuHidesCopyright()
     form->MenuHelpClick();
     QVERIFY(!form->MenuCopyright->isVisible());
     form->MenuVersion->trigger();
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QVERIFY(platform_->messageBox.shown.at(0).text.startsWith("Version Information"));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Version Information"));
 }
 
 void TestBaseForm::closingWritesTheSettings()
@@ -234,7 +220,7 @@ void TestBaseForm::closingWritesTheSettings()
     form->MenuInverse->trigger();
     form->setTreeWidth(150);
     QVERIFY(form->close());
-    const QByteArray ini = readBytes(environment_->path("priomat.ini"));
+    const QByteArray ini = readBytes(app_->environment.path("priomat.ini"));
     QVERIFY2(ini.contains("BaseForm\r\n"), ini.constData());
     QVERIFY(ini.contains(" TreeWidth=I:150\r\n"));
     QVERIFY(ini.contains(" Left=I:"));
@@ -263,29 +249,29 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     QVERIFY(!form->Modified);
 
     // The first argument when it names a file; otherwise Default.ahp beside the program.
-    QVERIFY(QFile::copy(example, environment_->path("Default.ahp")));
-    platform_->system.arguments = {platform_->system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
+    QVERIFY(QFile::copy(example, app_->environment.path("Default.ahp")));
+    app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
     auto second = std::make_unique<TBaseForm>();
     second->FormShow();
     QCOMPARE(second->DocumentFileName, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
-    platform_->system.arguments = {platform_->system.program, QStringLiteral("/ENGLISH")};
+    app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral("/ENGLISH")};
     auto third = std::make_unique<TBaseForm>();
     third->FormShow();
-    QCOMPARE(third->DocumentFileName, environment_->path("Default.ahp"));
+    QCOMPARE(third->DocumentFileName, app_->environment.path("Default.ahp"));
 }
 
 void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
 {
     auto form = makeForm(false);
-    QFile foreign(environment_->path("foreign.ahp"));
+    QFile foreign(app_->environment.path("foreign.ahp"));
     QVERIFY(foreign.open(QIODevice::WriteOnly));
     foreign.write("Not a data file\r\n");
     foreign.close();
-    form->LoadDocument(environment_->path("foreign.ahp"));
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown.at(0).text,
-             environment_->path("foreign.ahp") + "\r\nis not a data file for Priomat.");
-    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Error"));
+    form->LoadDocument(app_->environment.path("foreign.ahp"));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown.at(0).text,
+             app_->environment.path("foreign.ahp") + "\r\nis not a data file for Priomat.");
+    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
 }

@@ -1,15 +1,13 @@
 // The document commands: the save question, opening and saving, start-up documents, the CSV
 // command, and a document built in the windows matching what priomat-cli makes of it.
 #include "AlternativesForm.h"
+#include "AppFixture.h"
 #include "Appli.h"
 #include "BaseForm.h"
 #include "ResultForm.h"
 #include "CompareForm.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
-#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include <QFile>
@@ -55,24 +53,17 @@ private slots:
 private:
     void makeForm(bool japanese = false);
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<AppFixture> app_;
     std::unique_ptr<TBaseForm> form_;
     std::unique_ptr<TAlternativesForm> alternatives_;
     std::unique_ptr<TResultForm> result_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
     QStringList dialogAnswers_; // paths the file dialogs return, in order; empty = cancel
     QStringList dialogStarts_;
 };
 
 void TestDocuments::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    helpers_ = std::make_unique<NoDesktopHelpers>();
-    platform_->system.program = environment_->path("priomat");
-    writeBytes(platform_->system.program, "");
-    platform_->system.arguments = {platform_->system.program};
+    app_ = std::make_unique<AppFixture>();
     dialogAnswers_.clear();
     dialogStarts_.clear();
 }
@@ -84,15 +75,12 @@ void TestDocuments::cleanup()
     form_.reset();
     alternatives_.reset();
     result_.reset();
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 void TestDocuments::makeForm(bool japanese)
 {
-    platform_->system.japanese = japanese;
+    app_->platform.system.japanese = japanese;
     FrameStartup();
     form_ = std::make_unique<TBaseForm>();
     alternatives_ = std::make_unique<TAlternativesForm>();
@@ -109,42 +97,42 @@ void TestDocuments::saveQuestionTexts()
 {
     makeForm(false);
     form_->Modified = true;
-    platform_->messageBox.answers = {IDCANCEL, IDCANCEL};
+    app_->platform.messageBox.answers = {IDCANCEL, IDCANCEL};
     QVERIFY(!form_->QuerySaveModified());
-    QCOMPARE(platform_->messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
-    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
-    QCOMPARE(platform_->messageBox.shown.at(0).flags, 0x33u);
+    QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x33u);
     form_->DocumentFileName = "/data/plan.ahp";
     QVERIFY(!form_->QuerySaveModified());
-    QCOMPARE(platform_->messageBox.shown.at(1).text,
+    QCOMPARE(app_->platform.messageBox.shown.at(1).text,
              QStringLiteral("/data/plan.ahp\r\nis modified.\r\nDo you want to save it?"));
 
     Appli->Japanese = true;
-    platform_->messageBox.answers = {IDCANCEL, IDCANCEL};
+    app_->platform.messageBox.answers = {IDCANCEL, IDCANCEL};
     form_->QuerySaveModified();
-    QCOMPARE(platform_->messageBox.shown.at(2).text,
+    QCOMPARE(app_->platform.messageBox.shown.at(2).text,
              QString::fromUtf8("/data/plan.ahp\r\nは変更されています。\r\n保存しますか？"));
     form_->DocumentFileName.clear();
     form_->QuerySaveModified();
-    QCOMPARE(platform_->messageBox.shown.at(3).text, QString::fromUtf8("変更されています。\r\n保存しますか？"));
+    QCOMPARE(app_->platform.messageBox.shown.at(3).text, QString::fromUtf8("変更されています。\r\n保存しますか？"));
 
     form_->Modified = false;
     QVERIFY(form_->QuerySaveModified()); // nothing asked
-    QCOMPARE(platform_->messageBox.shown.size(), 4);
+    QCOMPARE(app_->platform.messageBox.shown.size(), 4);
 }
 
 void TestDocuments::saveQuestionAnswers()
 {
     makeForm(false);
-    const QString path = environment_->path("named.ahp");
+    const QString path = app_->environment.path("named.ahp");
     // Yes without a file name: the save dialog; cancelling it keeps the document open.
     form_->Modified = true;
-    platform_->messageBox.answers = {IDYES};
+    app_->platform.messageBox.answers = {IDYES};
     QVERIFY(!form_->close());
     QVERIFY(form_->Modified);
-    QCOMPARE(dialogStarts_, QStringList{environment_->path("")});
+    QCOMPARE(dialogStarts_, QStringList{app_->environment.path("")});
     // Yes and a path: saved there, and the window may close.
-    platform_->messageBox.answers = {IDYES};
+    app_->platform.messageBox.answers = {IDYES};
     dialogAnswers_ = {path};
     QVERIFY(form_->QuerySaveModified());
     QVERIFY(!form_->Modified);
@@ -153,24 +141,24 @@ void TestDocuments::saveQuestionAnswers()
     // Yes with a file name saves into it without a dialog.
     form_->document.alternativesLines = {"added"};
     form_->Modified = true;
-    platform_->messageBox.answers = {IDYES};
+    app_->platform.messageBox.answers = {IDYES};
     QVERIFY(form_->QuerySaveModified());
     QVERIFY(readBytes(path).contains("\r\nadded\r\n"));
     QCOMPARE(dialogStarts_.size(), 2);
     // No drops the changes; New asks once and then starts afresh.
     form_->Modified = true;
-    platform_->messageBox.answers = {IDNO};
+    app_->platform.messageBox.answers = {IDNO};
     form_->MenuNewClick();
     QVERIFY(form_->DocumentFileName.isEmpty());
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
     QVERIFY(!form_->Modified);
-    QCOMPARE(platform_->messageBox.shown.size(), 4);
+    QCOMPARE(app_->platform.messageBox.shown.size(), 4);
     // Exit with Cancel keeps the window open; the question comes once.
     form_->Modified = true;
-    platform_->messageBox.answers = {IDCANCEL};
+    app_->platform.messageBox.answers = {IDCANCEL};
     QVERIFY(!form_->close());
-    QCOMPARE(platform_->messageBox.shown.size(), 5);
+    QCOMPARE(app_->platform.messageBox.shown.size(), 5);
     // Open proposes the current document's file.
     form_->Modified = false;
     form_->LoadDocument(path);
@@ -182,7 +170,7 @@ void TestDocuments::startupChoices()
 {
     const QString example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
     // A first parameter that is not a file, and no Default.ahp: a new document.
-    platform_->system.arguments = {platform_->system.program, "/ENGLISH"};
+    app_->platform.system.arguments = {app_->platform.system.program, "/ENGLISH"};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
@@ -191,50 +179,50 @@ void TestDocuments::startupChoices()
 
     // An existing file that is not a data file: the message, then the initial document;
     // Default.ahp is not tried then.
-    QVERIFY(QFile::copy(example, environment_->path("Default.ahp")));
-    writeBytes(environment_->path("notes.txt"), "Shopping list\r\n");
-    platform_->system.arguments = {platform_->system.program, environment_->path("notes.txt")};
+    QVERIFY(QFile::copy(example, app_->environment.path("Default.ahp")));
+    writeBytes(app_->environment.path("notes.txt"), "Shopping list\r\n");
+    app_->platform.system.arguments = {app_->platform.system.program, app_->environment.path("notes.txt")};
     makeForm(false);
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown.at(0).text,
-             environment_->path("notes.txt") + "\r\nis not a data file for Priomat.");
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown.at(0).text,
+             app_->environment.path("notes.txt") + "\r\nis not a data file for Priomat.");
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form_->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
     form_.reset();
     FrameShutdown();
 
     // Otherwise Default.ahp beside the program, which Save then writes back into.
-    platform_->system.arguments = {platform_->system.program};
+    app_->platform.system.arguments = {app_->platform.system.program};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - Default.ahp"));
-    QCOMPARE(form_->DocumentFileName, environment_->path("Default.ahp"));
+    QCOMPARE(form_->DocumentFileName, app_->environment.path("Default.ahp"));
     QCOMPARE(alternatives_->AlternativesMemo->toPlainText(), QStringLiteral("Car A\nCar B"));
 }
 
 void TestDocuments::headerOnlyFileAndRecovery()
 {
     makeForm(false);
-    writeBytes(environment_->path("empty.ahp"), "Priomat - Data File\r\n");
-    form_->LoadDocument(environment_->path("empty.ahp"));
+    writeBytes(app_->environment.path("empty.ahp"), "Priomat - Data File\r\n");
+    form_->LoadDocument(app_->environment.path("empty.ahp"));
     QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
     QVERIFY(!form_->document.tree.root()->hasChildren());
-    QCOMPARE(form_->DocumentFileName, environment_->path("empty.ahp"));
+    QCOMPARE(form_->DocumentFileName, app_->environment.path("empty.ahp"));
     QVERIFY(!form_->Modified);
-    QVERIFY(platform_->messageBox.shown.isEmpty());
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
 
-    writeBytes(environment_->path("broken.ahp"),
+    writeBytes(app_->environment.path("broken.ahp"),
                "Priomat - Data File\r\n[Comparison]\r\nA\tB\t3\r\n[AlternativesComparison]\r\nL\tx\ty\t5\r\n");
-    platform_->messageBox.answers = {IDYES};
-    form_->LoadDocument(environment_->path("broken.ahp"));
-    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Warning"));
-    QCOMPARE(platform_->messageBox.shown.at(0).flags, 0x34u);
-    QVERIFY(platform_->messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
+    app_->platform.messageBox.answers = {IDYES};
+    form_->LoadDocument(app_->environment.path("broken.ahp"));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Warning"));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x34u);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
     QCOMPARE(form_->document.tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
     QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->document.tree.root())));
     QVERIFY(!form_->Loading);
 
-    platform_->messageBox.answers = {IDNO};
-    form_->LoadDocument(environment_->path("broken.ahp"));
+    app_->platform.messageBox.answers = {IDNO};
+    form_->LoadDocument(app_->environment.path("broken.ahp"));
     QVERIFY(!form_->document.tree.root()->hasChildren());
     QCOMPARE(form_->document.RequirementComparisons.size(), 1); // the entries stay
 }
@@ -242,15 +230,15 @@ void TestDocuments::headerOnlyFileAndRecovery()
 void TestDocuments::failedSaveKeepsTheDocumentModified()
 {
     makeForm(false);
-    const QString path = environment_->path("kept.ahp");
+    const QString path = app_->environment.path("kept.ahp");
     QVERIFY(form_->SaveDocument(path));
     const QByteArray before = readBytes(path);
     form_->document.alternativesLines = {"changed"};
     form_->Modified = true;
-    writeBytes(environment_->path("blocker"), "");
-    QVERIFY(!form_->SaveDocument(environment_->path("blocker/other.ahp")));
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Error"));
+    writeBytes(app_->environment.path("blocker"), "");
+    QVERIFY(!form_->SaveDocument(app_->environment.path("blocker/other.ahp")));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
     QVERIFY(form_->Modified);
     QCOMPARE(form_->DocumentFileName, path);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - kept.ahp"));
@@ -260,16 +248,16 @@ void TestDocuments::failedSaveKeepsTheDocumentModified()
 void TestDocuments::unreadableValueStillCompletesTheLoad()
 {
     makeForm(false);
-    const QString first = environment_->path("first.ahp");
+    const QString first = app_->environment.path("first.ahp");
     QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), first));
     form_->LoadDocument(first);
     const QByteArray firstBytes = readBytes(first);
 
-    const QString second = environment_->path("second.ahp");
+    const QString second = app_->environment.path("second.ahp");
     writeBytes(second, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\tabc\r\n");
     form_->LoadDocument(second);
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QVERIFY(platform_->messageBox.shown.at(0).text.contains("'abc'"));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
     QCOMPARE(form_->DocumentFileName, second);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - second.ahp"));
     QVERIFY(!form_->Modified);
@@ -285,13 +273,13 @@ void TestDocuments::csvCommand()
     // Without a document file: no name, the program folder.
     dialogAnswers_ = {QString()};
     form_->MenuSaveCSVClick();
-    QCOMPARE(dialogStarts_.last(), environment_->path(""));
+    QCOMPARE(dialogStarts_.last(), app_->environment.path(""));
 
-    QDir(environment_->path("")).mkpath("dir.v2");
-    const QString document = environment_->path("dir.v2/plan.final.ahp");
+    QDir(app_->environment.path("")).mkpath("dir.v2");
+    const QString document = app_->environment.path("dir.v2/plan.final.ahp");
     QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), document));
     form_->LoadDocument(document);
-    const QString csv = environment_->path("dir.v2/plan.final.csv");
+    const QString csv = app_->environment.path("dir.v2/plan.final.csv");
     dialogAnswers_ = {csv};
     form_->MenuSaveCSVClick();
     QCOMPARE(dialogStarts_.last(), csv);
@@ -300,7 +288,7 @@ void TestDocuments::csvCommand()
     QCOMPARE(form_->DocumentFileName, document);
 
     // A name without an extension gets ".csv" appended.
-    const QString bare = environment_->path("dir.v2/bare");
+    const QString bare = app_->environment.path("dir.v2/bare");
     QVERIFY(QFile::copy(document, bare));
     form_->LoadDocument(bare);
     dialogAnswers_ = {QString()};
@@ -309,9 +297,9 @@ void TestDocuments::csvCommand()
 
     // A write error is reported; the document is untouched.
     form_->Modified = true;
-    dialogAnswers_ = {environment_->path("dir.v2/plan.final.ahp/x.csv")};
+    dialogAnswers_ = {app_->environment.path("dir.v2/plan.final.ahp/x.csv")};
     form_->MenuSaveCSVClick();
-    QCOMPARE(platform_->messageBox.shown.last().caption, QStringLiteral("Error"));
+    QCOMPARE(app_->platform.messageBox.shown.last().caption, QStringLiteral("Error"));
     QVERIFY(form_->Modified);
     QCOMPARE(form_->DocumentFileName, bare);
 }
@@ -355,18 +343,18 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("5"));
 
-    const QString saved = environment_->path("built.ahp");
+    const QString saved = app_->environment.path("built.ahp");
     dialogAnswers_ = {saved};
     form_->MenuSaveAsClick();
     QCOMPARE(form_->DocumentFileName, saved);
 
     form_->MenuNewClick();
     form_->LoadDocument(saved);
-    const QString csv = environment_->path("built.csv");
+    const QString csv = app_->environment.path("built.csv");
     dialogAnswers_ = {csv};
     form_->MenuSaveCSVClick();
 
-    const QString text = environment_->path("built.txt");
+    const QString text = app_->environment.path("built.txt");
     result_->saveDialogRunner = [&text](const QString &) { return text; };
     result_->MenuSaveAsClick();
 

@@ -1,13 +1,11 @@
 // The comparison matrix grid and the pairwise comparison dialog, driven like a user would.
+#include "AppFixture.h"
 #include "Appli.h"
 #include "BaseForm.h"
 #include "CompareForm.h"
 #include "ComputationError.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
-#include "TestEnvironment.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -48,18 +46,13 @@ private:
     void select(const QString &caption);
     QPoint cellCentre(int column, int row) const;
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<AppFixture> app_;
     std::unique_ptr<TBaseForm> form_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
 };
 
 void TestMatrixGrid::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    helpers_ = std::make_unique<NoDesktopHelpers>();
-    platform_->system.program = environment_->path("priomat");
+    app_ = std::make_unique<AppFixture>();
     FrameStartup();
     Appli->Japanese = false;
     form_ = std::make_unique<TBaseForm>();
@@ -72,15 +65,12 @@ void TestMatrixGrid::cleanup()
 {
     form_->Modified = false;
     form_.reset();
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 void TestMatrixGrid::openDocument(const QByteArray &content)
 {
-    const QString path = environment_->path("doc.ahp");
+    const QString path = app_->environment.path("doc.ahp");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -312,12 +302,12 @@ void TestMatrixGrid::unreadableValueLeavesTheDisplay()
     select("L");
     const QString weight = form_->MatrixGrid->cellText(3, 1);
     const QString ci = form_->ConsistencyEdit->text();
-    platform_->messageBox.shown.clear();
+    app_->platform.messageBox.shown.clear();
     form_->document.AlternativeComparisons.store("L\tx\ty", "abc");
     form_->MatrixGrid->setCellText(2, 1, "abc");
     form_->ShowWeightsAndConsistency();
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QVERIFY(platform_->messageBox.shown.at(0).text.contains("'abc'"));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
     QCOMPARE(form_->MatrixGrid->cellText(3, 1), weight);
     QCOMPARE(form_->ConsistencyEdit->text(), ci);
 }
@@ -366,10 +356,10 @@ void TestMatrixGrid::dialogPrepareAndKeys()
     QCOMPARE(escaped.result(), int(QDialog::Rejected));
 
     TCompareForm credit;
-    platform_->messageBox.shown.clear();
+    app_->platform.messageBox.shown.clear();
     QTest::mouseClick(credit.TitleLabel, Qt::LeftButton);
-    QCOMPARE(platform_->messageBox.shown.at(0).text, QStringLiteral("Programed by Tarvek."));
-    QCOMPARE(platform_->messageBox.shown.at(0).caption, QStringLiteral("Programer"));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Programed by Tarvek."));
+    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Programer"));
 }
 
 void TestMatrixGrid::dialogLabelsLineUpWithTrack()

@@ -1,11 +1,9 @@
 // The options dialog: derived category tree, texts, stored width, category, font and colour, help.
+#include "AppFixture.h"
 #include "Appli.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "OptionForm.h"
 #include "SettingsStore.h"
-#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include <QFile>
@@ -67,35 +65,23 @@ private:
     std::unique_ptr<TOptionForm> open(bool japanese = true);
     std::unique_ptr<TOptionForm> reopen();
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
+    std::unique_ptr<AppFixture> app_;
 };
 
 void TestOptionForm::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    QFile program(environment_->path("priomat"));
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.close();
-    platform_->system.program = environment_->path("priomat");
-    platform_->system.arguments = {platform_->system.program};
-    helpers_ = std::make_unique<NoDesktopHelpers>();
+    app_ = std::make_unique<AppFixture>();
 }
 
 void TestOptionForm::cleanup()
 {
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 // Starts the frame in the language and shows a new dialog.
 std::unique_ptr<TOptionForm> TestOptionForm::open(bool japanese)
 {
-    platform_->system.japanese = japanese;
+    app_->platform.system.japanese = japanese;
     FrameStartup();
     return reopen();
 }
@@ -223,7 +209,7 @@ void TestOptionForm::negativePageCannotBeReached()
 
 void TestOptionForm::defaultGeometryAndWidth()
 {
-    platform_->system.japanese = true;
+    app_->platform.system.japanese = true;
     FrameStartup();
     TOptionForm dialog;
     QCOMPARE(dialog.geometry(), QRect(70, 63, 461, 295));
@@ -255,7 +241,7 @@ void TestOptionForm::opensOnViewWithoutLastThenOnLastCategory()
 
 void TestOptionForm::storedTreeWidthIsRestored()
 {
-    platform_->system.japanese = true;
+    app_->platform.system.japanese = true;
     FrameStartup();
     WriteSetting("OptionForm", "TreeWidth", 150);
     auto dialog = reopen();
@@ -298,7 +284,7 @@ void TestOptionForm::cancelKeepsFontButStoresWidthAndCategory()
     QVERIFY(!stored("Option\\View", "Color").isValid());
     QCOMPARE(stored("OptionForm", "TreeWidth").toInt(), 101);
     QCOMPARE(stored("OptionForm", "Last").toString(), u8("編集"));
-    const QByteArray file = readBytes(environment_->path("priomat.ini"));
+    const QByteArray file = readBytes(app_->environment.path("priomat.ini"));
     QVERIFY(file.contains("TreeWidth"));
     QVERIFY(file.contains(u8("編集").toUtf8()));
     QVERIFY(!file.contains("DejaVu"));
@@ -316,7 +302,7 @@ void TestOptionForm::titleBarCloseActsAsCancel()
     QCOMPARE(dialog->result(), int(QDialog::Rejected));
     QCOMPARE(stored("OptionForm", "Last").toString(), u8("編集"));
     QVERIFY(!stored("Option\\View", "Color").isValid());
-    QVERIFY(QFile::exists(environment_->path("priomat.ini")));
+    QVERIFY(QFile::exists(app_->environment.path("priomat.ini")));
 }
 
 void TestOptionForm::okStoresFontPerLanguageAndColour()
@@ -370,12 +356,12 @@ void TestOptionForm::unwritableSettingsFileIsReported()
 {
     auto dialog = open();
     // A folder that cannot be made: "priomat" is the program file.
-    Settings().setFileName(environment_->path("priomat/priomat.ini"));
+    Settings().setFileName(app_->environment.path("priomat/priomat.ini"));
     dialog->CancelButtonClick();
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown[0].caption, QStringLiteral("Error"));
-    QCOMPARE(platform_->messageBox.shown[0].flags, 0x10u);
-    QVERIFY(platform_->messageBox.shown[0].text.contains(QStringLiteral("priomat.ini")));
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown[0].caption, QStringLiteral("Error"));
+    QCOMPARE(app_->platform.messageBox.shown[0].flags, 0x10u);
+    QVERIFY(app_->platform.messageBox.shown[0].text.contains(QStringLiteral("priomat.ini")));
     QVERIFY(!dialog->isVisible());
 }
 
@@ -396,11 +382,11 @@ void TestOptionForm::helpMissingIsReportedInJapanese()
     auto dialog = open(false);
     QVERIFY(!QFile::exists(Appli->HelpFile));
     dialog->HelpButtonClick();
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown[0].text, Appli->HelpFile + u8(" が見つかりません。"));
-    QCOMPARE(platform_->messageBox.shown[0].caption, QStringLiteral("Priomat"));
-    QCOMPARE(platform_->messageBox.shown[0].flags, 0x30u);
-    QVERIFY(platform_->helpViewer.opened.isEmpty());
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown[0].text, Appli->HelpFile + u8(" が見つかりません。"));
+    QCOMPARE(app_->platform.messageBox.shown[0].caption, QStringLiteral("Priomat"));
+    QCOMPARE(app_->platform.messageBox.shown[0].flags, 0x30u);
+    QVERIFY(app_->platform.helpViewer.opened.isEmpty());
 }
 
 void TestOptionForm::helpOpensAtContextThree()
@@ -410,10 +396,10 @@ void TestOptionForm::helpOpensAtContextThree()
     QVERIFY(help.open(QIODevice::WriteOnly));
     help.close();
     QTest::mouseClick(dialog->HelpButton, Qt::LeftButton);
-    QCOMPARE(platform_->helpViewer.opened.size(), 1);
-    QCOMPARE(platform_->helpViewer.opened[0].first, Appli->HelpFile);
-    QCOMPARE(platform_->helpViewer.opened[0].second, 3);
-    QVERIFY(platform_->messageBox.shown.isEmpty());
+    QCOMPARE(app_->platform.helpViewer.opened.size(), 1);
+    QCOMPARE(app_->platform.helpViewer.opened[0].first, Appli->HelpFile);
+    QCOMPARE(app_->platform.helpViewer.opened[0].second, 3);
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
     QVERIFY(dialog->isVisible());
 }
 

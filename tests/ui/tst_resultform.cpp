@@ -1,12 +1,10 @@
 // The result window: texts in both languages, the lists, the text file, the clipboard copies,
 // the column widths in the settings and the charts page.
+#include "AppFixture.h"
 #include "Appli.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "ResultForm.h"
 #include "SettingsStore.h"
-#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -104,35 +102,23 @@ private slots:
 private:
     std::unique_ptr<TResultForm> makeForm(bool japanese);
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
+    std::unique_ptr<AppFixture> app_;
 };
 
 void TestResultForm::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    QFile program(environment_->path("priomat"));
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.close();
-    platform_->system.program = environment_->path("priomat");
-    platform_->system.arguments = {platform_->system.program};
-    helpers_ = std::make_unique<NoDesktopHelpers>();
+    app_ = std::make_unique<AppFixture>();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
 }
 
 void TestResultForm::cleanup()
 {
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 std::unique_ptr<TResultForm> TestResultForm::makeForm(bool japanese)
 {
-    platform_->system.japanese = japanese;
+    app_->platform.system.japanese = japanese;
     FrameStartup();
     return std::make_unique<TResultForm>();
 }
@@ -215,12 +201,12 @@ void TestResultForm::savingOnAlternativesPageWritesRequirementsFirst()
     auto form = makeForm(false);
     form->setResults(sampleResults());
     form->PageControl1->setCurrentWidget(form->AlternativesPage);
-    const QString path = environment_->path("result.txt");
+    const QString path = app_->environment.path("result.txt");
     form->saveDialogRunner = [&](const QString &) { return path; };
     form->MenuSaveAs->trigger();
     QCOMPARE(readBytes(path), QByteArray("[Requirements]\r\nCost\t0.6\r\nComfort\t0.4\r\n\r\n"
                                          "[Alternatives]\r\nCar A\t0.55\r\nCar B\t0.45\r\n"));
-    QVERIFY(platform_->messageBox.shown.isEmpty());
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
 }
 
 void TestResultForm::savingWithoutAlternativesEndsWithHeader()
@@ -229,7 +215,7 @@ void TestResultForm::savingWithoutAlternativesEndsWithHeader()
     ResultLists lists;
     lists.requirements = {{QString::fromUtf8("根幹の要求"), "1"}};
     form->setResults(lists);
-    const QString path = environment_->path("only.txt");
+    const QString path = app_->environment.path("only.txt");
     form->saveDialogRunner = [&](const QString &) { return path; };
     form->MenuSaveAsClick();
     QCOMPARE(readBytes(path), QString::fromUtf8("[Requirements]\r\n根幹の要求\t1\r\n\r\n[Alternatives]\r\n").toUtf8());
@@ -238,7 +224,7 @@ void TestResultForm::savingWithoutAlternativesEndsWithHeader()
 void TestResultForm::savingTwiceReplacesAndStartsFromLastFile()
 {
     auto form = makeForm(true);
-    const QString path = environment_->path("twice.txt");
+    const QString path = app_->environment.path("twice.txt");
     QStringList starts;
     form->saveDialogRunner = [&](const QString &start) {
         starts.append(start);
@@ -250,7 +236,7 @@ void TestResultForm::savingTwiceReplacesAndStartsFromLastFile()
     form->MenuSaveAsClick();
     QCOMPARE(starts, (QStringList{Appli->ProgramFolder, path}));
     QCOMPARE(readBytes(path), QByteArray("[Requirements]\r\n\r\n[Alternatives]\r\n"));
-    QVERIFY(platform_->messageBox.shown.isEmpty());
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
 }
 
 void TestResultForm::cancelledSaveWritesNothing()
@@ -266,7 +252,7 @@ void TestResultForm::cancelledSaveWritesNothing()
     form->MenuSaveAsClick();
     // A cancel chooses no file, so the next use still starts in the program folder.
     QCOMPARE(starts, (QStringList{Appli->ProgramFolder, Appli->ProgramFolder}));
-    QCOMPARE(QDir(environment_->path("")).entryList(QDir::Files), QStringList{"priomat"});
+    QCOMPARE(QDir(app_->environment.path("")).entryList(QDir::Files), QStringList{"priomat"});
 }
 
 void TestResultForm::saveDialogOptions()
@@ -293,13 +279,13 @@ void TestResultForm::writeErrorShowsErrorBox()
 {
     auto form = makeForm(true);
     form->setResults(sampleResults());
-    const QString path = environment_->path("missing-folder/result.txt");
+    const QString path = app_->environment.path("missing-folder/result.txt");
     form->saveDialogRunner = [&](const QString &) { return path; };
     form->MenuSaveAsClick();
-    QCOMPARE(platform_->messageBox.shown.size(), 1);
-    QCOMPARE(platform_->messageBox.shown[0].caption, QStringLiteral("Error"));
-    QCOMPARE(platform_->messageBox.shown[0].flags, 0x10u);
-    QVERIFY(!platform_->messageBox.shown[0].text.isEmpty());
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QCOMPARE(app_->platform.messageBox.shown[0].caption, QStringLiteral("Error"));
+    QCOMPARE(app_->platform.messageBox.shown[0].flags, 0x10u);
+    QVERIFY(!app_->platform.messageBox.shown[0].text.isEmpty());
     QVERIFY(!QFile::exists(path));
 }
 

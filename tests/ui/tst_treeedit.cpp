@@ -1,13 +1,11 @@
 // Editing the requirement tree with the buttons, by drag and drop and by renaming, and the
 // alternatives window, through the real main window.
 #include "AlternativesForm.h"
+#include "AppFixture.h"
 #include "Appli.h"
 #include "BaseForm.h"
-#include "NoDesktopHelpers.h"
-#include "FakePlatform.h"
 #include "Frame.h"
 #include "RequirementTreeModel.h"
-#include "TestEnvironment.h"
 
 #include <QLineEdit>
 #include <QMimeData>
@@ -47,19 +45,14 @@ private:
     RequirementNode *node(const QString &caption) const;
     void select(const QString &caption);
 
-    std::unique_ptr<TestEnvironment> environment_;
-    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<AppFixture> app_;
     std::unique_ptr<TBaseForm> form_;
     std::unique_ptr<TAlternativesForm> alternatives_;
-    std::unique_ptr<NoDesktopHelpers> helpers_;
 };
 
 void TestTreeEdit::init()
 {
-    environment_ = std::make_unique<TestEnvironment>();
-    platform_ = std::make_unique<FakePlatform>();
-    helpers_ = std::make_unique<NoDesktopHelpers>();
-    platform_->system.program = environment_->path("priomat");
+    app_ = std::make_unique<AppFixture>();
     FrameStartup();
     Appli->Japanese = false;
     form_ = std::make_unique<TBaseForm>();
@@ -67,7 +60,7 @@ void TestTreeEdit::init()
     form_->setAuxiliaryWindows(alternatives_.get(), nullptr);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    const QString path = environment_->path("doc.ahp");
+    const QString path = app_->environment.path("doc.ahp");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(DocumentText);
@@ -81,10 +74,7 @@ void TestTreeEdit::cleanup()
     form_->Modified = false;
     form_.reset();
     alternatives_.reset();
-    helpers_.reset();
-    FrameShutdown();
-    platform_.reset();
-    environment_.reset();
+    app_.reset();
 }
 
 RequirementNode *TestTreeEdit::node(const QString &caption) const
