@@ -3,7 +3,7 @@
 // by tools/option-screenshots.sh.
 #include "Appli.h"
 #include "Frame.h"
-#include "LinuxServices.h"
+#include "ScreenSession.h"
 #include "OptionForm.h"
 #include "Placement.h"
 #include "SettingsStore.h"
@@ -19,17 +19,7 @@
 #include <cstdio>
 
 using namespace priomat;
-
-namespace {
-
-void shoot(const QString &path)
-{
-    QTest::qWait(300);
-    QApplication::primaryScreen()->grabWindow(0).save(path);
-    std::printf("saved %s\n", qPrintable(path));
-}
-
-} // namespace
+using priomat::tools::shoot;
 
 int main(int argc, char *argv[])
 {
@@ -79,6 +69,5 @@ int main(int argc, char *argv[])
         shoot(prefix + QStringLiteral("-font-reopened.png"));
         QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
     }
-    FrameShutdown();
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "DocumentFile.h"
 #include "Evaluation.h"
 #include "Frame.h"
-#include "LinuxServices.h"
+#include "ScreenSession.h"
 #include "Placement.h"
 #include "Priorities.h"
 #include "ResultForm.h"
@@ -18,17 +18,7 @@
 #include <cstdio>
 
 using namespace priomat;
-
-namespace {
-
-void shoot(const QString &path)
-{
-    QTest::qWait(300);
-    QApplication::primaryScreen()->grabWindow(0).save(path);
-    std::printf("saved %s\n", qPrintable(path));
-}
-
-} // namespace
+using priomat::tools::shoot;
 
 int main(int argc, char *argv[])
 {
@@ -39,11 +29,7 @@ int main(int argc, char *argv[])
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
-    InstallFontSubstitutions();
-    platform::LinuxServices services;
-    services.install();
-    FrameStartup();
-    application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+    tools::ScreenSession session(application);
 
     ResultLists lists;
     try {
@@ -77,6 +63,5 @@ int main(int argc, char *argv[])
             shoot(prefix + u'-' + name + QStringLiteral(".png"));
         }
     }
-    FrameShutdown();
     return 0;
 }

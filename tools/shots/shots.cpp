@@ -5,7 +5,7 @@
 #include "BaseForm.h"
 #include "CompareForm.h"
 #include "Frame.h"
-#include "LinuxServices.h"
+#include "ScreenSession.h"
 #include "Placement.h"
 #include "RequirementTreeModel.h"
 
@@ -18,15 +18,9 @@
 #include <cstdio>
 
 using namespace priomat;
+using priomat::tools::shoot;
 
 namespace {
-
-void shoot(const QString &path)
-{
-    QTest::qWait(300);
-    QApplication::primaryScreen()->grabWindow(0).save(path);
-    std::printf("saved %s\n", qPrintable(path));
-}
 
 RequirementNode *find(const Document &document, const QString &caption)
 {
@@ -49,11 +43,7 @@ int main(int argc, char *argv[])
     }
     const QString document = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
-    InstallFontSubstitutions();
-    platform::LinuxServices services;
-    services.install();
-    FrameStartup();
-    application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+    tools::ScreenSession session(application);
 
     {
         TBaseForm form;
@@ -87,6 +77,5 @@ int main(int argc, char *argv[])
         shoot(prefix + QStringLiteral("-grid-colour.png"));
         form.Modified = false;
     }
-    FrameShutdown();
     return 0;
 }
