@@ -2,50 +2,69 @@
 # Installs into a scratch prefix and unpacks the portable archive, starts each installed program
 # once under a virtual display (it registers itself), uninstalls it with /UNINSTALL answered Yes,
 # and checks that what was installed is gone while other files in the same folders stay.
-# Usage: install_uninstall.sh BUILD-DIR; exits 77 (skipped) without xvfb-run or xdotool.
+# Usage: install_uninstall.sh BUILD-DIR; exits 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
-for tool in xvfb-run xdotool cpack; do
+for tool in Xvfb xdotool cpack; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_DATA_HOME="$scratch/home/.local/share"
 export TMPDIR="$scratch/tmp"
 mkdir -p "$HOME" "$TMPDIR"
 fail() { echo "FAIL: $*"; exit 1; }
 
+# One virtual display for the whole run: the ghost copy outlives the program that starts it.
+for number in $(seq 90 199); do
+    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] || break
+done
+Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
+export DISPLAY=":$number"
+for _ in $(seq 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the virtual display did not start"
+
 # Starts the program once until its window is up, then ends it.
 start_once() {
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        "$0" /ENGLISH & pid=$!
-        for _ in $(seq 100); do xdotool search --name "^Priomat" >/dev/null 2>&1 && break; sleep 0.1; done
-        kill "$pid"; wait "$pid" 2>/dev/null || true' "$1"
+    "$1" /ENGLISH &
+    local pid=$!
+    for _ in $(seq 100); do
+        xdotool search --name "^Priomat" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
 }
 
-# Runs /UNINSTALL, answers the question with Yes and waits for the ghost to finish.
+# Runs /UNINSTALL, answers the question with Yes and waits for the ghost copy to finish.
 uninstall() {
-    local program="$1"
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        "$0" /UNINSTALL & pid=$!
-        for _ in $(seq 100); do
-            window=$(xdotool search --name "^Uninstall" 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-            sleep 0.1
-        done
-        [ -n "${window:-}" ] || { kill "$pid"; exit 1; }
-        sleep 0.3
-        xdotool key --window "$window" y
-        wait "$pid"
-        # The ghost copy runs on in the same session: keep the display until it has finished.
-        for _ in $(seq 150); do
-            pgrep -f "^$TMPDIR/Ghost" >/dev/null || [ -e "$0" ] || break
-            sleep 0.1
-        done
-        for _ in $(seq 100); do
-            pgrep -f "^$TMPDIR/Ghost" >/dev/null || break
-            sleep 0.1
-        done' "$program" || fail "no confirmation question from $program"
+    local program="$1" window=""
+    "$program" /UNINSTALL &
+    local pid=$!
+    for _ in $(seq 100); do
+        window=$(xdotool search --name "^Uninstall" 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    if [ -z "$window" ]; then
+        kill "$pid" 2>/dev/null
+        fail "no confirmation question from $program"
+    fi
+    sleep 0.3
+    xdotool key --window "$window" y
+    wait "$pid" || true
+    for _ in $(seq 150); do
+        pgrep -f "^$TMPDIR/Ghost" >/dev/null || [ -e "$program" ] || break
+        sleep 0.1
+    done
+    for _ in $(seq 100); do
+        pgrep -f "^$TMPDIR/Ghost" >/dev/null || break
+        sleep 0.1
+    done
 }
 
 # --- prefix layout ---
