@@ -275,6 +275,20 @@ QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mim
     return lines.join('\n') + '\n';
 }
 
+namespace {
+
+// Each database is refreshed only after its own file changed.
+void runUpdatersFor(const DesktopChanges &changes, const QString &dataHome)
+{
+    if (changes.mimePackage)
+        runUpdater(QStringLiteral("update-mime-database"), dataHome + QStringLiteral("/mime"));
+    if (changes.desktopEntry)
+        runUpdater(QStringLiteral("update-desktop-database"),
+                   dataHome + QStringLiteral("/applications"));
+}
+
+} // namespace
+
 DesktopChanges RegisterDesktopAssociation(const QString &exe)
 {
     DesktopChanges changes;
@@ -294,11 +308,7 @@ DesktopChanges RegisterDesktopAssociation(const QString &exe)
         changes.defaultApplication =
             writeIfChanged(mimeAppsPath, WithDefaultApplication(*mimeApps, MimeType, DesktopId));
 
-    if (changes.mimePackage)
-        runUpdater(QStringLiteral("update-mime-database"), dataHome + QStringLiteral("/mime"));
-    if (changes.desktopEntry)
-        runUpdater(QStringLiteral("update-desktop-database"),
-                   dataHome + QStringLiteral("/applications"));
+    runUpdatersFor(changes, dataHome);
     return changes;
 }
 
@@ -326,11 +336,7 @@ DesktopChanges UnregisterDesktopAssociation(const QString &exe)
         removed.defaultApplication =
             writeIfChanged(mimeAppsPath, WithoutDefaultApplication(*mimeApps, MimeType, DesktopId));
 
-    if (removed.mimePackage)
-        runUpdater(QStringLiteral("update-mime-database"), dataHome + QStringLiteral("/mime"));
-    if (removed.desktopEntry)
-        runUpdater(QStringLiteral("update-desktop-database"),
-                   dataHome + QStringLiteral("/applications"));
+    runUpdatersFor(removed, dataHome);
     return removed;
 }
 
