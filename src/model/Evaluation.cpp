@@ -45,8 +45,13 @@ const std::vector<double> *LeafWeightCache::find(const QString &leafName, const 
     return it == byLeaf_.constEnd() ? nullptr : &it.value();
 }
 
-void LeafWeightCache::store(const QString &leafName, std::vector<double> weights)
+void LeafWeightCache::store(const QString &leafName, const QStringList &alternatives,
+                            std::vector<double> weights)
 {
+    if (alternatives != alternatives_) {
+        byLeaf_.clear();
+        alternatives_ = alternatives;
+    }
     byLeaf_.insert(leafName.toCaseFolded(), std::move(weights));
 }
 
@@ -95,7 +100,7 @@ void Recalculate(const Document &document, ResultLists &lists, bool force, bool 
             for (size_t k = 0; k < points.size(); ++k)
                 points[k] = points[k] + importance * (*weights)[k];
             if (cache && weights == &computed)
-                cache->store(leafName, std::move(computed));
+                cache->store(leafName, alternatives, std::move(computed));
         }
     }
     for (qsizetype k = 0; k < alternatives.size(); ++k)

@@ -40,7 +40,8 @@ class LeafWeightCache
 {
 public:
     const std::vector<double> *find(const QString &leafName, const QStringList &alternatives);
-    void store(const QString &leafName, std::vector<double> weights);
+    // Weights computed with `alternatives`; a different list drops what was kept for the old one.
+    void store(const QString &leafName, const QStringList &alternatives, std::vector<double> weights);
     void invalidateLeaf(const QString &leafName);
     void clear();
 

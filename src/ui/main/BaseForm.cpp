@@ -583,9 +583,12 @@ void TBaseForm::ShowWeightsAndConsistency()
         } else if (ShownItems.size() <= 1) {
             weights = {1.0};
         } else {
-            const Priorities priorities = ComputePriorities(ComparisonMatrix::of(document, shownMatrixItems()));
+            const MatrixItems items = shownMatrixItems();
+            const Priorities priorities = ComputePriorities(ComparisonMatrix::of(document, items));
             weights = priorities.weights;
             ci = priorities.consistencyIndex;
+            // The evaluation that follows an entry needs this leaf's weights too.
+            leafWeights_.store(items.leafName, items.names, priorities.weights);
         }
 
         // Colour pass: the entered ratio against the ratio the weights imply.
