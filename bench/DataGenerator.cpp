@@ -1,7 +1,7 @@
 #include "DataGenerator.h"
 
-#include "ComparisonValue.h"
-#include "DocumentFile.h"
+#include "model/ComparisonValue.h"
+#include "document/DocumentFile.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // Generated documents of a chosen size, saved as data files the way the program saves them.
 #pragma once
 
-#include "Document.h"
+#include "model/Document.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "Measure.h"
 
-#include "CsvExport.h"
-#include "DocumentFile.h"
-#include "Evaluation.h"
-#include "Priorities.h"
-#include "TextFile.h"
+#include "document/CsvExport.h"
+#include "document/DocumentFile.h"
+#include "model/Evaluation.h"
+#include "model/Priorities.h"
+#include "document/TextFile.h"
 
 #include <QFile>
 

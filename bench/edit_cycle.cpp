@@ -2,18 +2,18 @@
 // document, through the real main window (offscreen): store, weights, grid refresh and overall
 // evaluation. Reported as the median against a baseline measured in the same run: computing
 // that one matrix's weights alone.
-#include "BaseForm.h"
-#include "ComparisonMatrix.h"
+#include "ui/main/BaseForm.h"
+#include "model/ComparisonMatrix.h"
 #include "DataGenerator.h"
-#include "DesktopAssociation.h"
-#include "Frame.h"
-#include "HelpViewer.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "Priorities.h"
-#include "RegistryStore.h"
-#include "RequirementTreeModel.h"
-#include "SystemInfo.h"
+#include "setup/DesktopAssociation.h"
+#include "app/Frame.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "model/Priorities.h"
+#include "platform/RegistryStore.h"
+#include "ui/main/RequirementTreeModel.h"
+#include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QMimeData>

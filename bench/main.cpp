@@ -1,9 +1,9 @@
 // priomat-bench: generates two data files, the second with twice the entries, and times
 // loading, evaluating and exporting them against a plain read of the same file.
-#include "ComputationError.h"
+#include "model/ComputationError.h"
 #include "DataGenerator.h"
 #include "Measure.h"
-#include "TextFile.h"
+#include "document/TextFile.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -4,16 +4,16 @@
 // A ComputationError is an ordinary outcome for a bad value. Any other exception, a crash,
 // a sanitizer report or a broken save/read round trip is a finding.
 
-#include "ComputationError.h"
-#include "CsvExport.h"
-#include "DataFile.h"
-#include "Document.h"
-#include "DocumentFile.h"
-#include "Evaluation.h"
-#include "Priorities.h"
-#include "ResultText.h"
-#include "TextFile.h"
-#include "TextRules.h"
+#include "model/ComputationError.h"
+#include "document/CsvExport.h"
+#include "document/DataFile.h"
+#include "model/Document.h"
+#include "document/DocumentFile.h"
+#include "model/Evaluation.h"
+#include "model/Priorities.h"
+#include "document/ResultText.h"
+#include "document/TextFile.h"
+#include "model/TextRules.h"
 
 #include <QByteArray>
 #include <QStringList>

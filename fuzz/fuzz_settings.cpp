@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes through the settings file reader and writer and the registry store's
 // file reader. Any crash, sanitizer report or exception is a finding.
 
-#include "RegistryStore.h"
-#include "SettingsStore.h"
-#include "TextFile.h"
+#include "platform/RegistryStore.h"
+#include "app/SettingsStore.h"
+#include "document/TextFile.h"
 
 #include <QByteArray>
 

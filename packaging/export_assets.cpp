@@ -1,7 +1,7 @@
 // Writes the files an installation needs beside the programs: the icon at every size, the MIME
 // package and the desktop entry, from the same code the program uses at run time.
-#include "AppIcon.h"
-#include "DesktopAssociation.h"
+#include "ui/windows/AppIcon.h"
+#include "setup/DesktopAssociation.h"
 
 #include <QDir>
 #include <QFile>

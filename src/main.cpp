@@ -1,14 +1,14 @@
 // Priomat: the program entry. Creates the platform services, runs the start-up order, the
 // windows and the message loop, and shuts down in reverse.
-#include "AlternativesForm.h"
-#include "AppIcon.h"
-#include "Appli.h"
-#include "BaseForm.h"
-#include "Frame.h"
-#include "LinuxServices.h"
-#include "Placement.h"
-#include "ResultForm.h"
-#include "UninstallSwitches.h"
+#include "ui/windows/AlternativesForm.h"
+#include "ui/windows/AppIcon.h"
+#include "app/Appli.h"
+#include "ui/main/BaseForm.h"
+#include "app/Frame.h"
+#include "platform/LinuxServices.h"
+#include "app/Placement.h"
+#include "ui/windows/ResultForm.h"
+#include "setup/UninstallSwitches.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "Appli.h"
+#include "app/Appli.h"
 
-#include "HelpViewer.h"
-#include "Mbcs.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "SystemInfo.h"
+#include "platform/HelpViewer.h"
+#include "app/Mbcs.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 
 #include <QAction>
 #include <QApplication>

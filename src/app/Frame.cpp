@@ -1,8 +1,8 @@
-#include "Frame.h"
+#include "app/Frame.h"
 
-#include "Appli.h"
-#include "Platform.h"
-#include "SettingsStore.h"
+#include "app/Appli.h"
+#include "platform/Platform.h"
+#include "app/SettingsStore.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Mbcs.h"
+#include "app/Mbcs.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "Placement.h"
+#include "app/Placement.h"
 
-#include "Appli.h"
-#include "Platform.h"
-#include "SettingsStore.h"
-#include "SystemInfo.h"
+#include "app/Appli.h"
+#include "platform/Platform.h"
+#include "app/SettingsStore.h"
+#include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QPalette>

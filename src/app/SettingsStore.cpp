@@ -1,8 +1,8 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
-#include "Appli.h"
-#include "Platform.h"
-#include "TextFile.h"
+#include "app/Appli.h"
+#include "platform/Platform.h"
+#include "document/TextFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Typed settings in the cached settings file, and registry values by key path.
 #pragma once
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 #include <QList>
 #include <QString>

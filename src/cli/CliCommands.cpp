@@ -1,12 +1,12 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
-#include "ComparisonMatrix.h"
-#include "CsvExport.h"
-#include "Evaluation.h"
-#include "FloatFormat.h"
-#include "Priorities.h"
-#include "ResultText.h"
-#include "ComputationError.h"
+#include "model/ComparisonMatrix.h"
+#include "document/CsvExport.h"
+#include "model/Evaluation.h"
+#include "model/FloatFormat.h"
+#include "model/Priorities.h"
+#include "document/ResultText.h"
+#include "model/ComputationError.h"
 
 namespace priomat::cli {
 

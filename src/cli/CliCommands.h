@@ -1,7 +1,7 @@
 // The commands of priomat-cli, apart from argument parsing and output.
 #pragma once
 
-#include "Document.h"
+#include "model/Document.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 // priomat-cli: evaluates, exports, normalises and checks Priomat data files from the shell.
-#include "CliCommands.h"
-#include "ComputationError.h"
-#include "DataFile.h"
-#include "DocumentFile.h"
-#include "TextFile.h"
+#include "cli/CliCommands.h"
+#include "model/ComputationError.h"
+#include "document/DataFile.h"
+#include "document/DocumentFile.h"
+#include "document/TextFile.h"
 #include "Version.h"
 
 #include <QCoreApplication>

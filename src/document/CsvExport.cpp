@@ -1,11 +1,11 @@
-#include "CsvExport.h"
+#include "document/CsvExport.h"
 
-#include "ComparisonMatrix.h"
-#include "ComparisonValue.h"
-#include "ComputationError.h"
-#include "FloatFormat.h"
-#include "Priorities.h"
-#include "TextRules.h"
+#include "model/ComparisonMatrix.h"
+#include "model/ComparisonValue.h"
+#include "model/ComputationError.h"
+#include "model/FloatFormat.h"
+#include "model/Priorities.h"
+#include "model/TextRules.h"
 
 #include <vector>
 

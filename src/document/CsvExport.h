@@ -1,8 +1,8 @@
 // The lines of the CSV export: outline, matrices with weights, and the alternatives' points.
 #pragma once
 
-#include "Document.h"
-#include "Evaluation.h"
+#include "model/Document.h"
+#include "model/Evaluation.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "DataFile.h"
+#include "document/DataFile.h"
 
-#include "TextRules.h"
+#include "model/TextRules.h"
 
 #include <QSet>
 

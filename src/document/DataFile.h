@@ -1,9 +1,9 @@
 // The .ahp data file: turning a document into lines and lines back into a document.
 #pragma once
 
-#include "ComparisonTable.h"
-#include "Document.h"
-#include "RequirementTree.h"
+#include "model/ComparisonTable.h"
+#include "model/Document.h"
+#include "model/RequirementTree.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "DocumentFile.h"
+#include "document/DocumentFile.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 // Reading a data file into a document and saving a document, as the document commands do.
 #pragma once
 
-#include "DataFile.h"
-#include "Document.h"
-#include "TextFile.h"
+#include "document/DataFile.h"
+#include "model/Document.h"
+#include "document/TextFile.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "ResultText.h"
+#include "document/ResultText.h"
 
 namespace priomat {
 

@@ -1,7 +1,7 @@
 // The lines of the result text file: both result lists, tab-separated.
 #pragma once
 
-#include "Evaluation.h"
+#include "model/Evaluation.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "TextFile.h"
+#include "document/TextFile.h"
 
 #include <QFile>
 #include <QSaveFile>

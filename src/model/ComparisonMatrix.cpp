@@ -1,7 +1,7 @@
-#include "ComparisonMatrix.h"
+#include "model/ComparisonMatrix.h"
 
-#include "ComparisonValue.h"
-#include "ComputationError.h"
+#include "model/ComparisonValue.h"
+#include "model/ComputationError.h"
 
 namespace priomat {
 

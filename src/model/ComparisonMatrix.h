@@ -1,8 +1,8 @@
 // Read access to one pairwise comparison matrix, built on demand from a table and names.
 #pragma once
 
-#include "ComparisonTable.h"
-#include "Document.h"
+#include "model/ComparisonTable.h"
+#include "model/Document.h"
 
 #include <QStringList>
 

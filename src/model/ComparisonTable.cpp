@@ -1,4 +1,4 @@
-#include "ComparisonTable.h"
+#include "model/ComparisonTable.h"
 
 #include <QChar>
 

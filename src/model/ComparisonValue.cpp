@@ -1,7 +1,7 @@
-#include "ComparisonValue.h"
+#include "model/ComparisonValue.h"
 
-#include "ComputationError.h"
-#include "TextRules.h"
+#include "model/ComputationError.h"
+#include "model/TextRules.h"
 
 #include <algorithm>
 #include <charconv>

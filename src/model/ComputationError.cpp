@@ -1,4 +1,4 @@
-#include "ComputationError.h"
+#include "model/ComputationError.h"
 
 namespace priomat {
 

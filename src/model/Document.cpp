@@ -1,6 +1,6 @@
-#include "Document.h"
+#include "model/Document.h"
 
-#include "TextRules.h"
+#include "model/TextRules.h"
 
 namespace priomat {
 

@@ -1,8 +1,8 @@
 // The open document: requirement tree, alternatives text and the two comparison tables.
 #pragma once
 
-#include "ComparisonTable.h"
-#include "RequirementTree.h"
+#include "model/ComparisonTable.h"
+#include "model/RequirementTree.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "Evaluation.h"
+#include "model/Evaluation.h"
 
-#include "ComparisonValue.h"
-#include "ComputationError.h"
-#include "FloatFormat.h"
-#include "Priorities.h"
-#include "TextRules.h"
+#include "model/ComparisonValue.h"
+#include "model/ComputationError.h"
+#include "model/FloatFormat.h"
+#include "model/Priorities.h"
+#include "model/TextRules.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The overall evaluation: leaf importances down the tree and the alternatives' points.
 #pragma once
 
-#include "Document.h"
+#include "model/Document.h"
 
 #include <QHash>
 #include <QList>

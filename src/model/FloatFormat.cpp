@@ -1,4 +1,4 @@
-#include "FloatFormat.h"
+#include "model/FloatFormat.h"
 
 #include <charconv>
 #include <cmath>

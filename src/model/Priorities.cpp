@@ -1,6 +1,6 @@
-#include "Priorities.h"
+#include "model/Priorities.h"
 
-#include "ComputationError.h"
+#include "model/ComputationError.h"
 
 #include <cmath>
 

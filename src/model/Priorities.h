@@ -2,8 +2,8 @@
 // weights up to date.
 #pragma once
 
-#include "ComparisonMatrix.h"
-#include "RequirementTree.h"
+#include "model/ComparisonMatrix.h"
+#include "model/RequirementTree.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "RequirementTree.h"
+#include "model/RequirementTree.h"
 
 #include <algorithm>
 

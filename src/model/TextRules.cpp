@@ -1,4 +1,4 @@
-#include "TextRules.h"
+#include "model/TextRules.h"
 
 namespace priomat {
 

@@ -1,4 +1,4 @@
-#include "HelpViewer.h"
+#include "platform/HelpViewer.h"
 
 #include <QDesktopServices>
 

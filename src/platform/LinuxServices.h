@@ -1,11 +1,11 @@
 // The real services of a Linux desktop session, created together and installed at once.
 #pragma once
 
-#include "HelpViewer.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "RegistryStore.h"
-#include "SystemInfo.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemInfo.h"
 
 namespace priomat::platform {
 

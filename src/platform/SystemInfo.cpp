@@ -1,4 +1,4 @@
-#include "SystemInfo.h"
+#include "platform/SystemInfo.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // The ".ahp" association on the Linux desktop, beside the registry store values.
-#include "DesktopAssociation.h"
+#include "setup/DesktopAssociation.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The uninstall entry and the ".ahp" association in the registry store.
-#include "FileTypeRegistration.h"
+#include "setup/FileTypeRegistration.h"
 
-#include "Appli.h"
-#include "DesktopAssociation.h"
-#include "SettingsStore.h"
+#include "app/Appli.h"
+#include "setup/DesktopAssociation.h"
+#include "app/SettingsStore.h"
 
 namespace priomat {
 

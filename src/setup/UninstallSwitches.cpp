@@ -1,11 +1,11 @@
 // The uninstaller's command-line switches and what each run does with them.
-#include "UninstallSwitches.h"
+#include "setup/UninstallSwitches.h"
 
-#include "Appli.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "SystemInfo.h"
-#include "Uninstaller.h"
+#include "app/Appli.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
+#include "setup/Uninstaller.h"
 
 #include <QFileInfo>
 

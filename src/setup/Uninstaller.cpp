@@ -1,16 +1,16 @@
 // The uninstaller: removal list, ghost copy, removal of the listed items and of the ghost.
-#include "Uninstaller.h"
+#include "setup/Uninstaller.h"
 
-#include "Appli.h"
-#include "DesktopAssociation.h"
-#include "FileTypeRegistration.h"
-#include "Mbcs.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "SettingsStore.h"
-#include "SystemInfo.h"
-#include "TextFile.h"
-#include "UninstallSwitches.h"
+#include "app/Appli.h"
+#include "setup/DesktopAssociation.h"
+#include "setup/FileTypeRegistration.h"
+#include "app/Mbcs.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "app/SettingsStore.h"
+#include "platform/SystemInfo.h"
+#include "document/TextFile.h"
+#include "setup/UninstallSwitches.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

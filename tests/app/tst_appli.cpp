@@ -1,5 +1,5 @@
 // The application identity: language, names, version and copyright texts, help, menus.
-#include "Appli.h"
+#include "app/Appli.h"
 #include "FakePlatform.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 // Double-byte text functions and the path functions.
-#include "Mbcs.h"
+#include "app/Mbcs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Fonts and window placements in the settings.
-#include "Appli.h"
+#include "app/Appli.h"
 #include "FakePlatform.h"
-#include "Placement.h"
-#include "SettingsStore.h"
+#include "app/Placement.h"
+#include "app/SettingsStore.h"
 #include "TestEnvironment.h"
 
 #include <QFontInfo>

@@ -1,9 +1,9 @@
 // The settings file and cache, escaping, and registry values by key path.
-#include "Appli.h"
+#include "app/Appli.h"
 #include "FakePlatform.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 #include "TestEnvironment.h"
-#include "TextFile.h"
+#include "document/TextFile.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Formatting and parsing the data file.
-#include "DataFile.h"
+#include "document/DataFile.h"
 #include "DocumentBuilder.h"
 
 #include <QTest>

@@ -1,11 +1,11 @@
 // The CSV export and the result text lines.
-#include "ComputationError.h"
-#include "CsvExport.h"
+#include "model/ComputationError.h"
+#include "document/CsvExport.h"
 #include "DocumentBuilder.h"
-#include "DocumentFile.h"
-#include "Evaluation.h"
-#include "Priorities.h"
-#include "ResultText.h"
+#include "document/DocumentFile.h"
+#include "model/Evaluation.h"
+#include "model/Priorities.h"
+#include "document/ResultText.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Reading files in their encoding, atomic writing, and installing a parsed file as a document.
 #include "DocumentBuilder.h"
-#include "DocumentFile.h"
-#include "TextFile.h"
+#include "document/DocumentFile.h"
+#include "document/TextFile.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,8 +1,8 @@
 // The overall evaluation: leaf importances and alternative points.
-#include "ComputationError.h"
+#include "model/ComputationError.h"
 #include "DocumentBuilder.h"
-#include "Evaluation.h"
-#include "Priorities.h"
+#include "model/Evaluation.h"
+#include "model/Priorities.h"
 
 #include <QTest>
 

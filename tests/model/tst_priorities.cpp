@@ -1,7 +1,7 @@
 // Weights and consistency index of a matrix, and the tree's weight updates.
-#include "ComputationError.h"
+#include "model/ComputationError.h"
 #include "DocumentBuilder.h"
-#include "Priorities.h"
+#include "model/Priorities.h"
 
 #include <QTest>
 

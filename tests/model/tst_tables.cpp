@@ -1,7 +1,7 @@
 // Comparison tables, entry storage and the alternatives text rule.
-#include "ComparisonMatrix.h"
-#include "ComparisonTable.h"
-#include "Document.h"
+#include "model/ComparisonMatrix.h"
+#include "model/ComparisonTable.h"
+#include "model/Document.h"
 #include "DocumentBuilder.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // Value texts: reading as numbers, the scale, reciprocals and the general float format.
-#include "ComparisonValue.h"
-#include "ComputationError.h"
-#include "FloatFormat.h"
+#include "model/ComparisonValue.h"
+#include "model/ComputationError.h"
+#include "model/FloatFormat.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // The registry store: keys and value kinds, persistence, failures and damaged files.
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The Linux services: message boxes from style bits, help addresses, the session's language.
-#include "HelpViewer.h"
-#include "MessageBox.h"
-#include "SystemInfo.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 // The uninstall entry and the ".ahp" association, in the registry store and on the desktop.
-#include "Appli.h"
-#include "DesktopAssociation.h"
+#include "app/Appli.h"
+#include "setup/DesktopAssociation.h"
 #include "FakePlatform.h"
-#include "FileTypeRegistration.h"
+#include "setup/FileTypeRegistration.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // Which command lines stop the program before any window exists.
-#include "Appli.h"
+#include "app/Appli.h"
 #include "FakePlatform.h"
-#include "SettingsStore.h"
-#include "UninstallSwitches.h"
+#include "app/SettingsStore.h"
+#include "setup/UninstallSwitches.h"
 
 #include <QTest>
 

@@ -1,13 +1,13 @@
 // The uninstaller from the confirmation to the ghost's last file, on temporary folders.
-#include "Appli.h"
-#include "DesktopAssociation.h"
+#include "app/Appli.h"
+#include "setup/DesktopAssociation.h"
 #include "FakePlatform.h"
-#include "FileTypeRegistration.h"
-#include "SettingsStore.h"
+#include "setup/FileTypeRegistration.h"
+#include "app/SettingsStore.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "UninstallSwitches.h"
-#include "Uninstaller.h"
+#include "setup/UninstallSwitches.h"
+#include "setup/Uninstaller.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "FakePlatform.h"
-#include "Frame.h"
+#include "app/Frame.h"
 #include "NoDesktopHelpers.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"

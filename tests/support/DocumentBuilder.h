@@ -1,8 +1,8 @@
 // Builds documents for tests from indented outlines and entry lists.
 #pragma once
 
-#include "Document.h"
-#include "RequirementTree.h"
+#include "model/Document.h"
+#include "model/RequirementTree.h"
 
 #include <QStringList>
 

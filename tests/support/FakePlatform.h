@@ -1,11 +1,11 @@
 // Fakes of the platform services, installed for the life of a test object.
 #pragma once
 
-#include "HelpViewer.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "RegistryStore.h"
-#include "SystemInfo.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemInfo.h"
 
 #include <QList>
 #include <QRect>

@@ -1,7 +1,7 @@
 // Keeps the desktop's database updaters from running while a test builds the main window.
 #pragma once
 
-#include "DesktopAssociation.h"
+#include "setup/DesktopAssociation.h"
 
 namespace priomat::test {
 

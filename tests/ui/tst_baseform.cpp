@@ -1,13 +1,13 @@
 // The main window: controls, texts in both languages, menus, option flags, creation and close.
 #include "AppFixture.h"
-#include "Appli.h"
-#include "AlternativesForm.h"
-#include "BaseForm.h"
-#include "ResultForm.h"
-#include "Frame.h"
-#include "RequirementTreeModel.h"
-#include "SettingsStore.h"
-#include "SplashForm.h"
+#include "app/Appli.h"
+#include "ui/windows/AlternativesForm.h"
+#include "ui/main/BaseForm.h"
+#include "ui/windows/ResultForm.h"
+#include "app/Frame.h"
+#include "ui/main/RequirementTreeModel.h"
+#include "app/SettingsStore.h"
+#include "ui/windows/SplashForm.h"
 #include "TestFiles.h"
 
 #include <QAction>

@@ -1,13 +1,13 @@
 // The document commands: the save question, opening and saving, start-up documents, the CSV
 // command, and a document built in the windows matching what priomat-cli makes of it.
-#include "AlternativesForm.h"
+#include "ui/windows/AlternativesForm.h"
 #include "AppFixture.h"
-#include "Appli.h"
-#include "BaseForm.h"
-#include "ResultForm.h"
-#include "CompareForm.h"
-#include "Frame.h"
-#include "RequirementTreeModel.h"
+#include "app/Appli.h"
+#include "ui/main/BaseForm.h"
+#include "ui/windows/ResultForm.h"
+#include "ui/main/CompareForm.h"
+#include "app/Frame.h"
+#include "ui/main/RequirementTreeModel.h"
 #include "TestFiles.h"
 
 #include <QFile>

@@ -1,11 +1,11 @@
 // The comparison matrix grid and the pairwise comparison dialog, driven like a user would.
 #include "AppFixture.h"
-#include "Appli.h"
-#include "BaseForm.h"
-#include "CompareForm.h"
-#include "ComputationError.h"
-#include "Frame.h"
-#include "RequirementTreeModel.h"
+#include "app/Appli.h"
+#include "ui/main/BaseForm.h"
+#include "ui/main/CompareForm.h"
+#include "model/ComputationError.h"
+#include "app/Frame.h"
+#include "ui/main/RequirementTreeModel.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -1,9 +1,9 @@
 // The options dialog: derived category tree, texts, stored width, category, font and colour, help.
 #include "AppFixture.h"
-#include "Appli.h"
-#include "Frame.h"
-#include "OptionForm.h"
-#include "SettingsStore.h"
+#include "app/Appli.h"
+#include "app/Frame.h"
+#include "ui/windows/OptionForm.h"
+#include "app/SettingsStore.h"
 #include "TestFiles.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 // The result window: texts in both languages, the lists, the text file, the clipboard copies,
 // the column widths in the settings and the charts page.
 #include "AppFixture.h"
-#include "Appli.h"
-#include "Frame.h"
-#include "ResultForm.h"
-#include "SettingsStore.h"
+#include "app/Appli.h"
+#include "app/Frame.h"
+#include "ui/windows/ResultForm.h"
+#include "app/SettingsStore.h"
 #include "TestFiles.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 // Editing the requirement tree with the buttons, by drag and drop and by renaming, and the
 // alternatives window, through the real main window.
-#include "AlternativesForm.h"
+#include "ui/windows/AlternativesForm.h"
 #include "AppFixture.h"
-#include "Appli.h"
-#include "BaseForm.h"
-#include "Frame.h"
-#include "RequirementTreeModel.h"
+#include "app/Appli.h"
+#include "ui/main/BaseForm.h"
+#include "app/Frame.h"
+#include "ui/main/RequirementTreeModel.h"
 
 #include <QLineEdit>
 #include <QMimeData>

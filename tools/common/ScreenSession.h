@@ -2,10 +2,10 @@
 // whole screen as a user would see it.
 #pragma once
 
-#include "Appli.h"
-#include "Frame.h"
-#include "LinuxServices.h"
-#include "Placement.h"
+#include "app/Appli.h"
+#include "app/Frame.h"
+#include "platform/LinuxServices.h"
+#include "app/Placement.h"
 
 #include <QApplication>
 #include <QPixmap>

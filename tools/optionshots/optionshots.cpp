@@ -1,12 +1,12 @@
 // Opens the options dialog under a display as a user would (View page, then the Font page with
 // a chosen font and colour, OK, and a second opening) and saves screenshots of the screen. Run
 // by tools/option-screenshots.sh.
-#include "Appli.h"
-#include "Frame.h"
+#include "app/Appli.h"
+#include "app/Frame.h"
 #include "ScreenSession.h"
-#include "OptionForm.h"
-#include "Placement.h"
-#include "SettingsStore.h"
+#include "ui/windows/OptionForm.h"
+#include "app/Placement.h"
+#include "app/SettingsStore.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
 // Fills the result window with the evaluation of a document and saves a screenshot of each of
 // its pages. Run by tools/result-screenshots.sh.
-#include "Appli.h"
-#include "DocumentFile.h"
-#include "Evaluation.h"
-#include "Frame.h"
+#include "app/Appli.h"
+#include "document/DocumentFile.h"
+#include "model/Evaluation.h"
+#include "app/Frame.h"
 #include "ScreenSession.h"
-#include "Placement.h"
-#include "Priorities.h"
-#include "ResultForm.h"
+#include "app/Placement.h"
+#include "model/Priorities.h"
+#include "ui/windows/ResultForm.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,13 +1,13 @@
 // Drives the real main window under a display as a user would (open a document, select a
 // requirement, type entries, enter one through the dialog, turn on the colours) and saves
 // screenshots of the screen. Run by tools/grid-screenshots.sh.
-#include "Appli.h"
-#include "BaseForm.h"
-#include "CompareForm.h"
-#include "Frame.h"
+#include "app/Appli.h"
+#include "ui/main/BaseForm.h"
+#include "ui/main/CompareForm.h"
+#include "app/Frame.h"
 #include "ScreenSession.h"
-#include "Placement.h"
-#include "RequirementTreeModel.h"
+#include "app/Placement.h"
+#include "ui/main/RequirementTreeModel.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,10 +1,10 @@
 // The main window: requirement tree, comparison panel and menus; owner of the open document.
 #pragma once
 
-#include "Document.h"
-#include "Evaluation.h"
-#include "MatrixGrid.h"
-#include "TextFile.h"
+#include "model/Document.h"
+#include "model/Evaluation.h"
+#include "ui/main/MatrixGrid.h"
+#include "document/TextFile.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
-#include "CompareForm.h"
+#include "ui/main/CompareForm.h"
 
-#include "Appli.h"
-#include "ComparisonValue.h"
-#include "MessageBox.h"
-#include "Placement.h"
+#include "app/Appli.h"
+#include "model/ComparisonValue.h"
+#include "platform/MessageBox.h"
+#include "app/Placement.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

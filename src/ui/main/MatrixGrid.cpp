@@ -1,4 +1,4 @@
-#include "MatrixGrid.h"
+#include "ui/main/MatrixGrid.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "RequirementTreeModel.h"
+#include "ui/main/RequirementTreeModel.h"
 
 #include <QCoreApplication>
 #include <QDataStream>

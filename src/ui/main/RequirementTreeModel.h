@@ -1,7 +1,7 @@
 // The Qt item model that shows the requirement tree in a tree view and edits it.
 #pragma once
 
-#include "RequirementTree.h"
+#include "model/RequirementTree.h"
 
 #include <QAbstractItemModel>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "AlternativesForm.h"
+#include "ui/windows/AlternativesForm.h"
 
-#include "Appli.h"
-#include "Placement.h"
+#include "app/Appli.h"
+#include "app/Placement.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "OptionForm.h"
+#include "ui/windows/OptionForm.h"
 
-#include "Appli.h"
-#include "HelpViewer.h"
-#include "MessageBox.h"
-#include "Platform.h"
-#include "SettingsStore.h"
-#include "TextFile.h"
+#include "app/Appli.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "app/SettingsStore.h"
+#include "document/TextFile.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 // The options dialog: a category tree with one page per category; the Font page's sample.
 #pragma once
 
-#include "Placement.h"
+#include "app/Placement.h"
 
 #include <QColor>
 #include <QDialog>

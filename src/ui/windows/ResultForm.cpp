@@ -1,11 +1,11 @@
-#include "ResultForm.h"
+#include "ui/windows/ResultForm.h"
 
-#include "Appli.h"
-#include "MessageBox.h"
-#include "Placement.h"
-#include "ResultText.h"
-#include "SettingsStore.h"
-#include "TextFile.h"
+#include "app/Appli.h"
+#include "platform/MessageBox.h"
+#include "app/Placement.h"
+#include "document/ResultText.h"
+#include "app/SettingsStore.h"
+#include "document/TextFile.h"
 
 #include <QAction>
 #include <QBarCategoryAxis>

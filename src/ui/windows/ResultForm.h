@@ -2,7 +2,7 @@
 // and bar charts of both. Created hidden at start-up.
 #pragma once
 
-#include "Evaluation.h"
+#include "model/Evaluation.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,9 +1,9 @@
-#include "SplashForm.h"
+#include "ui/windows/SplashForm.h"
 
-#include "AppIcon.h"
-#include "Appli.h"
-#include "Platform.h"
-#include "SystemInfo.h"
+#include "ui/windows/AppIcon.h"
+#include "app/Appli.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QLabel>
