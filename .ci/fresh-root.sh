@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Proves the README's quick start on a fresh system: makes a minimal Debian root, clones the
+# commit under test into it, runs the test command there to a pass, then the run command under
+# xvfb-run with an example document until its window appears. Needs root and the Debian registry.
+# Usage: fresh-root.sh [SUITE]   (default bookworm); prints one line saying what failed.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+suite="${1:-bookworm}"
+# shellcheck source=scripts/debian-root.sh
+source "$repo/scripts/debian-root.sh"
+
+[ "$(id -u)" -eq 0 ] || { echo "fresh-root check: needs root"; exit 1; }
+commit=$(git -C "$repo" rev-parse HEAD)
+work=$(mktemp -d "${TMPDIR:-/tmp}/priomat-fresh.XXXXXX")
+root="$work/root"
+log="$work/log"
+step="making a minimal $suite root"
+
+cleanup() {
+    local status=$?
+    umount_root "$root"
+    if [ "$status" -ne 0 ]; then
+        echo "fresh-root check failed while $step (last lines of the log below)"
+        tail -n 40 "$log" 2>/dev/null | sed 's/^/    /'
+    fi
+    # Only once nothing is mounted inside, and never across into another file system.
+    if ! grep -q " $(realpath "$root")/" /proc/mounts; then
+        rm -rf --one-file-system "$work"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+timed() {
+    local start=$SECONDS
+    "$@" >>"$log" 2>&1
+    echo "fresh-root: $step: $((SECONDS - start)) s"
+}
+
+: >"$log"
+timed make_root "$root" "$suite"
+mount_root "$root"
+
+step="cloning $commit into the root"
+git clone -q --no-local "$repo" "$root/root/priomat" >>"$log" 2>&1
+git -C "$root/root/priomat" checkout -q --detach "$commit" >>"$log" 2>&1
+
+step="running ./scripts/test.sh in the root"
+timed in_root bash -c 'cd /root/priomat && ./scripts/test.sh'
+
+step="starting ./scripts/run.sh examples/new-office.ahp under xvfb-run in the root"
+display=99
+while [ -e "/tmp/.X$display-lock" ] || [ -e "$root/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+start=$SECONDS
+in_root bash -c "cd /root/priomat && exec xvfb-run -n $display -f /tmp/priomat.xauth \
+    ./scripts/run.sh examples/new-office.ahp" >>"$log" 2>&1 &
+runner=$!
+found=""
+for _ in $(seq 600); do
+    if in_root env DISPLAY=":$display" XAUTHORITY=/tmp/priomat.xauth \
+        xdotool search --onlyvisible --name "new-office[.]ahp" >>"$log" 2>&1; then
+        found=yes
+        break
+    fi
+    kill -0 "$runner" 2>/dev/null || break
+    sleep 0.2
+done
+pkill -f -- "$root/root/priomat/build/priomat" 2>/dev/null || true
+in_root pkill -x priomat 2>/dev/null || true
+wait "$runner" 2>/dev/null || true
+[ -n "$found" ] || { echo "no window named after new-office.ahp appeared" >>"$log"; exit 1; }
+echo "fresh-root: $step: window shown after $((SECONDS - start)) s"
+step="done"
+echo "fresh-root: the quick start passes on a fresh $suite root"
