@@ -47,7 +47,7 @@ git clone -q --no-local "$repo" "$root/root/priomat" >>"$log" 2>&1
 git -C "$root/root/priomat" checkout -q --detach "$commit" >>"$log" 2>&1
 
 step="running ./scripts/test.sh in the root"
-timed in_root bash -c 'cd /root/priomat && ./scripts/test.sh'
+timed in_root "$root" bash -c 'cd /root/priomat && ./scripts/test.sh'
 
 step="starting ./scripts/run.sh examples/new-office.ahp under xvfb-run in the root"
 display=99
@@ -55,12 +55,12 @@ while [ -e "/tmp/.X$display-lock" ] || [ -e "$root/tmp/.X$display-lock" ]; do
     display=$((display + 1))
 done
 start=$SECONDS
-in_root bash -c "cd /root/priomat && exec xvfb-run -n $display -f /tmp/priomat.xauth \
+in_root "$root" bash -c "cd /root/priomat && exec xvfb-run -n $display -f /tmp/priomat.xauth \
     ./scripts/run.sh examples/new-office.ahp" >>"$log" 2>&1 &
 runner=$!
 found=""
 for _ in $(seq 600); do
-    if in_root env DISPLAY=":$display" XAUTHORITY=/tmp/priomat.xauth \
+    if in_root "$root" env DISPLAY=":$display" XAUTHORITY=/tmp/priomat.xauth \
         xdotool search --onlyvisible --name "new-office[.]ahp" >>"$log" 2>&1; then
         found=yes
         break
@@ -69,7 +69,7 @@ for _ in $(seq 600); do
     sleep 0.2
 done
 pkill -f -- "$root/root/priomat/build/priomat" 2>/dev/null || true
-in_root pkill -x priomat 2>/dev/null || true
+in_root "$root" pkill -x priomat 2>/dev/null || true
 wait "$runner" 2>/dev/null || true
 [ -n "$found" ] || { echo "no window named after new-office.ahp appeared" >>"$log"; exit 1; }
 echo "fresh-root: $step: window shown after $((SECONDS - start)) s"
