@@ -3,5 +3,5 @@
 # /JAPANESE). Without a display the program says so and exits with status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+bash scripts/build.sh --target priomat
 exec "${BUILD_DIR:-build}/priomat" "$@"
