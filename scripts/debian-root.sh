@@ -4,6 +4,8 @@
 #   mount_root DIR          /proc, /sys, /dev and /dev/pts inside the root
 #   umount_root DIR         undoes mount_root; safe to call more than once and on a half-made root
 #   in_root DIR CMD...      runs CMD as root inside DIR with a clean environment
+#   in_root_offline DIR CMD...  the same in a network namespace of its own: no network, and X
+#                           displays (abstract sockets) apart from this machine's
 # Needs root, debootstrap and the Debian package registry.
 
 make_root() {
@@ -47,6 +49,10 @@ umount_root() {
 in_root() {
     local dir="$1"
     shift
-    chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    ${ROOT_LAUNCHER:-} chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         LANG=C.UTF-8 TERM=dumb CI="${CI:-}" "$@"
+}
+
+in_root_offline() {
+    ROOT_LAUNCHER="unshare --net" in_root "$@"
 }
