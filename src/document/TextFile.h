@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -49,8 +50,17 @@ DecodedText ReadTextFile(const QString &path);
 QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred,
                            TextEncoding *used = nullptr);
 
-// Writes the bytes to a temporary file beside `path` and renames it over `path`, so a failure
-// never leaves a half-written file. Throws FileError.
+// Writes all of `bytes` to the open `file` and makes sure they reached it: the write, the flush
+// of Qt's buffer and the system's sync are each checked. Throws FileError naming `path` with the
+// system's reason ("No space left on device"). The one place every writer's bytes go through.
+void WriteWholeFile(QFileDevice &file, const QString &path, const QByteArray &bytes);
+
+// Writes the bytes to a temporary file beside `path` and renames it over `path` only after every
+// byte is known to have reached the disk, so a failure (a full disk included) leaves the old file
+// as it was and no temporary file behind. A link is followed to the file it names. A target that
+// is not a regular file (a device, a FIFO, /dev/stdout) is written through in place, never
+// replaced. A read-only target is refused, also for root; a replaced file keeps its mode.
+// Throws FileError.
 void WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
 // EncodeTextLines + WriteFileAtomically; returns the encoding written.

@@ -6,7 +6,9 @@
 #include "document/TextFile.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include "TestFiles.h"
@@ -248,11 +250,21 @@ void TestSettings::hostileFilesNeitherCrashNorHang()
     store.WriteSetting("A", "b", 1);
     QCOMPARE(store.ReadSetting("A", "b", 0), QVariant(1));
 
-    // Larger than any settings file: refused with an error, the cache stays empty.
-    writeBytes(path, QByteArray(5 * 1024 * 1024, 'x'));
-    SettingsStore huge(path);
-    QVERIFY_THROWS_EXCEPTION(FileError, huge.LoadSettings());
-    QVERIFY(huge.entries().isEmpty());
+    // Larger than any settings file, or a folder: nothing is read, and the file is never
+    // written over.
+    const QByteArray large(5 * 1024 * 1024, 'x');
+    writeBytes(path, large);
+    QDir().mkpath(environment.path("folder.ini"));
+    for (const QString &unreadable : {path, environment.path("folder.ini")}) {
+        SettingsStore store(unreadable);
+        store.LoadSettings();
+        QCOMPARE(store.loadProblem().kind, StoredFileProblem::Kind::Unreadable);
+        QCOMPARE(store.ReadSetting("A", "b", 3), QVariant(3));
+        store.WriteSetting("A", "b", 1);
+        store.SaveSettings();
+    }
+    QCOMPARE(readBytes(path), large);
+    QVERIFY(QFileInfo(environment.path("folder.ini")).isDir());
 }
 
 void TestSettings::cp932FileStaysCp932()
