@@ -44,6 +44,9 @@ DecodedText DecodeTextLines(const QByteArray &bytes);
 
 // Reads a whole file and decodes it. Throws FileError.
 DecodedText ReadTextFile(const QString &path);
+// Reads an open device (standard input) to its end and decodes it; `name` stands for it in
+// messages. Throws FileError.
+DecodedText ReadTextStream(QIODevice &device, const QString &name);
 
 // Encodes lines each followed by CR LF. CP932 is used only when asked for and every character
 // fits; `used` (when given) tells which encoding it became.
