@@ -16,20 +16,22 @@ namespace priomat::test {
 class SmallTmpfs
 {
 public:
-    explicit SmallTmpfs(int kilobytes)
+    // `flags` as for mount(2), for example MS_NOEXEC.
+    explicit SmallTmpfs(int kilobytes, unsigned long flags = 0)
     {
         if (::geteuid() != 0) {
             skipReason = "mounting a small tmpfs needs root";
             return;
         }
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0755";
-        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", flags,
                     options.constData())
             != 0) {
             skipReason = "tmpfs could not be mounted here (no CAP_SYS_ADMIN?)";
             return;
         }
         mounted_ = true;
+        flags_ = flags;
     }
     ~SmallTmpfs()
     {
@@ -74,7 +76,7 @@ public:
     {
         return mounted_
                && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs",
-                          MS_REMOUNT | MS_RDONLY, nullptr)
+                          MS_REMOUNT | MS_RDONLY | flags_, nullptr)
                       == 0;
     }
 
@@ -83,6 +85,7 @@ public:
 private:
     QTemporaryDir dir_;
     bool mounted_ = false;
+    unsigned long flags_ = 0;
 };
 
 } // namespace priomat::test
