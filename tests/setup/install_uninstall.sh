@@ -16,33 +16,53 @@ export TMPDIR="$scratch/tmp"
 mkdir -p "$HOME" "$TMPDIR"
 
 # A virtual display of its own for each installation: the ghost copy outlives the program that
-# starts it, and nothing one run leaves in the server may reach the next. Xvfb picks a free
-# display number itself and writes it once it accepts connections, so tests running side by
-# side never race for the same number. The server resets whenever its last client leaves, and
-# a program connecting at that moment fails ("could not connect to display"): one client stays
-# connected while the display is in use.
+# starts it, and nothing one run leaves in the server may reach the next.
+# - Xvfb picks a free number itself (-displayfd) and reports when it accepts connections, so
+#   tests running side by side never race for the same number.
+# - A server of another container can hold the same number's abstract socket unseen, and
+#   clients then reach that server instead: the screen's unusual size proves the display is
+#   ours, and otherwise numbers are tried at random.
+# - The server resets whenever its last client leaves, and a program connecting at that moment
+#   fails ("could not connect to display"): one client stays connected while it is in use.
 xvfb=""
 keeper=""
 trap 'kill $keeper $xvfb 2>/dev/null || true; rm -rf "$scratch"' EXIT
+ScreenSize="1031 767"
 open_display() {
-    local displayfile="$scratch/display.$1" number=""
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 300); do
-        [ -s "$displayfile" ] && break
-        kill -0 "$xvfb" 2>/dev/null || fail "the virtual display did not start"
-        sleep 0.1
+    local displayfile="$scratch/display.$1" number="" attempt
+    for attempt in $(seq 10); do
+        rm -f "$displayfile"
+        if [ "$attempt" = 1 ]; then
+            Xvfb -displayfd 3 -screen 0 1031x767x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+            xvfb=$!
+            for _ in $(seq 300); do
+                [ -s "$displayfile" ] && break
+                kill -0 "$xvfb" 2>/dev/null || break
+                sleep 0.1
+            done
+            number=$(head -n 1 "$displayfile" 2>/dev/null) || true
+        else
+            number=$((200 + RANDOM % 700))
+            Xvfb ":$number" -screen 0 1031x767x24 -nolisten tcp >/dev/null 2>&1 &
+            xvfb=$!
+        fi
+        export DISPLAY=":$number"
+        for _ in $(seq 100); do
+            [ -n "$number" ] || break
+            kill -0 "$xvfb" 2>/dev/null || break
+            [ "$(xdotool getdisplaygeometry 2>/dev/null)" = "$ScreenSize" ] && break
+            sleep 0.1
+        done
+        if [ -n "$number" ] && [ "$(xdotool getdisplaygeometry 2>/dev/null)" = "$ScreenSize" ]; then
+            xdotool search --sync --name "^no window is ever called this$" >/dev/null 2>&1 &
+            keeper=$!
+            return
+        fi
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+        echo "note: display :$number is not ours; trying another"
     done
-    number=$(head -n 1 "$displayfile")
-    [ -n "$number" ] || fail "the virtual display gave no display number"
-    export DISPLAY=":$number"
-    for _ in $(seq 100); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the virtual display :$number does not answer"
-    xdotool search --sync --name "^no window is ever called this$" >/dev/null 2>&1 &
-    keeper=$!
+    fail "no virtual display could be started"
 }
 close_display() {
     kill "$keeper" "$xvfb" 2>/dev/null || true
@@ -53,28 +73,37 @@ close_display() {
 
 # Starts the program once until it has registered itself and its main window is up, then ends
 # it. The splash window carries the same title as the main window but comes before the
-# registration, so the desktop entry is waited for first.
+# registration, so the desktop entry is waited for first. A program that could not reach the
+# display ends before registering and is started again.
 start_once() {
-    "$1" /ENGLISH &
-    local pid=$!
-    for _ in $(seq 150); do
-        [ -f "$XDG_DATA_HOME/applications/priomat.desktop" ] && break
-        sleep 0.1
+    local pid=""
+    for _ in 1 2 3; do
+        "$1" /ENGLISH &
+        pid=$!
+        for _ in $(seq 150); do
+            [ -f "$XDG_DATA_HOME/applications/priomat.desktop" ] && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -0 "$pid" 2>/dev/null && break
+        wait "$pid" 2>/dev/null || true
+        echo "note: $1 ended before it registered; starting it again"
     done
     for _ in $(seq 100); do
         xdotool search --onlyvisible --name "^Priomat" >/dev/null 2>&1 && break
         sleep 0.1
     done
     sleep 0.5
-    kill "$pid"
+    kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }
 
-# Waits for a window whose title begins with $1 and prints its id.
+# Waits while process $2 runs for a window whose title begins with $1 and prints its id.
 find_window() {
     local window=""
     for _ in $(seq 150); do
         window=$(xdotool search --name "^$1" 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+        kill -0 "$2" 2>/dev/null || break
         sleep 0.1
     done
     echo "$window"
@@ -83,14 +112,19 @@ find_window() {
 # Runs /UNINSTALL, answers the question with Yes, accepts the closing report (from the ghost
 # copy, or from the program itself when no ghost could start) and waits for both to end.
 uninstall() {
-    local program="$1" question="" window="" reported=""
-    "$program" /UNINSTALL &
-    local pid=$!
-    question=$(find_window Uninstall)
-    if [ -z "$question" ]; then
-        kill "$pid" 2>/dev/null
-        fail "no confirmation question from $program"
-    fi
+    local program="$1" question="" window="" reported="" pid=""
+    # Before the question nothing has changed, so a run that could not reach the display is
+    # simply started again.
+    for _ in 1 2 3; do
+        "$program" /UNINSTALL &
+        pid=$!
+        question=$(find_window Uninstall "$pid")
+        [ -n "$question" ] && break
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        echo "note: no question from $program; starting it again"
+    done
+    [ -n "$question" ] || fail "no confirmation question from $program"
     sleep 0.3
     xdotool key --window "$question" y
     # With a ghost the program ends at once; one still running after this shows the report
