@@ -418,7 +418,7 @@ void TestUninstaller::listedPathsStayInsideTheInstallation()
 {
     Machine machine;
     machine.install();
-    for (const QString &file : {"home/secret.txt", "home/Documents/notes.txt", "opt/priomat/docs-real/a.txt"})
+    for (const char *file : {"home/secret.txt", "home/Documents/notes.txt", "opt/priomat/docs-real/a.txt"})
         machine.write(file, "x");
     // A folder of the installation that is a link to the user's documents.
     QVERIFY(QFile::link(machine.path("home/Documents"), machine.path("opt/priomat/docs")));
