@@ -9,14 +9,67 @@
 #include "app/Placement.h"
 #include "ui/windows/ResultForm.h"
 #include "setup/UninstallSwitches.h"
+#include "document/TextFile.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 using namespace priomat;
+
+namespace {
+
+// The main window with its two hidden companions, and the message loop.
+int runWindows(QApplication &application)
+{
+    auto *baseForm = new TBaseForm();
+    baseForm->setAttribute(Qt::WA_DeleteOnClose);
+    BaseForm = baseForm;
+    AlternativesForm = new TAlternativesForm();
+    ResultForm = new TResultForm();
+    baseForm->setAuxiliaryWindows(AlternativesForm, ResultForm);
+    // The windows stay hidden until the Window menu opens them, and go with the program.
+    QObject::connect(baseForm, &QObject::destroyed, [] {
+        delete AlternativesForm;
+        AlternativesForm = nullptr;
+        delete ResultForm;
+        ResultForm = nullptr;
+        BaseForm = nullptr;
+    });
+    baseForm->show();
+    // For the start-up benchmark: end once the first document is shown and painted.
+    if (qEnvironmentVariableIsSet("PRIOMAT_EXIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, baseForm, [baseForm] {
+            baseForm->repaint();
+            QApplication::exit(0);
+        });
+    return application.exec();
+}
+
+int reportStartFailure(const std::exception &error)
+{
+    QString message;
+    if (const auto *fileError = dynamic_cast<const FileError *>(&error))
+        message = fileError->message();
+    else if (dynamic_cast<const std::bad_alloc *>(&error))
+        message = QStringLiteral("Out of memory.");
+    else
+        message = QString::fromLocal8Bit(error.what());
+    std::fprintf(stderr, "priomat: %s\n", message.toLocal8Bit().constData());
+    try {
+        ShowMessageBox(message, QStringLiteral("Error"), platform::MB_OK | platform::MB_ICONHAND);
+    } catch (const std::exception &) {
+        // The line on standard error has to do.
+    }
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,33 +91,15 @@ int main(int argc, char *argv[])
     platform::LinuxServices services;
     services.install();
 
-    FrameStartup();
-    application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
-
     int exitCode = 0;
-    if (!HandleUninstallSwitches()) {
-        auto *baseForm = new TBaseForm();
-        baseForm->setAttribute(Qt::WA_DeleteOnClose);
-        BaseForm = baseForm;
-        AlternativesForm = new TAlternativesForm();
-        ResultForm = new TResultForm();
-        baseForm->setAuxiliaryWindows(AlternativesForm, ResultForm);
-        // The windows stay hidden until the Window menu opens them, and go with the program.
-        QObject::connect(baseForm, &QObject::destroyed, [] {
-            delete AlternativesForm;
-            AlternativesForm = nullptr;
-            delete ResultForm;
-            ResultForm = nullptr;
-            BaseForm = nullptr;
-        });
-        baseForm->show();
-        // For the start-up benchmark: end once the first document is shown and painted.
-        if (qEnvironmentVariableIsSet("PRIOMAT_EXIT_WHEN_SHOWN"))
-            QTimer::singleShot(0, baseForm, [baseForm] {
-                baseForm->repaint();
-                QApplication::exit(0);
-            });
-        exitCode = application.exec();
+    try {
+        FrameStartup();
+        application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+        if (!HandleUninstallSwitches())
+            exitCode = runWindows(application);
+    } catch (const std::exception &error) {
+        // Nothing may end the program with an abort: say what stopped it.
+        exitCode = reportStartFailure(error);
     }
     FrameShutdown();
     return exitCode;

@@ -55,6 +55,7 @@ TAppli::TAppli(const platform::SystemInfo &system)
     const QString resolved = LongPathName(reported);
     const QString programPath = resolved.isEmpty() || resolved.endsWith(u'/') ? reported : resolved;
     const qsizetype slash = programPath.lastIndexOf(u'/');
+    ProgramPath = programPath;
     ProgramFolder = programPath.left(slash + 1);
     const QString fileName = programPath.mid(slash + 1);
     const qsizetype dot = fileName.lastIndexOf(u'.');

@@ -42,6 +42,7 @@ public:
     QString ProductName;
     QString ProgramFolder; // ends with "/"
     QString ProgramName;   // file name without extension
+    QString ProgramPath;   // the program file itself, whatever its name ("priomat-2.3.4")
     qint32 MajorVersion = 0;
     qint32 MinorVersion = 0;
     qint32 Revision = 0;

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -146,21 +147,61 @@ SettingsStore::SettingsStore(QString fileName) : fileName_(std::move(fileName)) 
 
 void SettingsStore::LoadSettings()
 {
+    using Kind = platform::StoredFileProblem::Kind;
     if (loaded_)
         return;
+    loaded_ = true;
     entries_.clear();
+    problem_ = {};
     const QFileInfo info(fileName_);
-    if (fileName_.isEmpty() || !info.exists()) {
-        loaded_ = true;
+    if (fileName_.isEmpty() || !info.exists())
+        return;
+
+    problem_.path = fileName_;
+    QFile file(fileName_);
+    if (info.isDir())
+        problem_.reason = QStringLiteral("It is a folder.");
+    else if (info.size() > MaxSettingsFileSize)
+        problem_.reason = QStringLiteral("It is too large for a settings file.");
+    else if (!file.open(QIODevice::ReadOnly))
+        problem_.reason = file.errorString();
+    QByteArray bytes;
+    if (problem_.reason.isEmpty()) {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            problem_.reason = file.errorString();
+    }
+    if (!problem_.reason.isEmpty()) {
+        // The defaults serve this run; the file is the user's to look at and stays as it is.
+        problem_.kind = Kind::Unreadable;
         return;
     }
-    if (info.size() > MaxSettingsFileSize)
-        throw FileError(QStringLiteral("Cannot read file \"%1\". It is too large for a settings file.")
-                            .arg(fileName_));
-    DecodedText text = ReadTextFile(fileName_);
+
+    const DecodedText text = DecodeTextLines(bytes);
     utf8_ = text.encoding == TextEncoding::Utf8;
     ParseSettingLines(text.lines);
-    loaded_ = true;
+
+    // Reading stops at a NUL, and a file the program wrote ends with a line break: what
+    // follows a NUL, or the rest of a cut-off file, would be lost by the next save.
+    if (bytes.contains('\0'))
+        problem_.reason = QStringLiteral("It holds a NUL character; what follows it was not read.");
+    else if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+        problem_.reason = QStringLiteral("It ends in the middle of a line.");
+    if (problem_.reason.isEmpty()) {
+        problem_ = {};
+        return;
+    }
+    problem_.kind = Kind::Damaged;
+    problem_.keptAs = fileName_ + QStringLiteral(".damaged");
+    try {
+        WriteFileAtomically(problem_.keptAs, bytes);
+    } catch (const FileError &) {
+        // Not kept aside: then it must not be overwritten either.
+        entries_.clear();
+        problem_.kind = Kind::Unreadable;
+        problem_.reason += QStringLiteral(" It could not be kept aside.");
+        problem_.keptAs.clear();
+    }
 }
 
 void SettingsStore::ParseSettingLines(const QStringList &lines)
@@ -323,6 +364,8 @@ QStringList SettingsStore::FormatSettingLines() const
 void SettingsStore::SaveSettings()
 {
     SortSettings();
+    if (problem_.kind == platform::StoredFileProblem::Kind::Unreadable)
+        return; // the user was told at start-up that this file stays as it is
     for (Entry &entry : entries_)
         entry.tag = entry.tag.left(1);
     const QStringList lines = FormatSettingLines();

@@ -32,15 +32,19 @@ public:
 
     explicit SettingsStore(QString fileName = QString());
 
-    // Loads the file on first use. Throws FileError when it exists but cannot be read; the
-    // cache is then left empty and loading is tried again on the next use.
+    // Loads the file on first use; never throws. A file that cannot be read (a folder, too
+    // large, no access) leaves the cache empty, and SaveSettings then leaves the file alone. A
+    // damaged file (a NUL, cut off in a line) is read as far as it goes and copied beside itself
+    // as fileName + ".damaged" before any save can replace it. loadProblem() tells which.
     void LoadSettings();
+    const platform::StoredFileProblem &loadProblem() const { return problem_; }
     QVariant ReadSetting(const QString &section, const QString &name, const QVariant &defaultValue);
     // An invalid or null variant deletes the key.
     void WriteSetting(const QString &section, const QString &name, const QVariant &value);
     // Orders the entries by upper-case key path (UTF-8 bytes), keeping equal keys in order.
     void SortSettings();
-    // Sorts and rewrites the file atomically. Throws FileError; the old file stays then.
+    // Sorts and rewrites the file atomically. Throws FileError; the old file stays then. Does
+    // not write a file that could not be read.
     void SaveSettings();
 
     const QString &fileName() const { return fileName_; }
@@ -57,6 +61,7 @@ private:
     QString fileName_;
     bool loaded_ = false;
     bool utf8_ = true; // the encoding the file was read in
+    platform::StoredFileProblem problem_;
     QList<Entry> entries_;
 };
 

@@ -7,9 +7,15 @@
 #include "Version.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
 
 using namespace priomat;
 using namespace priomat::cli;
@@ -26,26 +32,46 @@ const char *const Usage =
     "  check FILE                  print every matrix's size, consistency index, missing\n"
     "                              entries and verdict (OK, CHECK, INCONSISTENT), tab-separated\n"
     "\n"
+    "FILE - reads the data file from standard input.\n"
+    "\n"
     "Options:\n"
-    "  -o OUT        write to OUT (replaced atomically) instead of standard output\n"
+    "  -o OUT        write to OUT instead of standard output: a file is replaced only once\n"
+    "                the whole output has reached the disk; a device or FIFO is written to;\n"
+    "                - is standard output\n"
+    "  --            end of the options: what follows is the command and FILE\n"
     "  --help        show this help\n"
     "  --version     show the version\n"
     "\n"
     "Output is UTF-8 with CR LF line ends. Exit status: 0 success, 1 a value could not be\n"
-    "computed, 2 bad usage or a file that is missing, unreadable or not a data file.\n";
+    "computed, 2 bad usage, a file that is missing, unreadable or not a data file, or output\n"
+    "that could not be written.\n";
 
+// One line on standard error, whatever line breaks the message holds.
 void printError(const QString &message)
 {
-    QString text = message;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    std::fprintf(stderr, "priomat-cli: %s\n", text.toUtf8().constData());
+    const QString line = message.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)
+                             .join(u' ');
+    std::fprintf(stderr, "priomat-cli: %s\n", line.toUtf8().constData());
 }
 
 int usageError(const QString &message)
 {
-    printError(message);
-    std::fputs("Try 'priomat-cli --help'.\n", stderr);
+    printError(message + QStringLiteral(" (try 'priomat-cli --help')"));
     return ExitUsage;
+}
+
+// Everything the tool prints goes through here, so that a full disk or a closed pipe behind
+// standard output is an error, not a silent loss.
+bool writeStandardOutput(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0)
+        return true;
+    const int code = errno;
+    printError(QStringLiteral("cannot write to standard output: %1")
+                   .arg(code ? QString::fromLocal8Bit(std::strerror(code)) : QStringLiteral("write error")));
+    return false;
 }
 
 struct Arguments
@@ -53,34 +79,54 @@ struct Arguments
     QString command;
     QString file;
     QString output;
+    bool hasOutput = false;
     bool noCalculate = false;
 };
 
+// The data file named on the command line, or standard input for "-".
+DataFileRead readInput(const QString &file)
+{
+    if (file != u"-")
+        return ReadDataFile(file);
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot read standard input. %1").arg(in.errorString()));
+    DataFileRead read;
+    const DecodedText text = ReadTextStream(in, QStringLiteral("standard input"));
+    read.encoding = text.encoding;
+    read.parsed = ParseDataFile(text.lines);
+    read.status = read.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
+    return read;
+}
+
 } // namespace
 
-int main(int argc, char *argv[])
+static int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
 
     Arguments parsed;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (arg == u"--help" || arg == u"-h") {
-            std::fputs(Usage, stdout);
-            return ExitSuccess;
-        }
-        if (arg == u"--version") {
-            std::printf("priomat-cli %s\n", PRIOMAT_VERSION_STRING);
-            return ExitSuccess;
-        }
-        if (arg == u"-o") {
-            if (i + 1 >= args.size())
+        const bool option = !optionsEnded && arg.startsWith(u'-') && arg != u"-";
+        if (option && arg == u"--") {
+            optionsEnded = true;
+        } else if (option && (arg == u"--help" || arg == u"-h")) {
+            return writeStandardOutput(Usage) ? ExitSuccess : ExitUsage;
+        } else if (option && arg == u"--version") {
+            return writeStandardOutput(QByteArray("priomat-cli " PRIOMAT_VERSION_STRING "\n"))
+                       ? ExitSuccess
+                       : ExitUsage;
+        } else if (option && arg == u"-o") {
+            if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
                 return usageError(QStringLiteral("-o needs a file name"));
             parsed.output = args.at(++i);
-        } else if (arg == u"--no-calculate") {
+            parsed.hasOutput = parsed.output != u"-";
+        } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
-        } else if (arg.startsWith(u'-') && arg.size() > 1) {
+        } else if (option) {
             return usageError(QStringLiteral("unknown option '%1'").arg(arg));
         } else if (parsed.command.isEmpty()) {
             parsed.command = arg;
@@ -103,11 +149,14 @@ int main(int argc, char *argv[])
 
     Document document;
     try {
-        DataFileRead read = ReadDataFile(parsed.file);
-        if (read.status == ReadStatus::Missing)
-            return usageError(QStringLiteral("%1: no such file").arg(parsed.file));
+        DataFileRead read = readInput(parsed.file);
+        if (read.status == ReadStatus::Missing) {
+            printError(QStringLiteral("%1: no such file").arg(parsed.file));
+            return ExitUsage;
+        }
         if (read.status == ReadStatus::Foreign) {
-            printError(NotADataFileMessage(parsed.file, QStringLiteral("Priomat"), false));
+            const QString name = parsed.file == u"-" ? QStringLiteral("standard input") : parsed.file;
+            printError(NotADataFileMessage(name, QStringLiteral("Priomat"), false));
             return ExitUsage;
         }
         InstallParsedDocument(document, std::move(read.parsed), [] { return true; });
@@ -133,12 +182,9 @@ int main(int argc, char *argv[])
 
     try {
         const QByteArray bytes = EncodeTextLines(lines, TextEncoding::Utf8);
-        if (parsed.output.isEmpty()) {
-            if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
-                || std::fflush(stdout) != 0) {
-                printError(QStringLiteral("cannot write to standard output"));
+        if (!parsed.hasOutput) {
+            if (!writeStandardOutput(bytes))
                 return ExitUsage;
-            }
         } else {
             WriteFileAtomically(parsed.output, bytes);
         }
@@ -147,4 +193,16 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
     return ExitSuccess;
+}
+
+int main(int argc, char *argv[])
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        printError(QStringLiteral("out of memory"));
+    } catch (const std::exception &error) {
+        printError(QString::fromLocal8Bit(error.what()));
+    }
+    return ExitUsage;
 }

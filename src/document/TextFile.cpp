@@ -1,9 +1,16 @@
 #include "document/TextFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace priomat {
 
@@ -71,6 +78,25 @@ DecodedText ReadTextFile(const QString &path)
     return DecodeTextLines(bytes);
 }
 
+DecodedText ReadTextStream(QIODevice &device, const QString &name)
+{
+    // A stream tells no size: read it in pieces, up to the same limit as a file. The device
+    // blocks, so a read of nothing is its end.
+    QByteArray bytes;
+    QByteArray piece(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 count = device.read(piece.data(), piece.size());
+        if (count < 0)
+            throw FileError(QStringLiteral("Cannot read %1. %2").arg(name, device.errorString()));
+        if (count == 0)
+            break;
+        bytes.append(piece.constData(), count);
+        if (bytes.size() > MaxReadableSize)
+            throw FileError(QStringLiteral("Cannot read %1. It is too large.").arg(name));
+    }
+    return DecodeTextLines(bytes);
+}
+
 QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred, TextEncoding *used)
 {
     QString text;
@@ -100,18 +126,88 @@ QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred, Tex
     return text.toUtf8();
 }
 
+namespace {
+
+FileError writeError(const QString &path, const QString &reason)
+{
+    return FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
+}
+
+// Names of the process's own streams and the kernel's files: whatever they lead to (a terminal,
+// a pipe, a file the shell opened) is written through, never replaced by a new file.
+bool namesAStream(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return clean == u"/dev/stdout" || clean == u"/dev/stderr" || clean.startsWith(u"/dev/fd/")
+           || clean.startsWith(u"/proc/");
+}
+
+void writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    WriteWholeFile(file, path, bytes);
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw writeError(path, file.errorString());
+}
+
+} // namespace
+
+void WriteWholeFile(QFileDevice &file, const QString &path, const QByteArray &bytes)
+{
+    // A write cut short by a full disk returns the part written without an error; the next
+    // write brings the system's reason.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            throw writeError(path, file.errorString());
+        done += written;
+    }
+    // Qt's buffer goes out here; QSaveFile::commit() would rename the file even when this failed.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw writeError(path, file.errorString());
+    // Some file systems report a full disk or an I/O error only when the data is synced. Pipes,
+    // terminals and devices cannot be synced (EINVAL), which is no failure.
+    const int handle = file.handle();
+    if (handle >= 0 && ::fsync(handle) != 0 && errno != EINVAL)
+        throw writeError(path, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
 void WriteFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
+    if (path.isEmpty())
+        throw FileError(QStringLiteral("Cannot write a file without a name."));
+    const QFileInfo target(path);
+    QString finalPath = path;
+    if (target.exists()) {
+        if (target.isDir())
+            throw writeError(path, QStringLiteral("It is a folder."));
+        if (!target.isFile() || namesAStream(path)) {
+            writeInPlace(path, bytes);
+            return;
+        }
+        // Root may write anything; a file whose mode allows no writing is still not replaced.
+        const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!target.isWritable() || !(target.permissions() & writeBits))
+            throw writeError(path, QStringLiteral("The file is read-only."));
+        // A link stays a link: the file it names is the one replaced.
+        if (target.isSymLink())
+            finalPath = target.canonicalFilePath();
+    }
+
+    QSaveFile file(finalPath);
     if (!file.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
+    try {
+        WriteWholeFile(file, path, bytes);
+    } catch (...) {
+        file.cancelWriting(); // removes the temporary file; the old one was never touched
+        throw;
     }
     if (!file.commit())
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+        throw writeError(path, file.errorString());
 }
 
 TextEncoding WriteTextLines(const QString &path, const QStringList &lines, TextEncoding preferred)

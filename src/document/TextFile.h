@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -43,14 +44,26 @@ DecodedText DecodeTextLines(const QByteArray &bytes);
 
 // Reads a whole file and decodes it. Throws FileError.
 DecodedText ReadTextFile(const QString &path);
+// Reads an open device (standard input) to its end and decodes it; `name` stands for it in
+// messages. Throws FileError.
+DecodedText ReadTextStream(QIODevice &device, const QString &name);
 
 // Encodes lines each followed by CR LF. CP932 is used only when asked for and every character
 // fits; `used` (when given) tells which encoding it became.
 QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred,
                            TextEncoding *used = nullptr);
 
-// Writes the bytes to a temporary file beside `path` and renames it over `path`, so a failure
-// never leaves a half-written file. Throws FileError.
+// Writes all of `bytes` to the open `file` and makes sure they reached it: the write, the flush
+// of Qt's buffer and the system's sync are each checked. Throws FileError naming `path` with the
+// system's reason ("No space left on device"). The one place every writer's bytes go through.
+void WriteWholeFile(QFileDevice &file, const QString &path, const QByteArray &bytes);
+
+// Writes the bytes to a temporary file beside `path` and renames it over `path` only after every
+// byte is known to have reached the disk, so a failure (a full disk included) leaves the old file
+// as it was and no temporary file behind. A link is followed to the file it names. A target that
+// is not a regular file (a device, a FIFO, /dev/stdout) is written through in place, never
+// replaced. A read-only target is refused, also for root; a replaced file keeps its mode.
+// Throws FileError.
 void WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
 // EncodeTextLines + WriteFileAtomically; returns the encoding written.

@@ -1,12 +1,13 @@
 #include "platform/RegistryStore.h"
 
+#include "document/TextFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <functional>
@@ -46,6 +47,8 @@ QStringList components(const QString &subkey)
 
 // As deep as the registry itself allows.
 constexpr int MaxKeyDepth = 512;
+// A store holds a few kilobytes; a file this large is not one of ours.
+constexpr qint64 MaxStoreFileSize = qint64(64) * 1024 * 1024;
 
 } // namespace
 
@@ -113,7 +116,7 @@ QByteArray MemoryRegistryStore::toJson() const
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
-bool MemoryRegistryStore::fromJson(const QByteArray &json)
+bool MemoryRegistryStore::fromJson(const QByteArray &json, bool *complete)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -121,22 +124,35 @@ bool MemoryRegistryStore::fromJson(const QByteArray &json)
         || document.object().value("format").toString() != u"priomat-registry")
         return false;
 
+    bool whole = true;
+    // A member that is there but not of its kind is damage; a missing one is simply empty.
+    const auto arrayMember = [&whole](const QJsonObject &object, const char *name) {
+        const QJsonValue member = object.value(QLatin1String(name));
+        if (!member.isUndefined() && !member.isArray())
+            whole = false;
+        return member.toArray();
+    };
     std::unique_ptr<Key> loaded[6];
     const std::function<bool(const QJsonObject &, Key &, int)> keyFromJson =
-        [&keyFromJson](const QJsonObject &object, Key &key, int depth) {
+        [&](const QJsonObject &object, Key &key, int depth) {
             if (depth > MaxKeyDepth)
                 return false;
-            for (const QJsonValue &item : object.value("values").toArray()) {
+            for (const QJsonValue &item : arrayMember(object, "values")) {
                 const QJsonObject value = item.toObject();
                 const QString name = value.value("name").toString();
-                if (auto parsed = valueFromJson(value))
+                const auto parsed = valueFromJson(value);
+                if (parsed && item.isObject() && value.value("name").isString())
                     key.values[name.toCaseFolded()] = {name, *parsed};
+                else
+                    whole = false;
             }
-            for (const QJsonValue &item : object.value("keys").toArray()) {
+            for (const QJsonValue &item : arrayMember(object, "keys")) {
                 const QJsonObject childObject = item.toObject();
                 const QString name = childObject.value("name").toString();
-                if (name.isEmpty() || name.contains(u'\\') || key.child(name))
+                if (!item.isObject() || name.isEmpty() || name.contains(u'\\') || key.child(name)) {
+                    whole = false;
                     continue;
+                }
                 auto child = std::make_unique<Key>();
                 child->name = name;
                 if (!keyFromJson(childObject, *child, depth + 1))
@@ -145,23 +161,89 @@ bool MemoryRegistryStore::fromJson(const QByteArray &json)
             }
             return true;
         };
-    const QJsonObject roots = document.object().value("roots").toObject();
+    const QJsonValue rootsMember = document.object().value("roots");
+    if (!rootsMember.isUndefined() && !rootsMember.isObject())
+        whole = false;
+    const QJsonObject roots = rootsMember.toObject();
     for (int i = 0; i < 6; ++i) {
         loaded[i] = std::make_unique<Key>();
         loaded[i]->name = registryRootNames().at(i);
-        if (!keyFromJson(roots.value(registryRootNames().at(i)).toObject(), *loaded[i], 0))
+        const QJsonValue root = roots.value(registryRootNames().at(i));
+        if (!root.isUndefined() && !root.isObject())
+            whole = false;
+        if (!keyFromJson(root.toObject(), *loaded[i], 0))
             return false;
     }
     for (int i = 0; i < 6; ++i)
         roots_[i] = std::move(loaded[i]);
+    if (complete)
+        *complete = whole;
     return true;
+}
+
+bool MemoryRegistryStore::hasValues() const
+{
+    const std::function<bool(const Key &)> anyValue = [&anyValue](const Key &key) {
+        if (!key.values.empty())
+            return true;
+        for (const auto &[folded, child] : key.children) {
+            if (anyValue(*child))
+                return true;
+        }
+        return false;
+    };
+    for (const auto &root : roots_) {
+        if (anyValue(*root))
+            return true;
+    }
+    return false;
 }
 
 FileRegistryStore::FileRegistryStore(QString path) : path_(std::move(path))
 {
+    using Kind = StoredFileProblem::Kind;
+    const QFileInfo info(path_);
+    if (!info.exists())
+        return;
+    problem_.path = path_;
     QFile file(path_);
-    if (file.open(QIODevice::ReadOnly) && file.size() < 64 * 1024 * 1024)
-        fromJson(file.readAll());
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        problem_.kind = Kind::Unreadable;
+        problem_.reason = info.isDir() ? QStringLiteral("It is a folder.") : file.errorString();
+        return;
+    }
+    if (file.size() > MaxStoreFileSize) {
+        problem_.kind = Kind::Damaged;
+        problem_.reason = QStringLiteral("It is too large for a store of settings.");
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            problem_.kind = Kind::Unreadable;
+            problem_.reason = file.errorString();
+            return;
+        }
+        bool complete = true;
+        if (!fromJson(bytes, &complete)) {
+            problem_.kind = Kind::Damaged;
+            problem_.reason = QStringLiteral("It is not a registry store of Priomat.");
+        } else if (!complete) {
+            problem_.kind = Kind::Damaged;
+            problem_.reason = QStringLiteral("Parts of it could not be read.");
+        }
+    }
+    file.close();
+    if (problem_.kind != Kind::Damaged) {
+        problem_ = {};
+        return;
+    }
+    // Kept aside before anything is written, so no key of the user's is lost with it.
+    problem_.keptAs = path_ + QStringLiteral(".damaged");
+    QFile::remove(problem_.keptAs);
+    if (!QFile::rename(path_, problem_.keptAs)) {
+        problem_.kind = Kind::Unreadable;
+        problem_.reason += QStringLiteral(" It could not be kept aside.");
+        problem_.keptAs.clear();
+    }
 }
 
 QString FileRegistryStore::defaultPath()
@@ -172,14 +254,24 @@ QString FileRegistryStore::defaultPath()
 
 bool FileRegistryStore::persist()
 {
-    if (!MemoryRegistryStore::persist())
+    if (!MemoryRegistryStore::persist() || problem_.kind == StoredFileProblem::Kind::Unreadable)
         return false;
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         return false;
-    file.write(toJson());
-    return file.commit();
+    try {
+        WriteFileAtomically(path_, toJson());
+        return true;
+    } catch (const FileError &) {
+        return false;
+    }
+}
+
+void FileRegistryStore::removeWhenEmpty()
+{
+    if (hasValues() || problem_.kind == StoredFileProblem::Kind::Unreadable)
+        return;
+    QFile::remove(path_);
+    QDir().rmdir(QFileInfo(path_).absolutePath()); // only when nothing else is in it
 }
 
 MemoryRegistryStore::MemoryRegistryStore()

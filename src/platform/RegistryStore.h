@@ -29,6 +29,20 @@ struct RegistryValue
     friend bool operator==(const RegistryValue &, const RegistryValue &) = default;
 };
 
+// A store or settings file found at start-up that could not be taken as it was.
+struct StoredFileProblem
+{
+    enum class Kind {
+        None,
+        Damaged,    // read as far as it could be; the file itself was kept aside as `keptAs`
+        Unreadable, // not read at all; it is left as it is and never written
+    };
+    Kind kind = Kind::None;
+    QString path;
+    QString keptAs;
+    QString reason; // the system's or the reader's reason, one sentence
+};
+
 // Key paths are subkeys below a root, components separated by "\"; names compare without
 // regard to letter case and keep the spelling of their creation. An empty value name is the
 // key's default value.
@@ -49,6 +63,11 @@ public:
     virtual bool deleteKey(RegistryRoot root, const QString &subkey) = 0;
     virtual QStringList subkeys(RegistryRoot root, const QString &subkey) const = 0;
     virtual QStringList valueNames(RegistryRoot root, const QString &subkey) const = 0;
+
+    // What was wrong with the store's file when it was opened; None for a store without one.
+    virtual StoredFileProblem loadProblem() const { return {}; }
+    // Removes what the store keeps on disk when no value is left in it (the last uninstall).
+    virtual void removeWhenEmpty() {}
 };
 
 // The store kept in memory; the base of the file store and the fake that tests inject.
@@ -71,9 +90,12 @@ public:
     // Tests: make every change fail as a store that cannot be written would.
     void setFailWrites(bool fail) { failWrites_ = fail; }
 
-    // The whole content as JSON, and back; fromJson gives false for text it cannot take.
+    // The whole content as JSON, and back; fromJson gives false for text it cannot take, and
+    // sets `complete` (when given) to false when it had to leave parts of the text out.
     QByteArray toJson() const;
-    bool fromJson(const QByteArray &json);
+    bool fromJson(const QByteArray &json, bool *complete = nullptr);
+    // Whether any key holds a value.
+    bool hasValues() const;
 
 protected:
     // Called after a change has been made in memory; false undoes it.
@@ -93,18 +115,24 @@ private:
 class FileRegistryStore : public MemoryRegistryStore
 {
 public:
-    // Reads the file when it exists; an unreadable or damaged file gives an empty store, which
-    // is written anew at the first change.
+    // Reads the file when it exists. A damaged file (not JSON, not a store, parts of the wrong
+    // kind, too large) is renamed to path + ".damaged", replacing an older one, and the store
+    // keeps what could be read. A file that cannot be read at all is never written.
     explicit FileRegistryStore(QString path);
     const QString &path() const { return path_; }
     // $XDG_CONFIG_HOME/priomat/registry.json
     static QString defaultPath();
+
+    StoredFileProblem loadProblem() const override { return problem_; }
+    // Deletes the file, and its folder when that is left empty, once no value is left.
+    void removeWhenEmpty() override;
 
 protected:
     bool persist() override;
 
 private:
     QString path_;
+    StoredFileProblem problem_;
 };
 
 } // namespace priomat::platform

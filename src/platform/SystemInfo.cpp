@@ -58,7 +58,14 @@ QString LinuxSystemInfo::programPath() const
 {
     const QString path = QCoreApplication::applicationFilePath();
     const QString resolved = QFileInfo(path).canonicalFilePath();
-    return resolved.isEmpty() ? path : resolved;
+    const QString running = resolved.isEmpty() ? path : resolved;
+    // Run from an AppImage, the program lies in the image's mount; the program file the user
+    // has (and registers, and uninstalls) is the image itself.
+    const QString appDir = QFileInfo(qEnvironmentVariable("APPDIR")).canonicalFilePath();
+    const QString appImage = qEnvironmentVariable("APPIMAGE");
+    if (!appDir.isEmpty() && running.startsWith(appDir + u'/') && QFileInfo(appImage).isFile())
+        return QFileInfo(appImage).canonicalFilePath();
+    return running;
 }
 
 QStringList LinuxSystemInfo::commandLine() const

@@ -14,7 +14,8 @@ public:
     virtual ~SystemInfo() = default;
     // Whether the session's language is Japanese.
     virtual bool defaultLanguageIsJapanese() const = 0;
-    // Absolute path of the running program file, links resolved.
+    // Absolute path of the running program file, links resolved; for a program run from an
+    // AppImage, the image file.
     virtual QString programPath() const = 0;
     // The command line as the program received it, program path first.
     virtual QStringList commandLine() const = 0;

@@ -1,11 +1,12 @@
 // The ".ahp" association on the Linux desktop, beside the registry store values.
 #include "setup/DesktopAssociation.h"
 
+#include "document/TextFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -39,14 +40,12 @@ bool writeIfChanged(const QString &path, const QByteArray &content)
         return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
+    try {
+        WriteFileAtomically(path, content);
+        return true;
+    } catch (const FileError &) {
         return false;
     }
-    return file.commit();
 }
 
 // The desktop entry's string escapes, applied over the Exec quoting.

@@ -20,7 +20,7 @@ const QString BackupName = QStringLiteral("Priomat Backup");
 
 QString ProgramFile()
 {
-    return Appli ? Appli->ProgramFolder + Appli->ProgramName : QString();
+    return Appli ? Appli->ProgramPath : QString();
 }
 
 void RegisterUninstallEntry()

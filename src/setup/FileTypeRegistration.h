@@ -5,7 +5,8 @@
 
 namespace priomat {
 
-// The program file: ProgramFolder + ProgramName (Linux program files carry no extension).
+// The program file as it is named on disk: a name with dots ("priomat-2.3.4", an AppImage)
+// is not cut at its last dot.
 QString ProgramFile();
 
 // Writes "DisplayName" and "UninstallString" in the platform's list of installed programs.

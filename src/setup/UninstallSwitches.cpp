@@ -40,8 +40,14 @@ bool HandleUninstallSwitches()
     if (IsGhostProgramName(programName)) {
         // A ghost never opens windows, whatever its switch; only "/delete" sets it to work.
         if (choice == UninstallSwitch::Delete && Appli) {
-            RemoveInstalledItems();
+            const UninstallReport report = RemoveInstalledItems();
             ScheduleSelfRemoval();
+            // Every uninstall ends by saying what it removed and what it could not.
+            if (report.ran) {
+                const UninstallMessage message =
+                    UninstallReportMessage(Appli->ProductName, report, Appli->Japanese);
+                ShowMessageBox(message.text, message.caption, message.flags);
+            }
         }
         return true;
     }
@@ -49,6 +55,12 @@ bool HandleUninstallSwitches()
         return false; // "/DELETE" is the ghost's switch and means nothing here
     if (!Appli)
         return true;
+    // Without the rights to remove it all, nothing is touched: no half-removed installation.
+    if (const QStringList blocked = UninstallBlockers(); !blocked.isEmpty()) {
+        const UninstallMessage refusal = UninstallRefusedMessage(Appli->ProductName, blocked, Appli->Japanese);
+        ShowMessageBox(refusal.text, refusal.caption, refusal.flags);
+        return true;
+    }
     const UninstallMessage confirm = ConfirmUninstallMessage(Appli->ProductName, Appli->Japanese);
     if (ShowMessageBox(confirm.text, confirm.caption, confirm.flags) == platform::IDYES)
         PrepareUninstall();

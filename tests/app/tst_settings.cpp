@@ -1,14 +1,18 @@
 // The settings file and cache, escaping, and registry values by key path.
 #include "app/Appli.h"
 #include "FakePlatform.h"
+#include "app/Frame.h"
 #include "app/SettingsStore.h"
 #include "TestEnvironment.h"
 #include "document/TextFile.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
+#include "SmallTmpfs.h"
 #include "TestFiles.h"
 
 #include <unistd.h>
@@ -49,6 +53,9 @@ private slots:
     void missingFileGivesDefaultsAndSaveCreatesIt();
     void failedSaveKeepsCacheAndOldFile();
     void hostileFilesNeitherCrashNorHang();
+    void damagedFileIsKeptAside();
+    void startupReportsEachProblemOnce();
+    void fullDiskKeepsTheOldFile();
     void cp932FileStaysCp932();
     void fileLocation();
     void registryPaths();
@@ -248,11 +255,105 @@ void TestSettings::hostileFilesNeitherCrashNorHang()
     store.WriteSetting("A", "b", 1);
     QCOMPARE(store.ReadSetting("A", "b", 0), QVariant(1));
 
-    // Larger than any settings file: refused with an error, the cache stays empty.
-    writeBytes(path, QByteArray(5 * 1024 * 1024, 'x'));
-    SettingsStore huge(path);
-    QVERIFY_THROWS_EXCEPTION(FileError, huge.LoadSettings());
-    QVERIFY(huge.entries().isEmpty());
+    // Larger than any settings file, or a folder: nothing is read, and the file is never
+    // written over.
+    const QByteArray large(5 * 1024 * 1024, 'x');
+    writeBytes(path, large);
+    QDir().mkpath(environment.path("folder.ini"));
+    for (const QString &unreadable : {path, environment.path("folder.ini")}) {
+        SettingsStore store(unreadable);
+        store.LoadSettings();
+        QCOMPARE(store.loadProblem().kind, StoredFileProblem::Kind::Unreadable);
+        QCOMPARE(store.ReadSetting("A", "b", 3), QVariant(3));
+        store.WriteSetting("A", "b", 1);
+        store.SaveSettings();
+    }
+    QCOMPARE(readBytes(path), large);
+    QVERIFY(QFileInfo(environment.path("folder.ini")).isDir());
+}
+
+void TestSettings::damagedFileIsKeptAside()
+{
+    TestEnvironment environment;
+    const QString path = environment.path("s.ini");
+    writeBytes(path + ".damaged", "an older copy");
+    const QList<QByteArray> damaged{
+        crlf({"A", " x=I:1"}) + QByteArray(" y=I:2\0 z=I:3\r\n", 17), // a NUL
+        crlf({"A", " x=I:1"}) + " y=I:",                           // cut off in a line
+    };
+    for (const QByteArray &bytes : damaged) {
+        writeBytes(path, bytes);
+        SettingsStore store(path);
+        QCOMPARE(store.ReadSetting("A", "x", 0), QVariant(1));
+        QCOMPARE(store.loadProblem().kind, StoredFileProblem::Kind::Damaged);
+        QCOMPARE(readBytes(path + ".damaged"), bytes);
+        store.SaveSettings();
+        QCOMPARE(readBytes(path + ".damaged"), bytes);
+        QVERIFY(readBytes(path).startsWith(crlf({"A", " x=I:1"})));
+        // What the program wrote reads as sound.
+        SettingsStore again(path);
+        again.LoadSettings();
+        QCOMPARE(again.loadProblem().kind, StoredFileProblem::Kind::None);
+    }
+}
+
+void TestSettings::startupReportsEachProblemOnce()
+{
+    TestEnvironment environment;
+    FakePlatform platform;
+    platform.system.program = environment.path("priomat");
+    writeBytes(platform.system.program, QByteArray());
+    QDir().mkpath(environment.path("priomat.ini")); // a folder where the settings file should be
+    writeBytes(environment.path("registry.json"), "{\"format\":\"priomat-registry\",\"roots\":7}");
+    FileRegistryStore registry(environment.path("registry.json"));
+    platform::Services services = platform::services();
+    services.registry = &registry;
+    platform::setServices(services);
+
+    FrameStartup();
+    QCOMPARE(platform.messageBox.shown.size(), 2);
+    QCOMPARE(platform.messageBox.shown[0].caption, QStringLiteral("Warning"));
+    QVERIFY(platform.messageBox.shown[0].text.contains(environment.path("registry.json.damaged")));
+    QCOMPARE(platform.messageBox.shown[1].caption, QStringLiteral("Error"));
+    QCOMPARE(platform.messageBox.shown[1].text,
+             "The file \"" + environment.path("priomat.ini") + "\" cannot be read. It is a folder.\r\n"
+             "Priomat goes on with its defaults and leaves this file as it is.");
+    // The identity values went into the new store, and the program runs on its defaults.
+    QVERIFY(registry.value(RegistryRoot::CurrentUser, "Software\\Quorrel Lab\\Priomat", "Title"));
+    QCOMPARE(ReadSetting("Option", "Calculate", true), QVariant(true));
+    WriteSetting("Option", "Calculate", false);
+    SaveSettings();
+    QCOMPARE(platform.messageBox.shown.size(), 2);
+    QVERIFY(QFileInfo(environment.path("priomat.ini")).isDir());
+    FrameShutdown();
+
+    const platform::StoredFileProblem problem{StoredFileProblem::Kind::Damaged, "/a/s.ini",
+                                              "/a/s.ini.damaged", "It ends in the middle of a line."};
+    QCOMPARE(StoredFileProblemMessage(problem, true),
+             QString::fromUtf8("ファイル \"/a/s.ini\" は壊れています。It ends in the middle of a line.\r\n"
+                               "元のファイルを \"/a/s.ini.damaged\" として残し、読み込めた内容で続けます。"));
+}
+
+void TestSettings::fullDiskKeepsTheOldFile()
+{
+    SmallTmpfs disk(32);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.skipReason));
+    const QString path = disk.path("priomat.ini");
+    const QByteArray old = crlf({"A", " x=I:1"});
+    writeBytes(path, old);
+    SettingsStore store(path);
+    store.WriteSetting("A", "long", QString(9000, u'x'));
+    disk.fill();
+    try {
+        store.SaveSettings();
+        QFAIL("settings written onto a full disk were taken as saved");
+    } catch (const FileError &error) {
+        QVERIFY2(error.message().contains("No space left on device"), qPrintable(error.message()));
+    }
+    QCOMPARE(readBytes(path), old);
+    QCOMPARE(disk.entries(), QStringList{"priomat.ini"});
+    QCOMPARE(store.ReadSetting("A", "long", QString()).toString().size(), 9000);
 }
 
 void TestSettings::cp932FileStaysCp932()

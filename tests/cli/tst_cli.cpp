@@ -1,9 +1,11 @@
 // priomat-cli run as a separate process, as scripts use it.
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "SmallTmpfs.h"
 #include "TestFiles.h"
 
 using namespace priomat::test;
@@ -17,10 +19,19 @@ struct Run
     QByteArray err;
 };
 
-Run runCli(const QStringList &arguments)
+// `input` goes to standard input; `output`, when given, receives standard output instead of
+// the pipe.
+Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QString &folder = {},
+           const QString &output = {})
 {
     QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    if (!output.isEmpty())
+        process.setStandardOutputFile(output);
     process.start(PRIOMAT_CLI, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     Run run;
     if (!process.waitForFinished(60000))
         return run;
@@ -48,6 +59,8 @@ private slots:
     void computationErrorExitsWithOne();
     void usageAndFileErrorsExitWithTwo();
     void outputFileIsWrittenWhole();
+    void optionsEndAndStandardStreams();
+    void fullDiskFailsTheCommand();
     void recoveryIsAnsweredYes();
 };
 
@@ -143,13 +156,21 @@ void TestCli::usageAndFileErrorsExitWithTwo()
     QCOMPARE(runCli({"evaluate", Example, "-o"}).exitCode, 2);
     QCOMPARE(runCli({"evaluate", "--no-calculate", Example}).exitCode, 2);
     QCOMPARE(runCli({"evaluate", dir.filePath("missing.ahp")}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", Example, "-o", ""}).exitCode, 2);
+    // Every error is one line.
+    for (const QStringList &arguments :
+         {QStringList{}, QStringList{"evaluate", "--bogus", Example}, QStringList{"evaluate", Example, "-o", ""},
+          QStringList{"evaluate", dir.filePath("missing.ahp")}}) {
+        const Run failed = runCli(arguments);
+        QVERIFY2(failed.err.startsWith("priomat-cli: ") && failed.err.count('\n') == 1, failed.err.constData());
+    }
 
     const QString foreign = dir.filePath("foreign.ahp");
     writeBytes(foreign, "Priomat - Data File \r\n[Tree]\r\nA\r\n");
     const Run run = runCli({"csv", foreign});
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
-    QVERIFY(run.err.contains((foreign + "\nis not a data file for Priomat.").toUtf8()));
+    QCOMPARE(run.err, ("priomat-cli: " + foreign + " is not a data file for Priomat.\n").toUtf8());
 
     const Run help = runCli({"--help"});
     QCOMPARE(help.exitCode, 0);
@@ -176,6 +197,55 @@ void TestCli::outputFileIsWrittenWhole()
     QCOMPARE(readBytes(out), runCli({"evaluate", Example}).out);
 
     QCOMPARE(runCli({"evaluate", Example, "-o", dir.filePath("no/such/folder.txt")}).exitCode, 2);
+}
+
+void TestCli::optionsEndAndStandardStreams()
+{
+    QTemporaryDir dir;
+    const QByteArray example = readBytes(Example);
+    QVERIFY(QFile::copy(Example, dir.filePath("-x.ahp")));
+    const Run dashed = runCli({"format", "--", "-x.ahp"}, {}, dir.path());
+    QCOMPARE(dashed.exitCode, 0);
+    QCOMPARE(dashed.out, example);
+    QCOMPARE(runCli({"format", "-x.ahp"}, {}, dir.path()).exitCode, 2); // still an option before "--"
+
+    const Run piped = runCli({"format", "-"}, example);
+    QCOMPARE(piped.exitCode, 0);
+    QCOMPARE(piped.out, example);
+    const Run foreign = runCli({"check", "-"}, "not a data file\n");
+    QCOMPARE(foreign.exitCode, 2);
+    QCOMPARE(foreign.err, QByteArray("priomat-cli: standard input is not a data file for Priomat.\n"));
+
+    // Standard output as the target, by "-" and by its device name: written to, never replaced.
+    for (const char *target : {"-", "/dev/stdout"}) {
+        const Run run = runCli({"format", Example, "-o", target});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, example);
+    }
+
+    // A full standard output is an error, for the help text too.
+    if (QFileInfo::exists("/dev/full")) {
+        for (const QStringList &arguments : {QStringList{"--help"}, QStringList{"format", Example}}) {
+            const Run full = runCli(arguments, {}, {}, "/dev/full");
+            QCOMPARE(full.exitCode, 2);
+            QCOMPARE(full.err, QByteArray("priomat-cli: cannot write to standard output: No space left on device\n"));
+        }
+    }
+}
+
+void TestCli::fullDiskFailsTheCommand()
+{
+    SmallTmpfs disk(32);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.skipReason));
+    const QString out = disk.path("out.ahp");
+    writeBytes(out, "previous");
+    disk.fill();
+    const Run run = runCli({"format", Example, "-o", out});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, ("priomat-cli: Cannot write file \"" + out + "\". No space left on device\n").toUtf8());
+    QCOMPARE(readBytes(out), QByteArray("previous"));
+    QCOMPARE(disk.entries(), QStringList{"out.ahp"});
 }
 
 void TestCli::recoveryIsAnsweredYes()

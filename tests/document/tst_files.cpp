@@ -4,14 +4,19 @@
 #include "document/TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QDir>
 #include <QTest>
 
+#include "SmallTmpfs.h"
 #include "TestFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace priomat;
@@ -33,6 +38,9 @@ private slots:
     void textLinesSplitLikeAMemo();
     void savesInTheEncodingItWasRead();
     void writingIsAtomic();
+    void failedFlushIsAnError();
+    void fullDiskKeepsTheOldFile();
+    void specialAndProtectedTargets();
     void readStatuses();
     void installReplacesDocument();
     void installWithoutTreeGivesDefaultRootAndAsksRecovery();
@@ -116,6 +124,113 @@ void TestFiles::writingIsAtomic()
         QVERIFY(error.message().contains("missing/out.txt"));
     }
     QCOMPARE(readBytes(path), QByteArray("a\r\n\r\nb\r\n"));
+}
+
+void TestFiles::failedFlushIsAnError()
+{
+    // /dev/full takes bytes into Qt's buffer and fails only when they go out, as a full disk
+    // does for a buffered file: the failure must still be seen, with the system's reason.
+    QFile full("/dev/full");
+    if (!full.open(QIODevice::WriteOnly))
+        QSKIP("no /dev/full here");
+    try {
+        WriteWholeFile(full, "report.txt", "a few bytes");
+        QFAIL("a write to /dev/full was taken as done");
+    } catch (const FileError &error) {
+        QVERIFY2(error.message().contains("report.txt"), qPrintable(error.message()));
+        QVERIFY2(error.message().contains("No space left on device"), qPrintable(error.message()));
+    }
+    QVERIFY_THROWS_EXCEPTION(FileError, WriteFileAtomically("/dev/full", "x"));
+}
+
+void TestFiles::fullDiskKeepsTheOldFile()
+{
+    SmallTmpfs disk(64);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.skipReason));
+    const QString path = disk.path("doc.ahp");
+    Document document;
+    document.reset();
+    for (int i = 0; i < 1000; ++i)
+        document.alternativesLines.append(QStringLiteral("Alternative %1").arg(i));
+    const QByteArray old = Header + "[Tree]\r\nGoal\r\n";
+    writeBytes(path, old);
+
+    // No free page at all, then one free page for a document of about 16 KB.
+    for (const qint64 free : {qint64(0), qint64(4096)}) {
+        disk.fill(free);
+        try {
+            SaveDataFile(path, document);
+            QFAIL("a save onto a full disk was reported as done");
+        } catch (const FileError &error) {
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+            QVERIFY2(error.message().contains("No space left on device"), qPrintable(error.message()));
+        }
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(disk.entries(), QStringList{"doc.ahp"});
+        QFile::remove(disk.path("filler"));
+    }
+    SaveDataFile(path, document);
+    QCOMPARE(ReadDataFile(path).parsed.alternatives, document.alternativesLines);
+}
+
+void TestFiles::specialAndProtectedTargets()
+{
+    QTemporaryDir dir;
+    QVERIFY_THROWS_EXCEPTION(FileError, WriteFileAtomically("", "x"));
+
+    // A FIFO is written through and stays a FIFO.
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    WriteFileAtomically(dir.filePath("fifo"), "through the pipe");
+    char received[64] = {};
+    QCOMPARE(::read(reader, received, sizeof received), qsizetype(16));
+    ::close(reader);
+    QCOMPARE(QByteArray(received), QByteArray("through the pipe"));
+    struct stat info {};
+    QCOMPARE(::stat(fifo.constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+
+    // A character device (a null device of our own, where one may be made) stays one.
+    const QByteArray device = QFile::encodeName(dir.filePath("null"));
+    if (::mknod(device.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        WriteFileAtomically(dir.filePath("null"), "gone");
+        QCOMPARE(::stat(device.constData(), &info), 0);
+        QVERIFY(S_ISCHR(info.st_mode));
+    }
+
+    // A link keeps pointing at the file, which gets the new content and keeps its mode.
+    const QString target = dir.filePath("target.txt");
+    writeBytes(target, "old");
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    QVERIFY(QFile::link(target, dir.filePath("link.txt")));
+    WriteFileAtomically(dir.filePath("link.txt"), "new");
+    QVERIFY(QFileInfo(dir.filePath("link.txt")).isSymLink());
+    QCOMPARE(readBytes(target), QByteArray("new"));
+    QCOMPARE(QFile::permissions(target) & 0x7077,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+
+    // A read-only file is refused, also for root, and stays as it was.
+    const QString locked = dir.filePath("locked.txt");
+    writeBytes(locked, "keep");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    try {
+        WriteFileAtomically(locked, "over");
+        QFAIL("a read-only file was replaced");
+    } catch (const FileError &error) {
+        QVERIFY2(error.message().contains("read-only"), qPrintable(error.message()));
+    }
+    QCOMPARE(readBytes(locked), QByteArray("keep"));
+    QCOMPARE(QFile::permissions(locked) & 0x7077,
+             QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // No temporary file was left anywhere.
+    QStringList expected{"fifo", "link.txt", "locked.txt", "target.txt"};
+    if (QFileInfo::exists(dir.filePath("null")))
+        expected.append("null");
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
 }
 
 void TestFiles::readStatuses()

@@ -1,6 +1,11 @@
 // The registry store: keys and value kinds, persistence, failures and damaged files.
 #include "platform/RegistryStore.h"
+#include "SmallTmpfs.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QFile>
 #include <QTest>
@@ -19,6 +24,7 @@ private slots:
     void fileStoreSurvivesARestart();
     void failedWritesChangeNothing();
     void damagedOrHostileFilesGiveAnEmptyStore();
+    void fullDiskKeepsTheStore();
     void nestingIsLimited();
 };
 
@@ -125,16 +131,53 @@ void TestRegistry::damagedOrHostileFilesGiveAnEmptyStore()
         file.write(content);
         file.close();
         FileRegistryStore store(path);
+        // Kept aside whole, replacing the one kept before, and reported.
+        QCOMPARE(store.loadProblem().kind, StoredFileProblem::Kind::Damaged);
+        QCOMPARE(store.loadProblem().keptAs, path + ".damaged");
+        QCOMPARE(readBytes(path + ".damaged"), content);
         QVERIFY(!store.value(RegistryRoot::CurrentUser, "", "v"));
         QVERIFY(!store.value(RegistryRoot::CurrentUser, "", "w"));
         QVERIFY(!store.keyExists(RegistryRoot::CurrentUser, "a"));
         QVERIFY(store.setValue(RegistryRoot::CurrentUser, "Z", "v", RegistryValue::fromInteger(3)));
         QCOMPARE(FileRegistryStore(path).value(RegistryRoot::CurrentUser, "Z", "v")->integer, 3u);
     }
-    // The well-formed parts of the last file were kept.
+    // The well-formed parts of the last file were kept, and the file written since is sound.
     FileRegistryStore store(environment.path("registry.json"));
+    QCOMPARE(store.loadProblem().kind, StoredFileProblem::Kind::None);
     QCOMPARE(store.value(RegistryRoot::CurrentUser, "", "ok")->text, QStringLiteral("yes"));
     QVERIFY(store.keyExists(RegistryRoot::CurrentUser, "K"));
+
+    // A store that cannot be read at all is never written over.
+    QDir().mkpath(environment.path("folder/registry.json"));
+    FileRegistryStore folder(environment.path("folder/registry.json"));
+    QCOMPARE(folder.loadProblem().kind, StoredFileProblem::Kind::Unreadable);
+    QVERIFY(!folder.setValue(RegistryRoot::CurrentUser, "Z", "v", RegistryValue::fromInteger(3)));
+    QVERIFY(QFileInfo(environment.path("folder/registry.json")).isDir());
+}
+
+void TestRegistry::fullDiskKeepsTheStore()
+{
+    SmallTmpfs disk(32);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.skipReason));
+    const QString path = disk.path("registry.json");
+    FileRegistryStore store(path);
+    QVERIFY(store.setValue(RegistryRoot::CurrentUser, "Software\\X", "v", RegistryValue::fromInteger(1)));
+    const QByteArray before = readBytes(path);
+    disk.fill();
+    const QString big(8000, u'x');
+    QVERIFY(!store.setValue(RegistryRoot::CurrentUser, "Software\\X", "w", RegistryValue::fromString(big)));
+    QVERIFY(!store.value(RegistryRoot::CurrentUser, "Software\\X", "w"));
+    QCOMPARE(readBytes(path), before);
+    QCOMPARE(disk.entries(), QStringList{"registry.json"});
+
+    // When nothing is left in it, the store takes its file away.
+    QFile::remove(disk.path("filler"));
+    store.removeWhenEmpty();
+    QVERIFY(QFile::exists(path));
+    QVERIFY(store.deleteKey(RegistryRoot::CurrentUser, "Software"));
+    store.removeWhenEmpty();
+    QVERIFY(!QFile::exists(path));
 }
 
 void TestRegistry::nestingIsLimited()

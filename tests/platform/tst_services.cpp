@@ -4,6 +4,9 @@
 #include "platform/SystemInfo.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -37,6 +40,7 @@ private slots:
     void messageBoxIcon();
     void helpAddress();
     void sessionLanguage();
+    void programFileOfAnAppImage();
 };
 
 void TestServices::messageBoxButtonsAndIds()
@@ -95,6 +99,26 @@ void TestServices::sessionLanguage()
     QVERIFY(!localeIsJapanese("C", "", "ja_JP.UTF-8")); // LC_ALL wins
     QVERIFY(localeIsJapanese("", "ja_JP.eucJP", "en_GB.UTF-8"));
     QVERIFY(!localeIsJapanese("", "", ""));
+}
+
+void TestServices::programFileOfAnAppImage()
+{
+    // An AppImage runs its program from the image's mount (APPDIR); the file to register and
+    // uninstall is the image (APPIMAGE), named with dots.
+    QTemporaryDir dir;
+    const QString image = dir.filePath("Priomat-2.3.4-x86_64.AppImage");
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    LinuxSystemInfo system;
+    const QString running = system.programPath();
+    qputenv("APPIMAGE", image.toUtf8());
+    qputenv("APPDIR", dir.path().toUtf8()); // not where this program runs from
+    QCOMPARE(system.programPath(), running);
+    qputenv("APPDIR", QFileInfo(running).path().toUtf8());
+    QCOMPARE(system.programPath(), QFileInfo(image).canonicalFilePath());
+    qunsetenv("APPIMAGE");
+    qunsetenv("APPDIR");
 }
 
 QTEST_MAIN(TestServices)

@@ -5,6 +5,7 @@
 #include "setup/FileTypeRegistration.h"
 #include "app/SettingsStore.h"
 #include "TestEnvironment.h"
+#include "SmallTmpfs.h"
 #include "TestFiles.h"
 #include "setup/UninstallSwitches.h"
 #include "setup/Uninstaller.h"
@@ -14,6 +15,9 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace priomat;
 using namespace priomat::test;
@@ -138,6 +142,12 @@ private slots:
     void uninstallRemovesOnlyWhatIsListed();
     void secondGhostName();
     void failedStartLeavesNoGhost();
+    void noexecTemporaryFolder();
+    void dottedProgramName();
+    void listedPathsStayInsideTheInstallation();
+    void withoutRightsNothingChanges();
+    void registryStoreGoesWithTheLastInstallation();
+    void reportMessages();
     void onlyGhostRemovesItself();
     void associationOfAnotherCopyStays();
     void withoutDefaultApplication_data();
@@ -301,15 +311,18 @@ void TestUninstaller::uninstallRemovesOnlyWhatIsListed()
 
     // The program folder went with its last file, and so did "opt", now empty.
     QVERIFY(!machine.exists("opt"));
-    QVERIFY(!machine.exists("shared/listed.txt"));
-    QVERIFY(!machine.exists("bare/notes.txt"));
-    QVERIFY(QFileInfo(machine.path("bare")).isDir());
-    for (const QString &file : QStringList{"shared/keep.txt", "shared/more/mine.txt",
-                                           "keep/before.txt", "keep/notes.txt"})
+    // Listed files outside the installation's folders stay, and the report names them.
+    for (const QString &file : QStringList{"shared/listed.txt", "bare/notes.txt", "shared/keep.txt",
+                                           "shared/more/mine.txt", "keep/before.txt", "keep/notes.txt"})
         QVERIFY2(machine.exists(file), qPrintable(file));
-    // On Linux the ghost deletes its own file and offers no restart.
+    // On Linux the ghost deletes its own file and offers no restart; it reports instead.
     QVERIFY(!QFileInfo::exists(ghost));
-    QCOMPARE(machine.platform.messageBox.shown.size(), 1);
+    QCOMPARE(machine.platform.messageBox.shown.size(), 2);
+    const QString report = machine.platform.messageBox.shown[1].text;
+    QVERIFY2(report.startsWith("\"Priomat\" has not been uninstalled completely.\r\nRemoved: 8 file(s), 4 folder(s)."),
+             qPrintable(report));
+    QVERIFY(report.contains(machine.path("shared/listed.txt") + " (outside the installation)"));
+    QVERIFY(report.contains(machine.path("bare/notes.txt") + " (outside the installation)"));
 
     QVERIFY(
         !registry.keyExists(RegistryRoot::LocalMachine, "SOFTWARE\\Quorrel Lab\\Priomat Setup"));
@@ -344,12 +357,161 @@ void TestUninstaller::secondGhostName()
 
 void TestUninstaller::failedStartLeavesNoGhost()
 {
+    // A ghost that cannot start: the first process removes the installation itself and reports.
     Machine machine;
     machine.install();
+    machine.write("opt/priomat/priomat.ini", "x");
     machine.starter.result = false;
     machine.uninstall();
     QVERIFY(!machine.exists("tmp/Ghostpriomat"));
-    QVERIFY(machine.exists("opt/priomat/priomat"));
+    QVERIFY(!machine.exists("opt"));
+    QVERIFY(!machine.exists(Entry));
+    QVERIFY(!machine.platform.registry.keyExists(RegistryRoot::CurrentUser, OwnKey));
+    QCOMPARE(machine.platform.messageBox.shown.size(), 2);
+    QCOMPARE(machine.platform.messageBox.shown[1].text,
+             "\"Priomat\" has been uninstalled.\r\nRemoved: 3 file(s), 2 folder(s).");
+    QCOMPARE(machine.platform.messageBox.shown[1].flags, 0x40u);
+}
+
+void TestUninstaller::noexecTemporaryFolder()
+{
+    SmallTmpfs tmp(1024, MS_NOEXEC);
+    if (!tmp.mounted())
+        QSKIP(qPrintable(tmp.skipReason));
+    Machine machine;
+    machine.install();
+    qputenv("TMPDIR", tmp.path().toUtf8());
+    setProcessStarter(nullptr); // the real start, which the folder refuses
+    machine.platform.messageBox.answers = {platform::IDYES};
+    QVERIFY(machine.run(machine.exe, {"/UNINSTALL"}));
+    QCOMPARE(tmp.entries(), QStringList());
+    QVERIFY(!machine.exists("opt/priomat"));
+    QCOMPARE(machine.platform.messageBox.shown.size(), 2);
+    QVERIFY(machine.platform.messageBox.shown[1].text.startsWith("\"Priomat\" has been uninstalled."));
+}
+
+void TestUninstaller::dottedProgramName()
+{
+    Machine machine;
+    machine.exe = machine.path("opt/priomat/priomat-2.3.4");
+    machine.write("opt/priomat/priomat-2.3.4", ProgramBytes);
+    QFile::setPermissions(machine.exe, QFile::permissions(machine.exe) | QFileDevice::ExeOwner);
+    QVERIFY(!machine.run(machine.exe));
+    RegisterUninstallEntry();
+    RegisterFileType();
+    QVERIFY(machine.read(Entry).contains(desktop::DesktopExecArgument(machine.exe).toUtf8()));
+    QCOMPARE(ReadRegistryValue("\\HKEY_LOCAL_MACHINE\\" + UninstallEntry, "UninstallString", QString()),
+             QVariant(machine.exe + " /UNINSTALL"));
+
+    machine.uninstall();
+    QCOMPARE(machine.starter.started.first(),
+             (QStringList{machine.path("tmp/Ghostpriomat-2.3"), "/delete", machine.exe}));
+    machine.runGhost();
+    QVERIFY(!machine.exists("opt"));
+    QVERIFY(!machine.exists(Entry));
+    QVERIFY(!machine.exists("tmp/Ghostpriomat-2.3"));
+    QCOMPARE(machine.platform.messageBox.shown.size(), 2);
+    QVERIFY(machine.platform.messageBox.shown[1].text.startsWith("\"Priomat\" has been uninstalled."));
+}
+
+void TestUninstaller::listedPathsStayInsideTheInstallation()
+{
+    Machine machine;
+    machine.install();
+    for (const char *file : {"home/secret.txt", "home/Documents/notes.txt", "opt/priomat/docs-real/a.txt"})
+        machine.write(file, "x");
+    // A folder of the installation that is a link to the user's documents.
+    QVERIFY(QFile::link(machine.path("home/Documents"), machine.path("opt/priomat/docs")));
+    machine.write("opt/priomat/UNINST.DAT", "[FILE]\r\n../../home/secret.txt\r\ndocs/notes.txt\r\n"
+                                            "docs-real/a.txt\r\n" + machine.path("opt/priomat/docs/../../../home/secret.txt").toUtf8()
+                                            + "\r\n");
+    machine.uninstall();
+    machine.runGhost();
+    QVERIFY(machine.exists("home/secret.txt"));
+    QVERIFY(machine.exists("home/Documents/notes.txt"));
+    QVERIFY(!machine.exists("opt/priomat/docs-real"));
+    QVERIFY(!machine.exists("opt/priomat/priomat"));
+    // The link stays, so the folder does; the report says what was not removed.
+    QVERIFY(QFileInfo(machine.path("opt/priomat/docs")).isSymLink());
+    const QString report = machine.platform.messageBox.shown.last().text;
+    QVERIFY2(report.contains(machine.path("home/secret.txt") + " (outside the installation)"), qPrintable(report));
+    QVERIFY2(report.contains(machine.path("home/Documents/notes.txt") + " (outside the installation)"),
+             qPrintable(report));
+}
+
+void TestUninstaller::withoutRightsNothingChanges()
+{
+    // Root may write anywhere but on a read-only file system; anyone else is stopped by the mode.
+    SmallTmpfs disk(256);
+    const bool root = ::geteuid() == 0;
+    if (root && !disk.mounted())
+        QSKIP(qPrintable(disk.skipReason));
+    Machine machine;
+    const QString folder = root ? disk.path("priomat") : machine.path("system/priomat");
+    QDir().mkpath(folder);
+    machine.exe = folder + "/priomat";
+    writeBytes(machine.exe, ProgramBytes);
+    writeBytes(folder + "/priomat.html", "manual");
+    writeBytes(folder + "/UNINST.DAT", "[FILE]\r\npriomat.html\r\n");
+    QVERIFY(!machine.run(machine.exe));
+    RegisterUninstallEntry();
+    const QByteArray registry = machine.platform.registry.toJson();
+    if (root)
+        QVERIFY(disk.remountReadOnly());
+    else
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    machine.platform.messageBox.answers = {platform::IDYES};
+    QVERIFY(machine.run(machine.exe, {"/UNINSTALL"}));
+    QCOMPARE(machine.platform.messageBox.shown.size(), 1);
+    QCOMPARE(machine.platform.messageBox.shown[0].text,
+             "\"Priomat\" cannot be uninstalled: you may not change these folders:\r\n" + folder
+                 + "\r\nNothing has been changed. Uninstall it as the user who installed it.");
+    QCOMPARE(machine.platform.registry.toJson(), registry);
+    QVERIFY(machine.starter.started.isEmpty());
+    QCOMPARE(readBytes(folder + "/UNINST.DAT"), QByteArray("[FILE]\r\npriomat.html\r\n"));
+    if (!root)
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestUninstaller::registryStoreGoesWithTheLastInstallation()
+{
+    for (const bool othersLeft : {false, true}) {
+        Machine machine;
+        const QString storePath = machine.path("home/.config/priomat/registry.json");
+        platform::FileRegistryStore store(storePath);
+        platform::Services services = platform::services();
+        services.registry = &store;
+        platform::setServices(services);
+        if (othersLeft)
+            store.setValue(RegistryRoot::CurrentUser, "Software\\Mine", "v", platform::RegistryValue::fromInteger(1));
+        machine.install();
+        machine.write("opt/priomat/UNINST.DAT", "[REGISTRY]\r\n\\HKEY_CLASSES_ROOT\\.ahp\r\n\\HKEY_CLASSES_ROOT\\AHP\r\n");
+        QVERIFY(QFile::exists(storePath));
+        machine.uninstall();
+        machine.runGhost();
+        QCOMPARE(QFile::exists(storePath), othersLeft);
+        QCOMPARE(machine.exists("home/.config/priomat"), othersLeft);
+        QVERIFY(!store.keyExists(RegistryRoot::CurrentUser, OwnKey));
+    }
+}
+
+void TestUninstaller::reportMessages()
+{
+    UninstallReport report{true, 4, 1, {}};
+    QCOMPARE(UninstallReportMessage("Priomat", report, true).text,
+             QString::fromUtf8("Priomat をアンインストールしました。\r\n削除したもの: ファイル 4 個、フォルダ 1 個"));
+    QCOMPARE(UninstallReportMessage("Priomat", report, true).caption, QString::fromUtf8("アンインストール"));
+    for (int i = 0; i < 12; ++i)
+        report.notRemoved.append(QStringLiteral("/f%1 (Permission denied)").arg(i));
+    const UninstallMessage partial = UninstallReportMessage("Priomat", report, true);
+    QVERIFY(partial.text.startsWith(QString::fromUtf8("Priomat のアンインストールは完了していません。")));
+    QVERIFY(partial.text.contains(QString::fromUtf8("削除できなかったもの:\r\n/f0 (Permission denied)")));
+    QVERIFY(partial.text.contains("/f9 (Permission denied)") && !partial.text.contains("/f10"));
+    QVERIFY(partial.text.endsWith(QString::fromUtf8("ほか 2 件")));
+    QCOMPARE(partial.flags, 0x30u);
+    QVERIFY(UninstallRefusedMessage("Priomat", {"/usr/local/bin"}, true)
+                .text.startsWith(QString::fromUtf8("Priomat をアンインストールできません。")));
 }
 
 void TestUninstaller::onlyGhostRemovesItself()
