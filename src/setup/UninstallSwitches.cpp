@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
+#include "setup/PackageInstall.h"
 #include "setup/Uninstaller.h"
 
 #include <QFileInfo>
@@ -49,6 +50,13 @@ bool HandleUninstallSwitches()
         return false; // "/DELETE" is the ghost's switch and means nothing here
     if (!Appli)
         return true;
+    // A package's files are the package manager's to remove: this run only says how.
+    if (const QString package = OwningPackage(Appli->ProgramFolder + Appli->ProgramName);
+        !package.isEmpty()) {
+        const UninstallMessage told = PackageManagerMessage(Appli->ProductName, package, Appli->Japanese);
+        ShowMessageBox(told.text, told.caption, told.flags);
+        return true;
+    }
     const UninstallMessage confirm = ConfirmUninstallMessage(Appli->ProductName, Appli->Japanese);
     if (ShowMessageBox(confirm.text, confirm.caption, confirm.flags) == platform::IDYES)
         PrepareUninstall();
