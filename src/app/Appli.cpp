@@ -48,6 +48,15 @@ bool DecideJapanese(const QString &commandLine, bool systemIsJapanese)
     return systemIsJapanese;
 }
 
+bool IsPortableFolder(const QString &programFolder, const QString &programName)
+{
+    if (programFolder.isEmpty() || !QFileInfo(programFolder).isDir()
+        || QDir(programFolder).dirName() == u"bin")
+        return false;
+    return isFile(programFolder + programName + QStringLiteral(".ini"))
+           || isFile(programFolder + PortableMarkerName);
+}
+
 TAppli::TAppli(const platform::SystemInfo &system)
 {
     const QString reported = system.programPath();

@@ -62,6 +62,14 @@ extern TAppli *Appli;
 // No switch: `systemIsJapanese`.
 bool DecideJapanese(const QString &commandLine, bool systemIsJapanese);
 
+// The file that marks an unpacked portable archive: settings and Default.ahp beside the program.
+inline constexpr QLatin1String PortableMarkerName(".portable");
+
+// Whether the program runs from a portable folder: one that already holds its settings file
+// (`programName` + ".ini") or the portable marker. A bin/ folder never is: it belongs to a
+// prefix, where settings go to the user's config folder.
+bool IsPortableFolder(const QString &programFolder, const QString &programName);
+
 // Shows a modal message box over the active window. An empty caption becomes ProductName.
 // Returns the id of the button pressed (IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7).
 int ShowMessageBox(const QString &text, const QString &caption, unsigned flags);

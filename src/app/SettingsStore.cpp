@@ -376,8 +376,7 @@ void SettingsStore::SaveSettings()
 QString SettingsFilePath(const QString &programFolder, const QString &programName)
 {
     const QString fileName = programName + QStringLiteral(".ini");
-    const QFileInfo folder(programFolder);
-    if (!programFolder.isEmpty() && folder.isDir() && folder.isWritable())
+    if (IsPortableFolder(programFolder, programName) && QFileInfo(programFolder).isWritable())
         return programFolder + fileName;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/priomat/") + fileName;

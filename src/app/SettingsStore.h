@@ -65,8 +65,8 @@ private:
     QList<Entry> entries_;
 };
 
-// Where the settings file lives: beside the program when its folder is writable, otherwise
-// under $XDG_CONFIG_HOME/priomat/.
+// Where the settings file lives: beside the program in a writable portable folder (see
+// IsPortableFolder), otherwise under $XDG_CONFIG_HOME/priomat/.
 QString SettingsFilePath(const QString &programFolder, const QString &programName);
 
 // The program's own settings store (set up at start-up).

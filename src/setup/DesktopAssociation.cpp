@@ -121,11 +121,13 @@ QByteArray MimePackageText()
 {
     // Globs match without regard to letter case unless marked case-sensitive. The magic lets a
     // document renamed to another extension still be recognised by its header line.
-    return QByteArrayLiteral(
+    return QByteArray(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
         "  <mime-type type=\"application/x-priomat-ahp\">\n"
         "    <comment>AHP File</comment>\n"
+        "    <comment xml:lang=\"ja\">AHP ファイル</comment>\n"
+        "    <icon name=\"application-x-priomat-ahp\"/>\n"
         "    <sub-class-of type=\"text/plain\"/>\n"
         "    <glob pattern=\"*.ahp\"/>\n"
         "    <magic priority=\"50\">\n"
@@ -156,7 +158,13 @@ QByteArray DesktopEntryText(const QString &exe)
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Priomat\n"
+                                        "Name[ja]=Priomat\n"
                                         "Comment=AHP decision tool\n"
+                                        "Comment[ja]=AHP（階層分析法）による意思決定支援ツール\n"
+                                        "Keywords=AHP;Analytic Hierarchy Process;decision;"
+                                        "pairwise comparison;priorities;criteria;\n"
+                                        "Keywords[ja]=AHP;階層分析法;意思決定;一対比較;"
+                                        "優先度;評価基準;\n"
                                         "Exec=") +
                          exec +
                          QStringLiteral("\n"
@@ -220,9 +228,67 @@ bool DesktopEntryOpens(const QByteArray &entryText, const QString &exe)
                        [&](const QByteArray &line) { return line.trimmed() == wanted; });
 }
 
+bool HasDefaultApplication(const QByteArray &mimeApps, const QString &mimeType)
+{
+    const QByteArray key = mimeType.toUtf8();
+    bool inDefaults = false;
+    for (const QByteArray &line : mimeApps.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith('[')) {
+            inDefaults = trimmed == "[Default Applications]";
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (!inDefaults || equals < 0 || line.left(equals).trimmed() != key)
+            continue;
+        const QList<QByteArray> names = line.mid(equals + 1).split(';');
+        if (std::any_of(names.begin(), names.end(),
+                        [](const QByteArray &name) { return !name.trimmed().isEmpty(); }))
+            return true;
+    }
+    return false;
+}
+
+QStringList MimeAppsLists()
+{
+    // Desktop-specific lists come before the general one in every folder.
+    QStringList names;
+    for (const QString &desktop : qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts))
+        names.append(desktop.toLower() + QStringLiteral("-mimeapps.list"));
+    names.append(QStringLiteral("mimeapps.list"));
+
+    QStringList lists;
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+        for (const QString &name : names)
+            lists.append(folder + u'/' + name);
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        for (const QString &name : names)
+            lists.append(folder + QStringLiteral("/applications/") + name);
+    return lists;
+}
+
+QString InstalledDataFolder(const QString &exe)
+{
+    const QString share = QDir::cleanPath(QFileInfo(exe).absolutePath() + QStringLiteral("/../share"));
+    const QString dataHome =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    if (share == dataHome)
+        return {};
+    const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    const bool searched = std::any_of(folders.begin(), folders.end(), [&](const QString &folder) {
+        return QDir::cleanPath(folder) == share;
+    });
+    if (searched && QFileInfo::exists(share + QStringLiteral("/applications/") + DesktopId)
+        && QFileInfo::exists(share + QStringLiteral("/mime/packages/priomat.xml")))
+        return share;
+    return {};
+}
+
 QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
                                   const QString &desktopId)
 {
+    if (HasDefaultApplication(mimeApps, mimeType))
+        return mimeApps;
     // Worked on as bytes, so that lines this program does not understand come back unchanged.
     const QByteArray key = mimeType.toUtf8();
     const QByteArray wanted = key + '=' + desktopId.toUtf8();
@@ -297,13 +363,30 @@ DesktopChanges RegisterDesktopAssociation(const QString &exe)
     if (dataHome.isEmpty() || configHome.isEmpty())
         return changes;
 
-    changes.mimePackage =
-        writeIfChanged(dataHome + QStringLiteral("/mime/packages/priomat.xml"), MimePackageText());
-    changes.desktopEntry = writeIfChanged(dataHome + QStringLiteral("/applications/") + DesktopId,
-                                          DesktopEntryText(exe));
+    const QString packagePath = dataHome + QStringLiteral("/mime/packages/priomat.xml");
+    const QString entryPath = dataHome + QStringLiteral("/applications/") + DesktopId;
+    if (InstalledDataFolder(exe).isEmpty()) {
+        changes.mimePackage = writeIfChanged(packagePath, MimePackageText());
+        changes.desktopEntry = writeIfChanged(entryPath, DesktopEntryText(exe));
+    } else {
+        // The installed entry and package serve; copies an earlier start of this same program
+        // left in the user's folder would only hide them.
+        const std::optional<QByteArray> entry = readFile(entryPath);
+        if (entry && !entry->isEmpty() && DesktopEntryOpens(*entry, exe))
+            changes.desktopEntry = QFile::remove(entryPath);
+        if (readFile(packagePath) == MimePackageText())
+            changes.mimePackage = QFile::remove(packagePath);
+    }
+
+    // The user's choice, or the system's, of another application stays.
+    const QStringList lists = MimeAppsLists();
+    const bool hasDefault = std::any_of(lists.begin(), lists.end(), [](const QString &path) {
+        const std::optional<QByteArray> list = readFile(path);
+        return list && HasDefaultApplication(*list, MimeType);
+    });
     const QString mimeAppsPath = configHome + QStringLiteral("/mimeapps.list");
     // A list that exists but cannot be read is left alone rather than replaced.
-    if (const std::optional<QByteArray> mimeApps = readFile(mimeAppsPath))
+    if (const std::optional<QByteArray> mimeApps = readFile(mimeAppsPath); mimeApps && !hasDefault)
         changes.defaultApplication =
             writeIfChanged(mimeAppsPath, WithDefaultApplication(*mimeApps, MimeType, DesktopId));
 

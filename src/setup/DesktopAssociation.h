@@ -36,7 +36,12 @@ QByteArray MimePackageText();
 QByteArray DesktopEntryText(const QString &exe);
 // One Exec argument, quoted and escaped as a desktop entry's Exec value needs it.
 QString DesktopExecArgument(const QString &argument);
-// `mimeApps` with `mimeType=desktopId` in [Default Applications]; every other byte kept.
+// Whether `mimeApps` names an application for `mimeType` in [Default Applications].
+bool HasDefaultApplication(const QByteArray &mimeApps, const QString &mimeType);
+// The mimeapps.list files the desktop consults for default applications, the user's own first.
+QStringList MimeAppsLists();
+// `mimeApps` with `mimeType=desktopId` in [Default Applications]; every other byte kept. A
+// default that is already there, whichever application it names, stays as it is.
 QByteArray WithDefaultApplication(const QByteArray &mimeApps, const QString &mimeType,
                                   const QString &desktopId);
 
@@ -54,8 +59,17 @@ struct DesktopChanges
     bool defaultApplication = false;
 };
 
-// Writes the three files under the XDG folders where their content changed, then runs the
-// matching updater for a changed package or entry. Silent on failure.
+// The system data folder (in $XDG_DATA_DIRS) of the installation that `exe` belongs to, when it
+// holds the desktop entry and the MIME package: a package or a prefix such as /usr/local. Empty
+// for a portable folder, a prefix the desktop does not search, or one inside the user's own
+// data folder.
+QString InstalledDataFolder(const QString &exe);
+
+// Writes the MIME package and the desktop entry under the user's data folder where their
+// content changed, unless the installation provides both system-wide (a per-user copy would
+// hide the installed one; an earlier copy of this program's own is taken out). Makes the
+// program the default for the type only when no mimeapps.list names one. Runs the matching
+// updater for a changed package or entry. Silent on failure.
 DesktopChanges RegisterDesktopAssociation(const QString &exe);
 
 // Takes the three back out at uninstall, then runs the updaters for a removed package or entry.

@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
+#include "setup/PackageInstall.h"
 #include "setup/Uninstaller.h"
 
 #include <QFileInfo>
@@ -55,6 +56,12 @@ bool HandleUninstallSwitches()
         return false; // "/DELETE" is the ghost's switch and means nothing here
     if (!Appli)
         return true;
+    // A package's files are the package manager's to remove: this run only says how.
+    if (const QString package = OwningPackage(Appli->ProgramPath); !package.isEmpty()) {
+        const UninstallMessage told = PackageManagerMessage(Appli->ProductName, package, Appli->Japanese);
+        ShowMessageBox(told.text, told.caption, told.flags);
+        return true;
+    }
     // Without the rights to remove it all, nothing is touched: no half-removed installation.
     if (const QStringList blocked = UninstallBlockers(); !blocked.isEmpty()) {
         const UninstallMessage refusal = UninstallRefusedMessage(Appli->ProductName, blocked, Appli->Japanese);

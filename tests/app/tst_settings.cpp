@@ -370,9 +370,31 @@ void TestSettings::cp932FileStaysCp932()
 void TestSettings::fileLocation()
 {
     TestEnvironment environment;
-    QCOMPARE(SettingsFilePath(environment.path(""), "priomat"), environment.path("priomat.ini"));
-    QCOMPARE(SettingsFilePath("/nonexistent/folder/", "priomat"),
-             environment.home() + "/.config/priomat/priomat.ini");
+    const QString config = environment.home() + "/.config/priomat/priomat.ini";
+    // A prefix install, or a build folder: nothing marks it portable.
+    QDir().mkpath(environment.path("prefix/bin"));
+    QCOMPARE(SettingsFilePath(environment.path("prefix/bin/"), "priomat"), config);
+    QDir().mkpath(environment.path("tools"));
+    QCOMPARE(SettingsFilePath(environment.path("tools/"), "priomat"), config);
+    QCOMPARE(SettingsFilePath("/nonexistent/folder/", "priomat"), config);
+
+    // The archive's marker, or a settings file left by an earlier run, make a folder portable.
+    QDir().mkpath(environment.path("unpacked"));
+    writeBytes(environment.path("unpacked/.portable"), QByteArray());
+    QCOMPARE(SettingsFilePath(environment.path("unpacked/"), "priomat"),
+             environment.path("unpacked/priomat.ini"));
+    writeBytes(environment.path("tools/priomat.ini"), QByteArray());
+    QCOMPARE(SettingsFilePath(environment.path("tools/"), "priomat"), environment.path("tools/priomat.ini"));
+
+    // Never bin/, even where an older version left its settings there; never a read-only folder.
+    writeBytes(environment.path("prefix/bin/priomat.ini"), QByteArray());
+    writeBytes(environment.path("prefix/bin/.portable"), QByteArray());
+    QCOMPARE(SettingsFilePath(environment.path("prefix/bin/"), "priomat"), config);
+    QFile::setPermissions(environment.path("unpacked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (!QFileInfo(environment.path("unpacked/")).isWritable()) // root writes anywhere
+        QCOMPARE(SettingsFilePath(environment.path("unpacked/"), "priomat"), config);
+    QFile::setPermissions(environment.path("unpacked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                            | QFileDevice::ExeOwner);
 }
 
 void TestSettings::registryPaths()

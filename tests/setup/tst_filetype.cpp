@@ -42,7 +42,19 @@ struct RecordingRunner : desktop::HelperRunner
 // One machine on which the program starts, perhaps several times and from several folders.
 struct Machine
 {
-    ~Machine() { Appli = nullptr; }
+    // The system's folders are the test's too, so that nothing installed on the real machine
+    // counts.
+    Machine()
+    {
+        qputenv("XDG_CONFIG_DIRS", environment.path("etc/xdg").toUtf8());
+        qputenv("XDG_DATA_DIRS", environment.path("usr/share").toUtf8());
+    }
+    ~Machine()
+    {
+        Appli = nullptr;
+        qunsetenv("XDG_CONFIG_DIRS");
+        qunsetenv("XDG_DATA_DIRS");
+    }
     void start(const QString &program)
     {
         platform.system.program = program;
@@ -76,6 +88,7 @@ struct Machine
     }
     void write(const QString &relative, const QByteArray &content) const
     {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
         QFile file(path(relative));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
@@ -114,6 +127,8 @@ private slots:
     void execQuoting();
     void defaultApplication_data();
     void defaultApplication();
+    void othersDefaultKept();
+    void systemInstallWritesNoCopies();
     void unwritableStoreIsSilent();
 };
 
@@ -135,7 +150,10 @@ void TestFileType::nothingRegisteredYet()
              QStringList{QString()});
 
     QCOMPARE(machine.read(Entry),
-             "[Desktop Entry]\nType=Application\nName=Priomat\nComment=AHP decision tool\n"
+             "[Desktop Entry]\nType=Application\nName=Priomat\nName[ja]=Priomat\n"
+             "Comment=AHP decision tool\nComment[ja]=AHP（階層分析法）による意思決定支援ツール\n"
+             "Keywords=AHP;Analytic Hierarchy Process;decision;pairwise comparison;priorities;"
+             "criteria;\nKeywords[ja]=AHP;階層分析法;意思決定;一対比較;優先度;評価基準;\n"
              "Exec=\"/opt/priomat/priomat\" %f\nIcon=priomat\n"
              "MimeType=application/x-priomat-ahp;\nCategories=Office;\nTerminal=false\n");
     QCOMPARE(machine.read(MimeApps),
@@ -238,12 +256,17 @@ void TestFileType::defaultApplication_data()
     QTest::newRow("other group, no final line end")
         << QByteArray("[Added Associations]\ntext/plain=gedit.desktop;")
         << "[Added Associations]\ntext/plain=gedit.desktop;\n\n[Default Applications]\n" + line;
-    QTest::newRow("another default replaced, comment kept")
+    QTest::newRow("another default kept")
         << QByteArray("[Default "
                       "Applications]\n#application/x-priomat-ahp=a.desktop\napplication/"
-                      "x-priomat-ahp = b.desktop;\nx/y=c.desktop\n")
-        << "[Default Applications]\n#application/x-priomat-ahp=a.desktop\n" + line +
-               "x/y=c.desktop\n";
+                      "x-priomat-ahp = b.desktop;\nx/y=c.desktop")
+        << QByteArray("[Default "
+                      "Applications]\n#application/x-priomat-ahp=a.desktop\napplication/"
+                      "x-priomat-ahp = b.desktop;\nx/y=c.desktop");
+    QTest::newRow("empty default filled, comment kept")
+        << QByteArray("[Default Applications]\n#application/x-priomat-ahp=a.desktop\n"
+                      "application/x-priomat-ahp= ;\n")
+        << "[Default Applications]\n#application/x-priomat-ahp=a.desktop\n" + line;
     QTest::newRow("same key in another group untouched")
         << QByteArray("[Added Associations]\napplication/x-priomat-ahp=b.desktop;\n[Default "
                       "Applications]\n")
@@ -260,6 +283,60 @@ void TestFileType::defaultApplication()
     QFETCH(QByteArray, after);
     QCOMPARE(desktop::WithDefaultApplication(before, desktop::MimeType, desktop::DesktopId), after);
     QCOMPARE(desktop::WithDefaultApplication(after, desktop::MimeType, desktop::DesktopId), after);
+}
+
+void TestFileType::othersDefaultKept()
+{
+    // The user's own choice, in the general and in a desktop's own list, and the system's.
+    const QByteArray viewer = "[Default Applications]\napplication/x-priomat-ahp=viewer.desktop;\n";
+    for (const QString &list : {MimeApps, QString(".config/xfce-mimeapps.list"),
+                                QString("etc/xdg/mimeapps.list"),
+                                QString("usr/share/applications/mimeapps.list")}) {
+        Machine machine;
+        qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+        const QString relative = list.startsWith('.') ? list : "../" + list;
+        machine.write(relative, viewer);
+        if (list != MimeApps)
+            machine.write(MimeApps, "[Added Associations]\nimage/png=gimp.desktop;\n");
+        const QByteArray before = machine.read(MimeApps);
+        machine.start("/opt/priomat/priomat");
+        machine.start("/opt/priomat/priomat");
+        QVERIFY2(machine.read(MimeApps) == before, qPrintable(list));
+        QCOMPARE(machine.read(relative), viewer);
+        // The entry is there all the same, so "Open with" offers the program.
+        QVERIFY(machine.read(Entry).contains("MimeType=application/x-priomat-ahp;"));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    }
+}
+
+void TestFileType::systemInstallWritesNoCopies()
+{
+    Machine machine;
+    const QString exe = machine.environment.path("usr/bin/priomat");
+    // An earlier start, before the program came with its package, left its own copies.
+    machine.start(exe);
+    QVERIFY(QFile::exists(machine.path(Entry)));
+    machine.write(".local/share/applications/other.desktop", "[Desktop Entry]\n");
+    machine.write("../usr/share/applications/priomat.desktop", desktop::DesktopEntryText("priomat"));
+    machine.write("../usr/share/mime/packages/priomat.xml", desktop::MimePackageText());
+    QCOMPARE(desktop::InstalledDataFolder(exe), machine.environment.path("usr/share"));
+    machine.runner.calls.clear();
+
+    machine.start(exe);
+    QCOMPARE(machine.read(Entry), "<missing>");
+    QCOMPARE(machine.read(Package), "<missing>");
+    QCOMPARE(machine.read(".local/share/applications/other.desktop"), "[Desktop Entry]\n");
+    QCOMPARE(machine.read(MimeApps), "[Default Applications]\napplication/x-priomat-ahp=priomat.desktop\n");
+    QCOMPARE(machine.runner.calls.size(), 2);
+
+    // Another copy's entry is that copy's; a prefix the desktop does not search needs its own.
+    machine.write(Entry, desktop::DesktopEntryText("/opt/priomat/priomat"));
+    machine.start(exe);
+    QCOMPARE(machine.read(Entry), desktop::DesktopEntryText("/opt/priomat/priomat"));
+    qputenv("XDG_DATA_DIRS", machine.environment.path("elsewhere").toUtf8());
+    QCOMPARE(desktop::InstalledDataFolder(exe), QString());
+    machine.start(exe);
+    QCOMPARE(machine.read(Entry), desktop::DesktopEntryText(exe));
 }
 
 void TestFileType::unwritableStoreIsSilent()

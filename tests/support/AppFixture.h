@@ -1,5 +1,5 @@
 // What a window test needs around the program: a temporary home, fake platform services, an
-// empty program file in the temporary folder, and no desktop database updaters.
+// empty program file in a portable temporary folder, and no desktop database updaters.
 #pragma once
 
 #include "FakePlatform.h"
@@ -17,6 +17,8 @@ struct AppFixture
         platform.system.program = environment.path("priomat");
         platform.system.arguments = {platform.system.program};
         writeBytes(platform.system.program, QByteArray());
+        // A portable folder, so that the settings file lies beside the program.
+        writeBytes(environment.path(".portable"), QByteArray());
     }
     // FrameStartup may have run in the test; shutting down twice is harmless.
     ~AppFixture() { FrameShutdown(); }
