@@ -7,12 +7,14 @@
 #    every library resolves (ldd), priomat-cli runs and priomat starts offscreen and on the
 #    host's virtual X display through the bundled xcb plugin.
 # Usage (as root): packaging/check-packages.sh [BUILD-DIR]   (default: build)
-# Installs the tools it needs. The minimal root is kept as a tarball in
-# /var/cache/priomat-check/ (PRIOMAT_CHECK_CACHE) for later runs; delete it to start afresh.
+# Installs the tools it needs. The minimal root comes from the tarball scripts/debian-root.sh
+# keeps in /var/cache/priomat-roots/ (ROOT_CACHE), made anew when there is none.
 # Prints one line: "check-packages: passed ..." or "check-packages: FAIL: ...".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
+# shellcheck source=scripts/debian-root.sh
+source scripts/debian-root.sh
 build="${1:-build}"
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
@@ -28,17 +30,13 @@ installed_by_us=""
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 cleanup() {
     set +e
-    if [ -n "$root" ]; then
-        for mount in "$root/tmp/.X11-unix" "$root/proc"; do
-            mountpoint -q "$mount" && { umount "$mount" || umount -l "$mount"; }
-        done
-    fi
+    [ -n "$root" ] && umount_root "$root"
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     [ -n "$installed_by_us" ] && dpkg-query -W priomat >/dev/null 2>&1 &&
         apt_get remove -y -qq priomat >>"$log" 2>&1
     # Only once nothing is mounted inside it any more.
     if [ -n "$work" ] && ! grep -q " $work/" /proc/mounts; then
-        rm -rf "$work"
+        rm -rf --one-file-system "$work"
     fi
 }
 trap cleanup EXIT
@@ -180,18 +178,8 @@ left=$(find /usr -iname '*priomat*' 2>/dev/null | head -n 3 | tr '\n' ' ')
 
 # --- the portable folder in a minimal root without Qt ------------------------------------
 step "minimal root"
-cache="${PRIOMAT_CHECK_CACHE:-/var/cache/priomat-check}"
-tarball="$cache/bookworm-minbase.tar.gz"
 root="$work/root"
-mkdir -p "$root"
-if [ -f "$tarball" ]; then
-    tar xzf "$tarball" -C "$root" || fail "could not unpack $tarball"
-else
-    debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >>"$log" 2>&1 ||
-        fail "debootstrap could not make a minimal root"
-    mkdir -p "$cache"
-    tar czf "$tarball.part" -C "$root" . && mv "$tarball.part" "$tarball"
-fi
+make_root_cached "$root" >>"$log" 2>&1 || fail "debootstrap could not make a minimal root"
 qt=$(find "$root" -name 'libQt6*' 2>/dev/null | head -n 1)
 [ -z "$qt" ] || fail "the minimal root has Qt: $qt"
 
@@ -200,21 +188,20 @@ tar xzf "$archive" -C "$root/opt"
 folder=$(cd "$root/opt" && ls -d priomat-*-linux)
 inside="/opt/$folder"
 cp "$example" "$root/tmp/plan.ahp"
-mount -t proc proc "$root/proc"
+mount_root "$root"
 mkdir -p "$root/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
-in_root() { chroot "$root" env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
 # The programs' DT_RPATH serves every library they load, so ldd of the programs covers all.
 for program in priomat priomat-cli; do
-    unresolved=$(in_root ldd "$inside/$program" | grep "not found" || true)
+    unresolved=$(in_root "$root" ldd "$inside/$program" | grep "not found" || true)
     [ -z "$unresolved" ] || fail "in the root $program lacks: $(echo "$unresolved" | head -n 1)"
 done
-[ "$(in_root "$inside/priomat-cli" --version)" = "$version" ] || fail "portable priomat-cli --version"
-in_root "$inside/priomat-cli" evaluate /tmp/plan.ahp | cmp -s - "$expected" ||
+[ "$(in_root "$root" "$inside/priomat-cli" --version)" = "$version" ] || fail "portable priomat-cli --version"
+in_root "$root" "$inside/priomat-cli" evaluate /tmp/plan.ahp | cmp -s - "$expected" ||
     fail "the portable priomat-cli evaluate gives another result in the root"
-in_root QT_QPA_PLATFORM=offscreen PRIOMAT_EXIT_WHEN_SHOWN=1 timeout 60 "$inside/priomat" /tmp/plan.ahp \
+in_root "$root" QT_QPA_PLATFORM=offscreen PRIOMAT_EXIT_WHEN_SHOWN=1 timeout 60 "$inside/priomat" /tmp/plan.ahp \
     >>"$log" 2>&1 || fail "the portable priomat did not start offscreen in the root"
-in_root DISPLAY="$display" QT_QPA_PLATFORM=xcb PRIOMAT_EXIT_WHEN_SHOWN=1 timeout 60 "$inside/priomat" \
+in_root "$root" DISPLAY="$display" QT_QPA_PLATFORM=xcb PRIOMAT_EXIT_WHEN_SHOWN=1 timeout 60 "$inside/priomat" \
     /tmp/plan.ahp >>"$log" 2>&1 || fail "the portable priomat did not start on X (xcb) in the root"
 
 size=$(du -sm "$root/opt/$folder" | cut -f1)

@@ -1,6 +1,8 @@
 # Functions for checks that run inside a minimal Debian root (sourced, not run).
 #   make_root DIR [SUITE]   a fresh minbase root in DIR (default suite: bookworm), with the
-#                           package sources of this machine and its name servers
+#                           package sources of this machine and its name servers; kept as a
+#                           tarball in $ROOT_CACHE (default /var/cache/priomat-roots) as well
+#   make_root_cached DIR [SUITE]  the same from that tarball when there is one
 #   mount_root DIR          /proc, /sys, /dev and /dev/pts inside the root
 #   umount_root DIR         undoes mount_root; safe to call more than once and on a half-made root
 #   in_root DIR CMD...      runs CMD as root inside DIR with a clean environment
@@ -26,6 +28,20 @@ make_root() {
         : >"$dir/etc/apt/sources.list"
     fi
     cp -L /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
+    local cache="${ROOT_CACHE:-/var/cache/priomat-roots}"
+    mkdir -p "$cache"
+    tar czf "$cache/$suite-minbase.tar.gz.part" -C "$dir" . && mv "$cache/$suite-minbase.tar.gz.part" "$cache/$suite-minbase.tar.gz"
+}
+
+make_root_cached() {
+    local dir="$1" suite="${2:-bookworm}"
+    local tarball="${ROOT_CACHE:-/var/cache/priomat-roots}/$suite-minbase.tar.gz"
+    if [ -f "$tarball" ]; then
+        mkdir -p "$dir"
+        tar xzf "$tarball" -C "$dir"
+    else
+        make_root "$dir" "$suite"
+    fi
 }
 
 mount_root() {
