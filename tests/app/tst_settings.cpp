@@ -303,6 +303,7 @@ void TestSettings::startupReportsEachProblemOnce()
     FakePlatform platform;
     platform.system.program = environment.path("priomat");
     writeBytes(platform.system.program, QByteArray());
+    writeBytes(environment.path(".portable"), QByteArray()); // settings beside the program
     QDir().mkpath(environment.path("priomat.ini")); // a folder where the settings file should be
     writeBytes(environment.path("registry.json"), "{\"format\":\"priomat-registry\",\"roots\":7}");
     FileRegistryStore registry(environment.path("registry.json"));
