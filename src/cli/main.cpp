@@ -10,6 +10,8 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 using namespace priomat;
 using namespace priomat::cli;
@@ -58,7 +60,22 @@ struct Arguments
 
 } // namespace
 
+static int run(int argc, char *argv[]);
+
 int main(int argc, char *argv[])
+{
+    // Out of memory, or any other failure no command expects, ends with one line, not an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        printError(QStringLiteral("not enough memory to process the file"));
+    } catch (const std::exception &error) {
+        printError(QString::fromLocal8Bit(error.what()));
+    }
+    return ExitUsage;
+}
+
+static int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
