@@ -25,30 +25,120 @@ QString guardBracket(QString line)
     return line;
 }
 
+// Texts that cannot stand as they are get one "\\" in front: a tree caption that is empty
+// (a blank line is skipped) or, at the top level, begins with "[" (it would end the section
+// or be taken for a header); a comparison field that is empty (its TAB would be swallowed).
+// Texts that already begin with backslashes followed by such a text get one more, so reading
+// takes exactly one away from any of them.
+constexpr QChar Escape = u'\\';
+
+QStringView afterEscapes(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == Escape)
+        ++i;
+    return text.sliced(i);
+}
+
+bool needsEscape(QStringView text, bool bracketToo)
+{
+    const QStringView rest = afterEscapes(text);
+    return rest.isEmpty() || (bracketToo && rest.startsWith(u'['));
+}
+
+// The text as read from the file: one escape less where the writer put one.
+QString unescaped(const QString &text, bool bracketToo)
+{
+    if (!text.startsWith(Escape) || !needsEscape(text, bracketToo))
+        return text;
+    return text.mid(1);
+}
+
+void appendEscaped(QString &line, QStringView text, bool bracketToo)
+{
+    if (needsEscape(text, bracketToo))
+        line += Escape;
+    line += text;
+}
+
+// A "?" node that reading creates by itself: the first child of its parent (or the first
+// top-level node) with children of its own. Leaving it out keeps a deep chain of them from
+// growing the file with the square of its depth; reading the indented child brings it back.
+bool recreatedByReading(const RequirementTree &tree, const RequirementNode *node)
+{
+    if (!node->hasChildren() || node->caption() != u"?")
+        return false;
+    const RequirementNode *parent = node->parent();
+    return parent ? parent->child(0) == node : tree.topLevel(0) == node;
+}
+
 void appendEntries(QStringList &lines, const ComparisonTable &table)
 {
-    for (const ComparisonTable::Entry &entry : table.entries())
-        lines.append(guardBracket(entry.key + u'\t' + entry.value));
+    for (const ComparisonTable::Entry &entry : table.entries()) {
+        // An empty first field stands as it is (the line begins with its TAB); any other empty
+        // field is escaped.
+        QString line;
+        line.reserve(entry.key.size() + entry.value.size() + 4);
+        const QStringView key = entry.key;
+        qsizetype start = 0;
+        for (bool first = true;; first = false) {
+            const qsizetype tab = key.indexOf(u'\t', start);
+            const QStringView field = key.sliced(start, (tab < 0 ? key.size() : tab) - start);
+            if (first && field.isEmpty())
+                ;
+            else
+                appendEscaped(line, field, false);
+            if (tab < 0)
+                break;
+            line += u'\t';
+            start = tab + 1;
+        }
+        line += u'\t';
+        line += entry.value;
+        lines.append(guardBracket(std::move(line)));
+    }
+}
+
+bool isHeader(const QString &line, const QString &wanted)
+{
+    const QString trimmed = trimBlanks(line);
+    return trimmed.size() == wanted.size() && asciiUpper(trimmed) == wanted;
 }
 
 // The entry lines of the first section with this name among lines[1..]. Sections are found in
 // any letter case with blanks around the header; a line starting with "[" ends the section.
+// A header in the first column comes first: an item that reads like a header is always
+// written indented, so it cannot take the place of the real one. Only a file without the
+// header in the first column has its section begin at an indented header.
 QStringList sectionEntries(const QStringList &lines, const QString &name)
 {
     const QString wanted = asciiUpper(name);
-    QStringList entries;
-    bool inside = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    qsizetype header = -1;
+    qsizetype indentedHeader = -1;
+    for (qsizetype i = 1; i < lines.size() && header < 0; ++i) {
         const QString &line = lines.at(i);
-        const QString trimmed = trimBlanks(line);
-        if (trimmed.isEmpty())
+        if (line.isEmpty() || (line.at(0) != u'[' && indentedHeader >= 0))
             continue;
-        if (!inside) {
-            inside = trimmed.size() == wanted.size() && asciiUpper(trimmed) == wanted;
-            continue;
+        if (isHeader(line, wanted)) {
+            if (line.at(0) == u'[')
+                header = i;
+            else
+                indentedHeader = i;
         }
+    }
+    if (header < 0)
+        header = indentedHeader;
+    QStringList entries;
+    if (header < 0)
+        return entries;
+    for (qsizetype i = header + 1; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        if (line.isEmpty())
+            continue;
         if (line.at(0) == u'[')
             break;
+        if (leadingBlankCount(line) == line.size())
+            continue;
         entries.append(line);
     }
     return entries;
@@ -83,7 +173,8 @@ std::optional<ComparisonTable::Entry> splitComparisonLine(const QString &line, i
     for (int field = 0; field < fieldCount; ++field) {
         if (field > 0)
             key += u'\t';
-        key += fields[size_t(field)];
+        const QStringView text = fields[size_t(field)];
+        key += text.startsWith(Escape) && afterEscapes(text).isEmpty() ? text.sliced(1) : text;
     }
     return ComparisonTable::Entry{key, rest.toString()};
 }
@@ -93,7 +184,7 @@ void readTree(const QStringList &entries, RequirementTree &tree)
     const QString unknown = QStringLiteral("?");
     for (const QString &line : entries) {
         const qsizetype depth = leadingBlankCount(line);
-        auto node = std::make_unique<RequirementNode>(trimBlanks(line));
+        auto node = std::make_unique<RequirementNode>(unescaped(trimBlanks(line), depth == 0));
         if (depth == 0) {
             tree.appendTopLevel(std::move(node));
             continue;
@@ -143,8 +234,16 @@ QStringList FormatDataFile(const RequirementTree &tree, const QStringList &alter
     lines.append(DataFileHeader);
     lines.append(QString());
     lines.append(TreeSection);
-    tree.forEachPreOrder([&lines](RequirementNode *node, int depth) {
-        lines.append(QString(depth, u' ') + node->caption());
+    tree.forEachPreOrder([&lines, &tree](RequirementNode *node, int depth) {
+        if (recreatedByReading(tree, node))
+            return;
+        // Blanks around a caption would be read as depth or dropped: they are left out.
+        const QString caption = trimBlanks(node->caption());
+        QString line;
+        line.reserve(depth + caption.size() + 1);
+        line.fill(u' ', depth);
+        appendEscaped(line, caption, depth == 0);
+        lines.append(std::move(line));
     });
     lines.append(QString());
     lines.append(AlternativesSection);
