@@ -118,12 +118,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const DecodedText decoded = DecodeTextLines(bytes);
     ParsedDataFile parsed = ParseDataFile(decoded.lines);
-    if (parsed.foreign)
+    if (parsed.foreign) {
+        TextEncoding encoding = TextEncoding::Utf8;
+        if (!ParseDataFileBytes(bytes, encoding).foreign)
+            fail("lines foreign, bytes not", decoded.lines, {});
         return 0;
+    }
 
     Document document;
     InstallParsedDocument(document, std::move(parsed), askRecovery);
     const QStringList formatted = FormatDataFile(document);
+
+    // Reading the bytes directly, as the programs open files, gives the same document.
+    {
+        TextEncoding encoding = TextEncoding::Utf8;
+        ParsedDataFile direct = ParseDataFileBytes(bytes, encoding);
+        if (direct.foreign)
+            fail("bytes read as foreign", formatted, {});
+        if (encoding != decoded.encoding)
+            fail("bytes read in another encoding", formatted, {});
+        Document directDocument;
+        InstallParsedDocument(directDocument, std::move(direct), askRecovery);
+        const QStringList directLines = FormatDataFile(directDocument);
+        if (directLines != formatted)
+            fail("bytes read differently from lines", formatted, directLines);
+    }
 
     // Saving what was read and reading it back must give the same document.
     {
