@@ -16,11 +16,13 @@ namespace {
 // One matrix row: ",1" on the diagonal, the entered value as a number, or ",-".
 void appendCells(QString &line, const ComparisonMatrix &matrix, int row)
 {
+    std::vector<const QString *> entries;
+    matrix.rowEntries(row, entries);
     for (int column = 0; column < matrix.size(); ++column) {
         line += u',';
         if (column == row) {
             line += u'1';
-        } else if (const QString *text = matrix.entry(row, column)) {
+        } else if (const QString *text = entries[size_t(column)]) {
             line += FormatFloat(ReadComparisonValue(*text));
         } else {
             line += u'-';
@@ -63,6 +65,12 @@ void appendRequirementBlocks(QStringList &lines, const Document &document)
             const QStringList captions = node->childCaptions();
             lines.append(node->caption() + u',' + captions.join(u',') + QStringLiteral(",Weight,Total Weight"));
             const ComparisonMatrix matrix(document.RequirementComparisons, captions);
+            try {
+                matrix.checkComputable();
+            } catch (ComputationError &error) {
+                error.setOwner(node->caption());
+                throw;
+            }
             for (int i = 0; i < node->childCount(); ++i) {
                 const double localWeight = node->child(i)->data().LocalWeight;
                 QString line = captions.at(i);
@@ -104,14 +112,18 @@ void appendAlternativeBlocks(QStringList &lines, const Document &document)
             const Priorities priorities = ComputePriorities(values);
             for (int i = 0; i < values.n; ++i) {
                 QString line = alternatives.at(i);
+                const auto cells = values.row(i);
+                auto next = cells.begin();
                 for (int j = 0; j < values.n; ++j) {
                     line += u',';
-                    if (i == j)
+                    if (i == j) {
                         line += u'1';
-                    else if (values.textAt(i, j))
-                        line += FormatFloat(values.at(i, j));
-                    else
+                    } else if (next != cells.end() && next->column == j) {
+                        line += FormatFloat(next->value);
+                        ++next;
+                    } else {
                         line += u'-';
+                    }
                 }
                 line += u',' + FormatFloat(priorities.weights[size_t(i)]);
                 lines.append(line);

@@ -2,6 +2,8 @@
 
 #include "model/TextRules.h"
 
+#include <QStringDecoder>
+
 #include <QSet>
 
 #include <array>
@@ -25,48 +27,247 @@ QString guardBracket(QString line)
     return line;
 }
 
-void appendEntries(QStringList &lines, const ComparisonTable &table)
+// Texts that cannot stand as they are get one "\\" in front: a tree caption that is empty
+// (a blank line is skipped) or, at the top level, begins with "[" (it would end the section
+// or be taken for a header); a comparison field that is empty (its TAB would be swallowed).
+// Texts that already begin with backslashes followed by such a text get one more, so reading
+// takes exactly one away from any of them.
+constexpr QChar Escape = u'\\';
+
+QStringView afterEscapes(QStringView text)
 {
-    for (const ComparisonTable::Entry &entry : table.entries())
-        lines.append(guardBracket(entry.key + u'\t' + entry.value));
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == Escape)
+        ++i;
+    return text.sliced(i);
 }
 
-// The entry lines of the first section with this name among lines[1..]. Sections are found in
-// any letter case with blanks around the header; a line starting with "[" ends the section.
-QStringList sectionEntries(const QStringList &lines, const QString &name)
+bool needsEscape(QStringView text, bool bracketToo)
+{
+    const QStringView rest = afterEscapes(text);
+    return rest.isEmpty() || (bracketToo && rest.startsWith(u'['));
+}
+
+// The text as read from the file: one escape less where the writer put one.
+QString unescaped(const QString &text, bool bracketToo)
+{
+    if (!text.startsWith(Escape) || !needsEscape(text, bracketToo))
+        return text;
+    return text.mid(1);
+}
+
+void appendEscaped(QString &line, QStringView text, bool bracketToo)
+{
+    if (needsEscape(text, bracketToo))
+        line += Escape;
+    line += text;
+}
+
+// A "?" node that reading creates by itself: the first child of its parent (or the first
+// top-level node) with children of its own. Leaving it out keeps a deep chain of them from
+// growing the file with the square of its depth; reading the indented child brings it back.
+bool recreatedByReading(const RequirementTree &tree, const RequirementNode *node)
+{
+    if (!node->hasChildren() || node->caption() != u"?")
+        return false;
+    const RequirementNode *parent = node->parent();
+    return parent ? parent->child(0) == node : tree.topLevel(0) == node;
+}
+
+void appendEntries(QStringList &lines, const ComparisonTable &table)
+{
+    for (const ComparisonTable::Entry &entry : table.entries()) {
+        // An empty first field stands as it is (the line begins with its TAB); any other empty
+        // field is escaped.
+        QString line;
+        line.reserve(entry.key.size() + entry.value.size() + 4);
+        const QStringView key = entry.key;
+        qsizetype start = 0;
+        for (bool first = true;; first = false) {
+            const qsizetype tab = key.indexOf(u'\t', start);
+            const QStringView field = key.sliced(start, (tab < 0 ? key.size() : tab) - start);
+            if (first && field.isEmpty())
+                ;
+            else
+                appendEscaped(line, field, false);
+            if (tab < 0)
+                break;
+            line += u'\t';
+            start = tab + 1;
+        }
+        line += u'\t';
+        line += entry.value;
+        lines.append(guardBracket(std::move(line)));
+    }
+}
+
+using LineViews = std::vector<QStringView>;
+
+// The structural tests of the section pass work alike on decoded lines and on UTF-8 bytes:
+// blanks, "[", TAB and the ASCII of the headers are single units in both.
+inline unsigned unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+inline unsigned unitAt(QByteArrayView text, qsizetype i) { return static_cast<unsigned char>(text[i]); }
+
+template <typename View>
+View trimmedView(View text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && unitAt(text, begin) <= 32)
+        ++begin;
+    while (end > begin && unitAt(text, end - 1) <= 32)
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+template <typename View>
+qsizetype leadingBlanks(View text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && unitAt(text, n) <= 32)
+        ++n;
+    return n;
+}
+
+// Whether `text`, its ASCII letters upper-cased, equals `wanted` (ASCII, already upper case).
+template <typename View>
+bool equalsAsciiUpper(View text, QStringView wanted)
+{
+    if (text.size() != wanted.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        unsigned c = unitAt(text, i);
+        if (c >= 'a' && c <= 'z')
+            c -= 32;
+        if (c != wanted[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+// The lines of a text, split as splitTextLines does, as views into it.
+template <typename View>
+std::vector<View> splitLineViews(View text)
+{
+    std::vector<View> lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned c = unitAt(text, i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.push_back(text.sliced(start, i - start));
+        if (c == '\r' && i + 1 < n && unitAt(text, i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.push_back(text.sliced(start));
+    return lines;
+}
+
+// Lines already decoded.
+class TextLines
+{
+public:
+    explicit TextLines(LineViews lines) : lines_(std::move(lines)) {}
+    const LineViews &raw() const { return lines_; }
+    QStringView text(size_t i) { return lines_[i]; }
+    bool failed() const { return false; }
+
+private:
+    LineViews lines_;
+};
+
+// Lines of valid UTF-8 bytes, each decoded when it is used, so that the whole file never has
+// to exist a second time as UTF-16.
+class Utf8Lines
+{
+public:
+    explicit Utf8Lines(std::vector<QByteArrayView> lines) : lines_(std::move(lines)) {}
+    const std::vector<QByteArrayView> &raw() const { return lines_; }
+    QStringView text(size_t i)
+    {
+        const QByteArrayView bytes = lines_[i];
+        scratch_.resize(bytes.size());
+        QChar *end = decoder_.appendToBuffer(scratch_.data(), bytes);
+        failed_ = failed_ || decoder_.hasError();
+        return QStringView(scratch_.constData(), end - scratch_.constData());
+    }
+    bool failed() const { return failed_; }
+
+private:
+    std::vector<QByteArrayView> lines_;
+    QString scratch_;
+    QStringDecoder decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                      | QStringDecoder::Flag::ConvertInitialBom};
+    bool failed_ = false;
+};
+
+// Indices of the entry lines of the first section with this name among lines[1..]. Sections
+// are found in any letter case with blanks around the header; a line starting with "[" ends
+// the section. A header in the first column comes first: an item that reads like a header is
+// always written indented, so it cannot take the place of the real one. Only a file without
+// the header in the first column has its section begin at an indented header.
+template <typename View>
+std::vector<size_t> sectionEntries(const std::vector<View> &lines, const QString &name)
 {
     const QString wanted = asciiUpper(name);
-    QStringList entries;
-    bool inside = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
-        const QString trimmed = trimBlanks(line);
-        if (trimmed.isEmpty())
+    size_t header = 0;
+    size_t indentedHeader = 0;
+    for (size_t i = 1; i < lines.size() && header == 0; ++i) {
+        const View line = lines[i];
+        if (line.isEmpty() || (unitAt(line, 0) != '[' && indentedHeader > 0))
             continue;
-        if (!inside) {
-            inside = trimmed.size() == wanted.size() && asciiUpper(trimmed) == wanted;
-            continue;
+        if (equalsAsciiUpper(trimmedView(line), wanted)) {
+            if (unitAt(line, 0) == '[')
+                header = i;
+            else
+                indentedHeader = i;
         }
-        if (line.at(0) == u'[')
+    }
+    if (header == 0)
+        header = indentedHeader;
+    std::vector<size_t> entries;
+    if (header == 0)
+        return entries;
+    for (size_t i = header + 1; i < lines.size(); ++i) {
+        const View line = lines[i];
+        if (line.isEmpty())
+            continue;
+        if (unitAt(line, 0) == '[')
             break;
-        entries.append(line);
+        if (leadingBlanks(line) == line.size())
+            continue;
+        entries.push_back(i);
     }
     return entries;
 }
 
-// Splits off `fieldCount` trimmed fields at TABs; the value is the trimmed remainder. An empty
-// field after the first swallows its TAB, so such a line has too few TABs and is skipped.
-std::optional<ComparisonTable::Entry> splitComparisonLine(const QString &line, int fieldCount)
+// Value texts are nearly always one of a few scale texts: equal ones share one string.
+class ValuePool
 {
-    auto trimmed = [](QStringView text) {
-        qsizetype begin = 0;
-        qsizetype end = text.size();
-        while (begin < end && isBlank(text[begin]))
-            ++begin;
-        while (end > begin && isBlank(text[end - 1]))
-            --end;
-        return text.sliced(begin, end - begin);
-    };
+public:
+    QString get(QStringView text)
+    {
+        for (const QString &known : known_) {
+            if (known == text)
+                return known;
+        }
+        QString value = text.toString();
+        if (known_.size() < 64)
+            known_.push_back(value);
+        return value;
+    }
+
+private:
+    std::vector<QString> known_;
+};
+
+std::optional<ComparisonTable::Entry> splitComparisonLine(QStringView line, int fieldCount,
+                                                          ValuePool &values)
+{
+    const auto trimmed = [](QStringView text) { return trimmedView(text); };
     QStringView rest = line;
     std::array<QStringView, 3> fields;
     qsizetype keySize = fieldCount - 1;
@@ -83,17 +284,20 @@ std::optional<ComparisonTable::Entry> splitComparisonLine(const QString &line, i
     for (int field = 0; field < fieldCount; ++field) {
         if (field > 0)
             key += u'\t';
-        key += fields[size_t(field)];
+        const QStringView text = fields[size_t(field)];
+        key += text.startsWith(Escape) && afterEscapes(text).isEmpty() ? text.sliced(1) : text;
     }
-    return ComparisonTable::Entry{key, rest.toString()};
+    return ComparisonTable::Entry{key, values.get(rest)};
 }
 
-void readTree(const QStringList &entries, RequirementTree &tree)
+template <typename Lines>
+void readTree(Lines &lines, const std::vector<size_t> &entries, RequirementTree &tree)
 {
     const QString unknown = QStringLiteral("?");
-    for (const QString &line : entries) {
-        const qsizetype depth = leadingBlankCount(line);
-        auto node = std::make_unique<RequirementNode>(trimBlanks(line));
+    for (const size_t index : entries) {
+        const QStringView line = lines.text(index);
+        const qsizetype depth = leadingBlanks(line);
+        auto node = std::make_unique<RequirementNode>(unescaped(trimmedView(line).toString(), depth == 0));
         if (depth == 0) {
             tree.appendTopLevel(std::move(node));
             continue;
@@ -143,8 +347,16 @@ QStringList FormatDataFile(const RequirementTree &tree, const QStringList &alter
     lines.append(DataFileHeader);
     lines.append(QString());
     lines.append(TreeSection);
-    tree.forEachPreOrder([&lines](RequirementNode *node, int depth) {
-        lines.append(QString(depth, u' ') + node->caption());
+    tree.forEachPreOrder([&lines, &tree](RequirementNode *node, int depth) {
+        if (recreatedByReading(tree, node))
+            return;
+        // Blanks around a caption would be read as depth or dropped: they are left out.
+        const QString caption = trimBlanks(node->caption());
+        QString line;
+        line.reserve(depth + caption.size() + 1);
+        line.fill(u' ', depth);
+        appendEscaped(line, caption, depth == 0);
+        lines.append(std::move(line));
     });
     lines.append(QString());
     lines.append(AlternativesSection);
@@ -165,28 +377,83 @@ QStringList FormatDataFile(const Document &document)
                           document.RequirementComparisons, document.AlternativeComparisons);
 }
 
-ParsedDataFile ParseDataFile(const QStringList &lines)
+namespace {
+
+template <typename Lines>
+ParsedDataFile parseLines(Lines &lines, QStringView firstLine)
 {
     ParsedDataFile parsed;
-    if (lines.isEmpty() || asciiUpper(lines.first()) != asciiUpper(DataFileHeader)) {
+    if (lines.raw().empty() || !equalsAsciiUpper(firstLine, asciiUpper(DataFileHeader))) {
         parsed.foreign = true;
         return parsed;
     }
 
-    readTree(sectionEntries(lines, TreeSection), parsed.tree);
-    for (const QString &line : sectionEntries(lines, AlternativesSection))
-        parsed.alternatives.append(trimBlanks(line));
-    for (const QString &line : sectionEntries(lines, ComparisonSection)) {
-        if (auto entry = splitComparisonLine(line, 2))
+    readTree(lines, sectionEntries(lines.raw(), TreeSection), parsed.tree);
+    for (const size_t index : sectionEntries(lines.raw(), AlternativesSection))
+        parsed.alternatives.append(trimmedView(lines.text(index)).toString());
+    ValuePool values;
+    const std::vector<size_t> requirementLines = sectionEntries(lines.raw(), ComparisonSection);
+    parsed.requirementEntries.reserve(qsizetype(requirementLines.size()));
+    for (const size_t index : requirementLines) {
+        if (auto entry = splitComparisonLine(lines.text(index), 2, values))
             parsed.requirementEntries.append(std::move(*entry));
     }
-    for (const QString &line : sectionEntries(lines, AlternativesComparisonSection)) {
-        if (auto entry = splitComparisonLine(line, 3))
+    const std::vector<size_t> alternativeLines = sectionEntries(lines.raw(), AlternativesComparisonSection);
+    parsed.alternativeEntries.reserve(qsizetype(alternativeLines.size()));
+    for (const size_t index : alternativeLines) {
+        if (auto entry = splitComparisonLine(lines.text(index), 3, values))
             parsed.alternativeEntries.append(std::move(*entry));
     }
     if (parsed.tree.isEmpty())
         parsed.recoveryNames = recoveryNames(parsed);
     return parsed;
+}
+
+} // namespace
+
+ParsedDataFile ParseDataFile(const QStringList &lines)
+{
+    LineViews views;
+    views.reserve(size_t(lines.size()));
+    for (const QString &line : lines)
+        views.push_back(line);
+    TextLines source(std::move(views));
+    return parseLines(source, source.raw().empty() ? QStringView() : source.raw().front());
+}
+
+ParsedDataFile ParseDataFileText(QStringView text)
+{
+    TextLines source(splitLineViews(text));
+    return parseLines(source, source.raw().empty() ? QStringView() : source.raw().front());
+}
+
+ParsedDataFile ParseDataFileBytes(QByteArrayView bytes, TextEncoding &encoding)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes = bytes.first(nul);
+    if (bytes.isValidUtf8()) {
+        // The first line is decoded as the whole text would be (its byte-order marks go).
+        const qsizetype firstEnd = std::min(bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r'),
+                                            bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n'));
+        const QString firstLine = DecodeWholeText(bytes.first(firstEnd)).text;
+        if (firstLine.isEmpty() && firstEnd > 0 && firstEnd == bytes.size()) {
+            // Nothing but byte-order marks: no lines at all, as the whole text would have.
+            encoding = TextEncoding::Utf8;
+            ParsedDataFile parsed;
+            parsed.foreign = true;
+            return parsed;
+        }
+        Utf8Lines source(splitLineViews(bytes));
+        ParsedDataFile parsed = parseLines(source, firstLine);
+        if (!source.failed()) {
+            encoding = TextEncoding::Utf8;
+            return parsed;
+        }
+    }
+    const DecodedWholeText whole = DecodeWholeText(bytes);
+    encoding = whole.encoding;
+    return ParseDataFileText(whole.text);
 }
 
 } // namespace priomat

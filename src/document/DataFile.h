@@ -4,6 +4,7 @@
 #include "model/ComparisonTable.h"
 #include "model/Document.h"
 #include "model/RequirementTree.h"
+#include "document/TextFile.h"
 
 #include <QList>
 #include <QStringList>
@@ -29,5 +30,10 @@ QStringList FormatDataFile(const RequirementTree &tree, const QStringList &alter
 QStringList FormatDataFile(const Document &document);
 
 ParsedDataFile ParseDataFile(const QStringList &lines);
+// The same on the whole text, split into lines as splitTextLines does, without a string per line.
+ParsedDataFile ParseDataFileText(QStringView text);
+// The same on the bytes of a file, decoded as DecodeTextLines does; `encoding` tells which
+// encoding they were read in. Valid UTF-8 is decoded a line at a time.
+ParsedDataFile ParseDataFileBytes(QByteArrayView bytes, TextEncoding &encoding);
 
 } // namespace priomat

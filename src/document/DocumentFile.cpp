@@ -10,9 +10,7 @@ DataFileRead ReadDataFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return result;
-    DecodedText text = ReadTextFile(path);
-    result.encoding = text.encoding;
-    result.parsed = ParseDataFile(text.lines);
+    result.parsed = ParseDataFileBytes(ReadFileBytes(path), result.encoding);
     result.status = result.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
     return result;
 }
@@ -29,9 +27,9 @@ InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed
     document.alternativesLines = std::move(parsed.alternatives);
 
     document.RequirementComparisons.clear();
-    document.RequirementComparisons.appendAll(parsed.requirementEntries);
+    document.RequirementComparisons.appendAll(std::move(parsed.requirementEntries));
     document.AlternativeComparisons.clear();
-    document.AlternativeComparisons.appendAll(parsed.alternativeEntries);
+    document.AlternativeComparisons.appendAll(std::move(parsed.alternativeEntries));
 
     if (outcome.treeWasEmpty && !parsed.recoveryNames.isEmpty() && askRecovery && askRecovery()) {
         RequirementNode *root = document.tree.root();

@@ -43,39 +43,59 @@ QStringList splitTextLines(const QString &text)
 
 FileError::FileError(QString message) : message_(std::move(message)), what_(message_.toUtf8()) {}
 
-DecodedText DecodeTextLines(const QByteArray &bytes)
+DecodedWholeText DecodeWholeText(QByteArrayView view)
 {
-    QByteArrayView view(bytes);
     const qsizetype nul = view.indexOf('\0');
     if (nul >= 0)
         view = view.first(nul);
 
-    DecodedText result;
-    QString text;
+    DecodedWholeText result;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    text = utf8.decode(view);
+    result.text = utf8.decode(view);
     if (utf8.hasError()) {
         QStringDecoder cp932(Cp932Name, QStringDecoder::Flag::Stateless);
-        text = cp932.decode(view);
+        result.text = cp932.decode(view);
         result.encoding = TextEncoding::Cp932;
-    } else if (text.startsWith(QChar(0xFEFF))) {
-        text.remove(0, 1);
+    } else if (result.text.startsWith(QChar(0xFEFF))) {
+        result.text.remove(0, 1);
     }
-    result.lines = splitTextLines(text);
     return result;
 }
 
-DecodedText ReadTextFile(const QString &path)
+DecodedText DecodeTextLines(const QByteArray &bytes)
+{
+    DecodedWholeText whole = DecodeWholeText(bytes);
+    DecodedText result;
+    result.encoding = whole.encoding;
+    result.lines = splitTextLines(whole.text);
+    return result;
+}
+
+QByteArray ReadFileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     if (file.size() > MaxReadableSize)
         throw FileError(QStringLiteral("Cannot open file \"%1\". The file is too large.").arg(path));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
-    return DecodeTextLines(bytes);
+    return bytes;
+}
+
+DecodedWholeText ReadWholeTextFile(const QString &path)
+{
+    return DecodeWholeText(ReadFileBytes(path));
+}
+
+DecodedText ReadTextFile(const QString &path)
+{
+    DecodedWholeText whole = ReadWholeTextFile(path);
+    DecodedText result;
+    result.encoding = whole.encoding;
+    result.lines = splitTextLines(whole.text);
+    return result;
 }
 
 DecodedText ReadTextStream(QIODevice &device, const QString &name)

@@ -42,11 +42,22 @@ struct DecodedText
 // otherwise. A NUL byte ends the text. CR LF, a lone CR and a lone LF each end a line.
 DecodedText DecodeTextLines(const QByteArray &bytes);
 
-// Reads a whole file and decodes it. Throws FileError.
+// The same decoding, the text left in one piece.
+struct DecodedWholeText
+{
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+DecodedWholeText DecodeWholeText(QByteArrayView bytes);
+
+// Read a whole file and decode it. Throw FileError.
 DecodedText ReadTextFile(const QString &path);
 // Reads an open device (standard input) to its end and decodes it; `name` stands for it in
 // messages. Throws FileError.
 DecodedText ReadTextStream(QIODevice &device, const QString &name);
+DecodedWholeText ReadWholeTextFile(const QString &path);
+// The file's bytes, with the same checks and messages. Throws FileError.
+QByteArray ReadFileBytes(const QString &path);
 
 // Encodes lines each followed by CR LF. CP932 is used only when asked for and every character
 // fits; `used` (when given) tells which encoding it became.

@@ -48,26 +48,35 @@ void ComparisonMatrix::rowEntries(int row, std::vector<const QString *> &entries
     entries[size_t(row)] = nullptr; // the diagonal is never read
 }
 
-int ComparisonMatrix::missingCount() const
+qsizetype ComparisonMatrix::missingCount() const
 {
-    int missing = 0;
+    checkComputable();
+    qsizetype missing = 0;
+    std::vector<const QString *> row;
     for (int i = 0; i < size(); ++i) {
+        rowEntries(i, row);
         for (int j = 0; j < size(); ++j) {
-            if (i != j && !entry(i, j))
+            if (i != j && !row[size_t(j)])
                 ++missing;
         }
     }
     return missing;
 }
 
+void ComparisonMatrix::checkComputable() const
+{
+    if (size() > MaxComputedMatrixSize)
+        throw ComputationError::tooLarge(size());
+}
+
 MatrixValues ReadMatrixValues(const ComparisonMatrix &matrix)
 {
     using Kind = ComputationError::Kind;
+    matrix.checkComputable();
     MatrixValues values;
     values.n = matrix.size();
-    const size_t cells = size_t(values.n) * size_t(values.n);
-    values.a.assign(cells, 1.0);
-    values.text.assign(cells, nullptr);
+    values.rowStart.reserve(size_t(values.n) + 1);
+    values.rowStart.push_back(0);
     std::vector<const QString *> row;
     for (int i = 0; i < values.n; ++i) {
         matrix.rowEntries(i, row);
@@ -82,10 +91,9 @@ MatrixValues ReadMatrixValues(const ComparisonMatrix &matrix)
                 throw ComputationError(Kind::DivisionByZero, *text);
             if (value < 0.0)
                 throw ComputationError(Kind::InvalidOperation, *text);
-            const size_t cell = size_t(i) * size_t(values.n) + size_t(j);
-            values.a[cell] = value;
-            values.text[cell] = text;
+            values.cells.push_back({j, value, text});
         }
+        values.rowStart.push_back(values.cells.size());
     }
     return values;
 }

@@ -6,9 +6,16 @@
 
 #include <QStringList>
 
+#include <span>
 #include <vector>
 
 namespace priomat {
+
+// The most items a matrix may have for its weights, consistency index or export to be computed.
+// Reading a matrix looks up every off-diagonal pair, so the time grows with the square of the
+// size: at this size one matrix takes about a second. Larger matrices raise a ComputationError
+// of kind TooLarge.
+inline constexpr int MaxComputedMatrixSize = 3000;
 
 class ComparisonMatrix
 {
@@ -29,7 +36,9 @@ public:
     // Every entry of one row at once (nullptr on the diagonal and for pairs not entered).
     void rowEntries(int row, std::vector<const QString *> &entries) const;
     // Off-diagonal cells without an entry.
-    int missingCount() const;
+    qsizetype missingCount() const;
+    // Throws ComputationError (TooLarge) when the matrix has more than MaxComputedMatrixSize items.
+    void checkComputable() const;
 
 private:
     const ComparisonTable *table_;
@@ -39,17 +48,26 @@ private:
 };
 
 // A matrix read as numbers, as the computation takes it: 1 on the diagonal and for pairs not
-// entered. Reading fails on any value the computation cannot use (not a number, 0, negative).
+// entered. Only the entered cells are kept, row by row, so the memory grows with the entries,
+// not with the square of the size. Reading fails on any value the computation cannot use (not a
+// number, 0, negative) and on a matrix larger than MaxComputedMatrixSize.
 struct MatrixValues
 {
-    int n = 0;
-    std::vector<double> a;             // row-major n × n
-    std::vector<const QString *> text; // the entry behind each cell, nullptr when not entered
-
-    double at(int row, int column) const { return a[size_t(row) * size_t(n) + size_t(column)]; }
-    const QString *textAt(int row, int column) const
+    struct Cell
     {
-        return text[size_t(row) * size_t(n) + size_t(column)];
+        int column;
+        double value;
+        const QString *text; // the entry behind the cell
+    };
+
+    int n = 0;
+    std::vector<Cell> cells;          // entered off-diagonal cells, by row, then by column
+    std::vector<size_t> rowStart;     // n + 1 offsets into `cells`
+
+    std::span<const Cell> row(int i) const
+    {
+        return std::span<const Cell>(cells).subspan(rowStart[size_t(i)],
+                                                    rowStart[size_t(i) + 1] - rowStart[size_t(i)]);
     }
 };
 

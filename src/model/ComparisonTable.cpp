@@ -3,6 +3,8 @@
 #include <QChar>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace priomat {
 
@@ -33,33 +35,89 @@ char32_t foldedCodePoint(QStringView text, qsizetype &pos)
     return QChar::toCaseFolded(codePoint);
 }
 
-// FNV-1a over the folded code points of the fields joined by TABs, then a final mix so that
-// the low bits, which pick the slot, depend on every character.
-std::uint64_t foldedHash(const KeyFields &key)
+// Hashes the UTF-16 units of the folded code points of the fields joined by TABs, four units
+// to a 64-bit word; a run of four ASCII units is folded and packed at once. Only equal keys
+// must hash alike (keyEquals decides), and both ways pack the same units into the same words.
+class FoldedHasher
 {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    auto step = [&hash](char32_t c) {
-        hash ^= c;
-        hash *= 0x100000001b3ull;
-    };
-    for (int f = 0; f < key.count(); ++f) {
-        if (f > 0)
-            step(U'\t');
-        const QStringView field = key.begin()[f];
-        for (qsizetype pos = 0; pos < field.size();) {
-            const char16_t c = field[pos].unicode();
+public:
+    void field(QStringView text)
+    {
+        const char16_t *units = text.utf16();
+        const qsizetype n = text.size();
+        for (qsizetype pos = 0; pos < n;) {
+            if (packed_ == 0 && n - pos >= 4) {
+                std::uint64_t x;
+                std::memcpy(&x, units + pos, sizeof x);
+                if ((x & 0xff80ff80ff80ff80ull) == 0) {
+                    // Lanes from 'A' to 'Z' get 0x20 added.
+                    const std::uint64_t fromA = x + 0x003f003f003f003full;
+                    const std::uint64_t pastZ = x + 0x0025002500250025ull;
+                    x |= ((fromA & ~pastZ) & 0x0080008000800080ull) >> 2;
+                    mix(x);
+                    length_ += 4;
+                    pos += 4;
+                    continue;
+                }
+            }
+            const char16_t c = units[pos];
             if (isAscii(c)) {
-                step(asciiLower(c));
+                put(asciiLower(c));
                 ++pos;
+                continue;
+            }
+            const char32_t folded = foldedCodePoint(text, pos);
+            if (QChar::requiresSurrogates(folded)) {
+                put(QChar::highSurrogate(folded));
+                put(QChar::lowSurrogate(folded));
             } else {
-                step(foldedCodePoint(field, pos));
+                put(char16_t(folded));
             }
         }
     }
-    hash ^= hash >> 33;
-    hash *= 0xff51afd7ed558ccdull;
-    hash ^= hash >> 33;
-    return hash;
+
+    void put(char16_t unit)
+    {
+        word_ |= std::uint64_t(unit) << (16 * packed_);
+        ++length_;
+        if (++packed_ == 4) {
+            mix(word_);
+            word_ = 0;
+            packed_ = 0;
+        }
+    }
+
+    std::uint64_t finish()
+    {
+        std::uint64_t hash = (hash_ ^ word_ ^ (length_ << 48)) * 0xc4ceb9fe1a85ec53ull;
+        hash ^= hash >> 33;
+        hash *= 0xff51afd7ed558ccdull;
+        hash ^= hash >> 33;
+        return hash;
+    }
+
+private:
+    void mix(std::uint64_t word)
+    {
+        hash_ = (hash_ ^ word) * 0x9e3779b97f4a7c15ull;
+        hash_ ^= hash_ >> 32;
+    }
+
+    std::uint64_t hash_ = 0xcbf29ce484222325ull;
+    std::uint64_t word_ = 0;
+    int packed_ = 0;
+    std::uint64_t length_ = 0;
+};
+
+std::uint64_t foldedHash(const KeyFields &key)
+{
+    FoldedHasher hasher;
+    for (int f = 0; f < key.count(); ++f) {
+        if (f > 0)
+            hasher.put(u'\t');
+        hasher.field(key.begin()[f]);
+    }
+    return hasher.finish();
 }
 
 // Whether `text` equals `field` at `pos` under the same folding as foldedHash; advances `pos`.
@@ -138,12 +196,38 @@ void ComparisonTable::valuesOf(const KeyFields *keys, qsizetype count, const QSt
         std::fill(values, values + count, nullptr);
         return;
     }
-    // Hash everything first and prefetch each home slot, so the cache misses overlap.
-    std::vector<std::uint64_t> hashes{};
-    hashes.resize(size_t(count));
+    // Hash everything first and prefetch each home slot, then each entry found there, so the
+    // cache misses overlap. Keys of one matrix row share their leading fields: those are
+    // hashed once.
+    std::vector<std::uint64_t> hashes(static_cast<size_t>(count));
+    FoldedHasher prefix;
+    const KeyFields *prefixKey = nullptr;
     for (qsizetype i = 0; i < count; ++i) {
-        hashes[size_t(i)] = foldedHash(keys[i]);
+        const KeyFields &key = keys[i];
+        const int last = key.count() - 1;
+        bool samePrefix = prefixKey && prefixKey->count() == key.count();
+        for (int f = 0; samePrefix && f < last; ++f) {
+            const QStringView a = prefixKey->begin()[f];
+            const QStringView b = key.begin()[f];
+            samePrefix = a.data() == b.data() && a.size() == b.size();
+        }
+        if (!samePrefix) {
+            prefix = FoldedHasher();
+            for (int f = 0; f < last; ++f) {
+                prefix.field(key.begin()[f]);
+                prefix.put(u'\t');
+            }
+            prefixKey = &key;
+        }
+        FoldedHasher hasher = prefix;
+        hasher.field(key.begin()[last]);
+        hashes[size_t(i)] = hasher.finish();
         __builtin_prefetch(&slots_[homeSlot(hashes[size_t(i)])]);
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        const Slot &slot = slots_[homeSlot(hashes[size_t(i)])];
+        if (slot.entry >= 0)
+            __builtin_prefetch(entries_.at(slot.entry).key.constData());
     }
     for (qsizetype i = 0; i < count; ++i) {
         const qsizetype entry = slots_[size_t(findSlot(keys[i], hashes[size_t(i)]))].entry;
@@ -169,20 +253,36 @@ void ComparisonTable::append(const QString &key, const QString &value)
 
 void ComparisonTable::appendAll(const QList<Entry> &entries)
 {
-    reserve(entries_.size() + entries.size());
+    const qsizetype first = entries_.size();
+    reserve(first + entries.size());
+    entries_.append(entries);
+    indexFrom(first);
+}
+
+void ComparisonTable::appendAll(QList<Entry> &&entries)
+{
+    if (!entries_.isEmpty()) {
+        appendAll(std::as_const(entries));
+        return;
+    }
+    reserveIndex(entries.size());
+    entries_ = std::move(entries);
+    indexFrom(0);
+}
+
+void ComparisonTable::indexFrom(qsizetype first)
+{
     // In batches: hash and prefetch the home slots, then insert, so the cache misses overlap.
     constexpr qsizetype Batch = 64;
     std::uint64_t hashes[Batch];
-    for (qsizetype start = 0; start < entries.size(); start += Batch) {
-        const qsizetype count = std::min(Batch, entries.size() - start);
+    for (qsizetype start = first; start < entries_.size(); start += Batch) {
+        const qsizetype count = std::min(Batch, entries_.size() - start);
         for (qsizetype i = 0; i < count; ++i) {
-            hashes[i] = foldedHash(KeyFields(entries.at(start + i).key));
+            hashes[i] = foldedHash(KeyFields(entries_.at(start + i).key));
             __builtin_prefetch(&slots_[homeSlot(hashes[i])]);
         }
-        for (qsizetype i = 0; i < count; ++i) {
-            entries_.append(entries.at(start + i));
-            insertIndex(entries_.size() - 1, hashes[i]);
-        }
+        for (qsizetype i = 0; i < count; ++i)
+            insertIndex(start + i, hashes[i]);
     }
 }
 
@@ -225,6 +325,11 @@ void ComparisonTable::clear()
 void ComparisonTable::reserve(qsizetype n)
 {
     entries_.reserve(n);
+    reserveIndex(n);
+}
+
+void ComparisonTable::reserveIndex(qsizetype n)
+{
     size_t capacity = slots_.empty() ? 16 : slots_.size();
     while (capacity < size_t(n) * 2)
         capacity *= 2;

@@ -69,6 +69,8 @@ public:
     void append(const QString &key, const QString &value);
     // append() for each entry in order, faster on large lists.
     void appendAll(const QList<Entry> &entries);
+    // The same, taking the entries over without copying them when the table is empty.
+    void appendAll(QList<Entry> &&entries);
     void clear();
     void reserve(qsizetype n);
 
@@ -83,6 +85,10 @@ private:
     qsizetype findSlot(const KeyFields &key, std::uint64_t hash) const;
     size_t homeSlot(std::uint64_t hash) const { return size_t(hash >> 32) & (slots_.size() - 1); }
     void insertIndex(qsizetype entry, std::uint64_t hash);
+    // Indexes entries_[first..] in order.
+    void indexFrom(qsizetype first);
+    // Makes room in the index for `n` entries in all.
+    void reserveIndex(qsizetype n);
     void grow();
     void rehash(size_t capacity);
 

@@ -16,9 +16,12 @@ public:
         DivisionByZero,   // "1/0", or an entry 0 that makes a weight 0
         InvalidOperation, // a negative entry: its row has no real geometric mean
         Overflow,         // the numbers leave the range of a double
+        TooLarge,         // more items than MaxComputedMatrixSize
     };
 
     ComputationError(Kind kind, QString valueText);
+    // A matrix of `size` items, too many to compute.
+    static ComputationError tooLarge(qsizetype size);
 
     Kind kind() const { return kind_; }
     // The value text that failed, as stored.
@@ -28,7 +31,11 @@ public:
     bool hasOwner() const { return hasOwner_; }
     void setOwner(const QString &caption);
 
-    QString message() const;
+    // Matrix size of a TooLarge error, else 0.
+    qsizetype matrixSize() const { return matrixSize_; }
+
+    // English, as the arithmetic errors of the runtime; a TooLarge error also has Japanese.
+    QString message(bool japanese = false) const;
     const char *what() const noexcept override { return what_.constData(); }
 
 private:
@@ -36,6 +43,7 @@ private:
     QString valueText_;
     QString owner_;
     bool hasOwner_ = false;
+    qsizetype matrixSize_ = 0;
     QByteArray what_;
 };
 

@@ -10,8 +10,11 @@ using Kind = ComputationError::Kind;
 
 Priorities ComputePriorities(const ComparisonMatrix &matrix)
 {
-    if (matrix.size() < 2)
-        return ComputePriorities(MatrixValues{matrix.size(), {}, {}});
+    if (matrix.size() < 2) {
+        MatrixValues values;
+        values.n = matrix.size();
+        return ComputePriorities(values);
+    }
     return ComputePriorities(ReadMatrixValues(matrix));
 }
 
@@ -26,26 +29,23 @@ Priorities ComputePriorities(const MatrixValues &values)
         return result;
     }
 
-    // Row geometric means; the root in extended precision, rounded to a double.
+    // Row geometric means; the root in extended precision, rounded to a double. Cells without
+    // an entry are 1 and leave the product as it is.
     const size_t un = size_t(n);
     std::vector<double> g(un);
     const long double e = 1.0L / static_cast<long double>(n);
     double s = 0.0;
     for (int i = 0; i < n; ++i) {
+        const auto row = values.row(i);
         double product = 1.0;
-        for (int j = 0; j < n; ++j) {
-            product = product * values.at(i, j);
-            if (!std::isfinite(product)) {
-                const QString *text = values.textAt(i, j);
-                throw ComputationError(Kind::Overflow, text ? *text : QString());
-            }
+        for (const MatrixValues::Cell &cell : row) {
+            product = product * cell.value;
+            if (!std::isfinite(product))
+                throw ComputationError(Kind::Overflow, *cell.text);
         }
         if (product == 0.0) {
             // A row of tiny entries underflowed: its weight would be 0.
-            const QString *text = nullptr;
-            for (int j = 0; j < n && !text; ++j)
-                text = values.textAt(i, j);
-            throw ComputationError(Kind::DivisionByZero, text ? *text : QString());
+            throw ComputationError(Kind::DivisionByZero, row.empty() ? QString() : *row.front().text);
         }
         g[size_t(i)] = static_cast<double>(std::exp(e * std::log(static_cast<long double>(product))));
         s = s + g[size_t(i)];
@@ -55,11 +55,20 @@ Priorities ComputePriorities(const MatrixValues &values)
     for (int i = 0; i < n; ++i)
         result.weights[size_t(i)] = g[size_t(i)] / s;
 
+    // (A·w)ᵢ summed column by column in order, 1 standing for every cell without an entry.
     double t = 0.0;
     for (int i = 0; i < n; ++i) {
+        const auto cells = values.row(i);
+        auto next = cells.begin();
         double row = 0.0;
-        for (int k = 0; k < n; ++k)
-            row = row + values.at(i, k) * result.weights[size_t(k)];
+        for (int k = 0; k < n; ++k) {
+            double a = 1.0;
+            if (next != cells.end() && next->column == k) {
+                a = next->value;
+                ++next;
+            }
+            row = row + a * result.weights[size_t(k)];
+        }
         const double w = result.weights[size_t(i)];
         if (w == 0.0)
             throw ComputationError(Kind::DivisionByZero, QString());

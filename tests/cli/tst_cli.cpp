@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include "SmallTmpfs.h"
+#include <tuple>
+
 #include "TestFiles.h"
 
 using namespace priomat::test;
@@ -57,6 +59,7 @@ private slots:
     void formatNeverReadsValues();
     void checkListsEveryMatrix();
     void computationErrorExitsWithOne();
+    void tooLargeGroupsGiveOneLineNamingTheNode();
     void usageAndFileErrorsExitWithTwo();
     void outputFileIsWrittenWhole();
     void optionsEndAndStandardStreams();
@@ -143,6 +146,35 @@ void TestCli::computationErrorExitsWithOne()
         QVERIFY2(run.err.contains("Quality") && run.err.contains("1/0"), run.err.constData());
     }
     QCOMPARE(runCli({"format", path}).exitCode, 0);
+}
+
+void TestCli::tooLargeGroupsGiveOneLineNamingTheNode()
+{
+    // 100,000 siblings, then 100,000 alternatives: refused at once, not computed or aborted.
+    QTemporaryDir dir;
+    QByteArray siblings = "Priomat - Data File\r\n[Tree]\r\nGroup\r\n";
+    QByteArray alternatives = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n[Alternatives]\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        siblings += " S" + QByteArray::number(i) + "\r\n";
+        alternatives += "A" + QByteArray::number(i) + "\r\n";
+    }
+    siblings += "[Comparison]\r\nS1\tS2\t3\r\n";
+    alternatives += "[AlternativesComparison]\r\nLeaf\tA1\tA2\t3\r\n";
+    for (const auto &[name, bytes, owner] : {std::tuple{"siblings.ahp", siblings, "'Group'"},
+                                             std::tuple{"alternatives.ahp", alternatives, "'Leaf'"}}) {
+        const QString path = dir.filePath(name);
+        writeBytes(path, bytes);
+        for (const char *command : {"evaluate", "csv", "check"}) {
+            const Run run = runCli({command, path});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY(run.out.isEmpty());
+            QCOMPARE(run.err.count('\n'), 1);
+            QVERIFY2(run.err.contains(owner) && run.err.contains("100000"), run.err.constData());
+        }
+        const Run format = runCli({"format", path});
+        QCOMPARE(format.exitCode, 0);
+        QVERIFY(format.out.size() < bytes.size() + 100); // plus the missing headers and empty lines
+    }
 }
 
 void TestCli::usageAndFileErrorsExitWithTwo()

@@ -47,8 +47,10 @@ private slots:
     void recoveryNames();
     void noRecoveryNamesWhenTreeExists();
     void roundTrip();
-    void blankCaptionIsLostAndChildrenReattach();
+    void blankCaptionKeepsItsNode();
     void bracketNamesSurviveSaving();
+    void sectionNamesAndEscapesReadBackInAnyCase();
+    void deepQuestionMarkChainsStayLinear();
 };
 
 void TestDataFile::formatsWorkedExample()
@@ -215,17 +217,17 @@ void TestDataFile::roundTrip()
     QCOMPARE(again.alternativesLines, lines({"x", "y", "z"}));
 }
 
-void TestDataFile::blankCaptionIsLostAndChildrenReattach()
+void TestDataFile::blankCaptionKeepsItsNode()
 {
     Document document;
     buildTree(document.tree, {"Goal", " A", " blank", "  Child", "  Other"});
     findNode(document.tree, "blank")->setCaption("   ");
     const ParsedDataFile parsed = ParseDataFile(FormatDataFile(document));
-    QCOMPARE(outline(parsed.tree), lines({"Goal", " A", "  Child", "  Other"}));
+    QCOMPARE(outline(parsed.tree), lines({"Goal", " A", " ", "  Child", "  Other"}));
 
     buildTree(document.tree, {"Goal", " blank", "  Child"});
     findNode(document.tree, "blank")->setCaption(" ");
-    QCOMPARE(outline(ParseDataFile(FormatDataFile(document)).tree), lines({"Goal", " ?", "  Child"}));
+    QCOMPARE(outline(ParseDataFile(FormatDataFile(document)).tree), lines({"Goal", " ", "  Child"}));
 }
 
 void TestDataFile::bracketNamesSurviveSaving()
@@ -246,6 +248,53 @@ void TestDataFile::bracketNamesSurviveSaving()
     QCOMPARE(parsed.alternatives, lines({"[a]", "b"}));
     QCOMPARE(parsed.requirementEntries, document.RequirementComparisons.entries());
     QCOMPARE(parsed.alternativeEntries, document.AlternativeComparisons.entries());
+}
+
+void TestDataFile::sectionNamesAndEscapesReadBackInAnyCase()
+{
+    // Every text that could be taken for a header, end a section or vanish as a blank line,
+    // in every place a text is written.
+    Document document;
+    buildTree(document.tree, {"[Comparison]", " [Tree]", "  [alternatives]", " x"});
+    findNode(document.tree, "x")->setCaption(QString());
+    document.tree.appendTopLevel(std::make_unique<RequirementNode>("\\[AlternativesComparison]"));
+    document.tree.appendTopLevel(std::make_unique<RequirementNode>("\\"));
+    document.tree.appendTopLevel(std::make_unique<RequirementNode>("\\x"));
+    document.alternativesLines = {"[Comparison]", "[COMPARISON]", "[alternativescomparison]", "\\", "[Tree]"};
+    addEntries(document.RequirementComparisons,
+               {"[Comparison]|[Tree]|3", "[tree]||5", "|[Tree]|1/5", "\\\\|\\|2"});
+    addEntries(document.AlternativeComparisons,
+               {"[Comparison]|[Comparison]|[COMPARISON]|5", "[Tree]||\\|1/3"});
+
+    const QStringList written = FormatDataFile(document);
+    const ParsedDataFile parsed = ParseDataFile(written);
+    QCOMPARE(outline(parsed.tree), outline(document.tree));
+    QCOMPARE(parsed.alternatives, document.alternativesLines);
+    QCOMPARE(parsed.requirementEntries, document.RequirementComparisons.entries());
+    QCOMPARE(parsed.alternativeEntries, document.AlternativeComparisons.entries());
+
+    // Only where needed: names that read back as they stand are written as they stand.
+    QVERIFY(written.contains("\\[Comparison]"));
+    QVERIFY(written.contains(" [Tree]"));
+    QVERIFY(written.contains("\\x"));
+    QVERIFY(written.contains(" [tree]\t\\\t5")); // an empty column field
+}
+
+void TestDataFile::deepQuestionMarkChainsStayLinear()
+{
+    // One line with many leading blanks reads as a long chain of "?" nodes; saving writes the
+    // chain as that one line again, not one line per level.
+    const QString deep = QString(3000, u' ') + QStringLiteral("Deep");
+    const ParsedDataFile parsed =
+        ParseDataFile({"Priomat - Data File", "[Tree]", "Root", deep, " ?", "  Kept", " ?"});
+    QCOMPARE(parsed.tree.nodeCount(), 1 + 2999 + 1 + 3); // Root, the chain, Deep, ?, Kept, ?
+    Document document;
+    document.tree = ParseDataFile({"Priomat - Data File", "[Tree]", "Root", deep, " ?", "  Kept", " ?"}).tree;
+    const QStringList written = FormatDataFile(document);
+    QVERIFY(written.contains(deep));
+    QVERIFY(written.contains(" ?")); // "?" nodes that reading would not create stay
+    QVERIFY(written.join(QString()).size() < 2 * deep.size());
+    QCOMPARE(outline(ParseDataFile(written).tree), outline(document.tree));
 }
 
 QTEST_GUILESS_MAIN(TestDataFile)

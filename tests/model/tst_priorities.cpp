@@ -41,6 +41,7 @@ private slots:
     void badEntriesRaiseTypedErrors();
     void childWeightsAndOnlyChild();
     void failedUpdateStoresNothing();
+    void tooLargeMatrixNamesNodeAndSize();
     void subtreeUpdateWalksPreOrder();
     void deepTreesNeedNoRecursion();
 };
@@ -154,6 +155,28 @@ void TestPriorities::childWeightsAndOnlyChild()
     QCOMPARE(a->data().ConsistencyIndex, 0.0);
     // A leaf's record is not set.
     QCOMPARE(findNode(document.tree, "Only")->data().ConsistencyIndex, 0.0);
+}
+
+void TestPriorities::tooLargeMatrixNamesNodeAndSize()
+{
+    Document document;
+    buildTree(document.tree, {"Goal"});
+    RequirementNode *root = document.tree.root();
+    for (int i = 0; i <= MaxComputedMatrixSize; ++i)
+        root->appendChild(std::make_unique<RequirementNode>(QString::number(i)));
+    addEntries(document.RequirementComparisons, {"1|2|3"});
+    try {
+        UpdateChildWeights(document.RequirementComparisons, root);
+        QFAIL("no error");
+    } catch (const ComputationError &error) {
+        QCOMPARE(error.kind(), Kind::TooLarge);
+        QCOMPARE(error.matrixSize(), qsizetype(MaxComputedMatrixSize + 1));
+        const QString size = QString::number(MaxComputedMatrixSize + 1);
+        for (const bool japanese : {false, true}) {
+            QVERIFY(error.message(japanese).contains(u"Goal"));
+            QVERIFY(error.message(japanese).contains(size));
+        }
+    }
 }
 
 void TestPriorities::failedUpdateStoresNothing()
