@@ -3,6 +3,7 @@
 #include "model/ComputationError.h"
 #include "document/DataFile.h"
 #include "document/DocumentFile.h"
+#include "document/DocumentOpen.h"
 #include "document/TextFile.h"
 #include "Version.h"
 
@@ -103,14 +104,13 @@ int main(int argc, char *argv[])
 
     Document document;
     try {
-        DataFileRead read = ReadDataFile(parsed.file);
-        if (read.status == ReadStatus::Missing)
+        const OpenedDocument opened = ReadDocumentInto(parsed.file, document, [] { return true; });
+        if (opened.status == ReadStatus::Missing)
             return usageError(QStringLiteral("%1: no such file").arg(parsed.file));
-        if (read.status == ReadStatus::Foreign) {
+        if (opened.status == ReadStatus::Foreign) {
             printError(NotADataFileMessage(parsed.file, QStringLiteral("Priomat"), false));
             return ExitUsage;
         }
-        InstallParsedDocument(document, std::move(read.parsed), [] { return true; });
     } catch (const FileError &error) {
         printError(error.message());
         return ExitUsage;

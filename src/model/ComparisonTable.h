@@ -69,6 +69,9 @@ public:
     void append(const QString &key, const QString &value);
     // append() for each entry in order, faster on large lists.
     void appendAll(const QList<Entry> &entries);
+    // Undoing edits: the value of the entry at `index`, and removing the last entry.
+    void setValueAt(qsizetype index, const QString &value) { entries_[index].value = value; }
+    void removeLast();
     void clear();
     void reserve(qsizetype n);
 
@@ -87,7 +90,7 @@ private:
     void rehash(size_t capacity);
 
     QList<Entry> entries_;
-    // Open addressing over the first entry of each key; entries are never removed.
+    // Open addressing over the first entry of each key; only the last entry is ever removed.
     std::vector<Slot> slots_;
     qsizetype used_ = 0;
 };

@@ -5,7 +5,7 @@
 #include "ui/main/BaseForm.h"
 #include "ui/windows/ResultForm.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "TestFiles.h"
@@ -99,7 +99,7 @@ void TestBaseForm::controlsAndJapaneseTexts()
     QCOMPARE(form->TreeButtonAdd->text(), QString::fromUtf8("子追加"));
     QCOMPARE(form->MenuFile->title(), QString::fromUtf8("ファイル(&F)"));
     QCOMPARE(form->MenuSaveAs->text(), QString::fromUtf8("名前を付けて保存する (Save &As) ..."));
-    QCOMPARE(form->document.tree.root()->caption(), QString::fromUtf8("根幹の要求"));
+    QCOMPARE(form->session().document().tree.root()->caption(), QString::fromUtf8("根幹の要求"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form->TreeButtonAdd->geometry(), QRect(0, 4, 53, 25));
     QCOMPARE(form->TreeButtonDelete->geometry(), QRect(56, 32, 53, 25));
@@ -107,9 +107,9 @@ void TestBaseForm::controlsAndJapaneseTexts()
     QCOMPARE(form->MatrixGrid->columnWidth(0), 96);
     QVERIFY(form->ConsistencyEdit->isReadOnly());
     QVERIFY(!form->MenuEstablishment->isVisible());
-    QVERIFY(!form->Modified);
-    QVERIFY(!form->Loading);
-    QVERIFY(form->DocumentFileName.isEmpty());
+    QVERIFY(!form->session().isModified());
+    QVERIFY(!form->session().isLoading());
+    QVERIFY(form->session().fileName().isEmpty());
 }
 
 void TestBaseForm::englishTexts()
@@ -126,7 +126,7 @@ void TestBaseForm::englishTexts()
     QCOMPARE(form->ConsistencyLabel->text(), QStringLiteral("Consistency Index"));
     QCOMPARE(form->ConsistencyLabel2->text(), QStringLiteral("  0: perfectly consistent"));
     QCOMPARE(form->ConsistencyLabel3->text(), QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
     QCOMPARE(form->MenuFile->title(), QStringLiteral("&File"));
     QCOMPARE(form->MenuSaveAs->text(), QStringLiteral("Save &As ..."));
     QCOMPARE(form->MenuSaveCSV->text(), QStringLiteral("Save &CSV format ..."));
@@ -163,23 +163,23 @@ void TestBaseForm::automaticCalculationAndToolMenu()
 {
     auto form = makeForm(false);
     form->FormShow();
-    QVERIFY(!form->results.requirements.isEmpty()); // the root alone is a leaf
+    QVERIFY(!form->session().results().requirements.isEmpty()); // the root alone is a leaf
     form->MenuToolClick();
     QVERIFY(!form->MenuCalculate->isEnabled());
 
     form->MenuCalculateAutomatically->trigger(); // off
     QVERIFY(!form->MenuCalculateAutomatically->isChecked());
-    form->Recalculate(false);
-    QVERIFY(form->results.requirements.isEmpty());
+    form->session().evaluate(false);
+    QVERIFY(form->session().results().requirements.isEmpty());
     form->MenuToolClick();
     QVERIFY(form->MenuCalculate->isEnabled());
     form->MenuCalculate->trigger();
-    QCOMPARE(form->results.requirements.size(), 1);
+    QCOMPARE(form->session().results().requirements.size(), 1);
 
-    form->Recalculate(false);
-    QVERIFY(form->results.requirements.isEmpty());
+    form->session().evaluate(false);
+    QVERIFY(form->session().results().requirements.isEmpty());
     form->MenuCalculateAutomatically->trigger(); // on again: computes at once
-    QCOMPARE(form->results.requirements.size(), 1);
+    QCOMPARE(form->session().results().requirements.size(), 1);
 }
 
 void TestBaseForm::windowMenuFollowsWindows()
@@ -242,22 +242,22 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     auto form = makeForm(false);
     form->LoadDocument(example);
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - choose-a-car.ahp"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Choose a car"));
-    QCOMPARE(form->selectedNode(), form->document.tree.root());
-    QVERIFY(form->TreeTree->isExpanded(form->treeModel()->indexOf(form->document.tree.root()->child(1))));
-    QCOMPARE(form->results.alternatives.at(1).value, QStringLiteral("0.729166666666667"));
-    QVERIFY(!form->Modified);
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Choose a car"));
+    QCOMPARE(form->selectedNode(), form->session().document().tree.root());
+    QVERIFY(form->TreeTree->isExpanded(form->treeModel()->indexOf(form->session().document().tree.root()->child(1))));
+    QCOMPARE(form->session().results().alternatives.at(1).value, QStringLiteral("0.729166666666667"));
+    QVERIFY(!form->session().isModified());
 
     // The first argument when it names a file; otherwise Default.ahp beside the program.
     QVERIFY(QFile::copy(example, app_->environment.path("Default.ahp")));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
     auto second = std::make_unique<TBaseForm>();
     second->FormShow();
-    QCOMPARE(second->DocumentFileName, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
+    QCOMPARE(second->session().fileName(), QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral("/ENGLISH")};
     auto third = std::make_unique<TBaseForm>();
     third->FormShow();
-    QCOMPARE(third->DocumentFileName, app_->environment.path("Default.ahp"));
+    QCOMPARE(third->session().fileName(), app_->environment.path("Default.ahp"));
 }
 
 void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
@@ -273,7 +273,7 @@ void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
              app_->environment.path("foreign.ahp") + "\r\nis not a data file for Priomat.");
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
 }
 
 void TestBaseForm::comparisonPanelShowsRootMatrix()
@@ -282,7 +282,7 @@ void TestBaseForm::comparisonPanelShowsRootMatrix()
     form->LoadDocument(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"));
     QVERIFY(form->MatrixGrid->isVisibleTo(form.get()));
     QCOMPARE(form->CaptionEdit->text(), QStringLiteral("Choose a car"));
-    QCOMPARE(form->ShownItems, (QStringList{"Cost", "Comfort"}));
+    QCOMPARE(form->session().shownMatrix().items.names, (QStringList{"Cost", "Comfort"}));
     QCOMPARE(form->MatrixGrid->item(0, 1)->text(), QStringLiteral("(A)"));
     QCOMPARE(form->MatrixGrid->item(1, 0)->text(), QStringLiteral("(A) Cost"));
     QCOMPARE(form->MatrixGrid->item(1, 2)->text(), QStringLiteral("3"));

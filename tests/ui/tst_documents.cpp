@@ -7,9 +7,10 @@
 #include "ui/windows/ResultForm.h"
 #include "ui/main/CompareForm.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "TestFiles.h"
 
+#include <QUndoStack>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -71,7 +72,7 @@ void TestDocuments::init()
 void TestDocuments::cleanup()
 {
     if (form_)
-        form_->Modified = false;
+        form_->session().undoStack()->setClean();
     form_.reset();
     alternatives_.reset();
     result_.reset();
@@ -96,13 +97,13 @@ void TestDocuments::makeForm(bool japanese)
 void TestDocuments::saveQuestionTexts()
 {
     makeForm(false);
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDCANCEL, IDCANCEL};
     QVERIFY(!form_->QuerySaveModified());
     QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x33u);
-    form_->DocumentFileName = "/data/plan.ahp";
+    form_->session().setFileName("/data/plan.ahp");
     QVERIFY(!form_->QuerySaveModified());
     QCOMPARE(app_->platform.messageBox.shown.at(1).text,
              QStringLiteral("/data/plan.ahp\r\nis modified.\r\nDo you want to save it?"));
@@ -112,11 +113,11 @@ void TestDocuments::saveQuestionTexts()
     form_->QuerySaveModified();
     QCOMPARE(app_->platform.messageBox.shown.at(2).text,
              QString::fromUtf8("/data/plan.ahp\r\nは変更されています。\r\n保存しますか？"));
-    form_->DocumentFileName.clear();
+    form_->session().setFileName(QString());
     form_->QuerySaveModified();
     QCOMPARE(app_->platform.messageBox.shown.at(3).text, QString::fromUtf8("変更されています。\r\n保存しますか？"));
 
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     QVERIFY(form_->QuerySaveModified()); // nothing asked
     QCOMPARE(app_->platform.messageBox.shown.size(), 4);
 }
@@ -126,41 +127,40 @@ void TestDocuments::saveQuestionAnswers()
     makeForm(false);
     const QString path = app_->environment.path("named.ahp");
     // Yes without a file name: the save dialog; cancelling it keeps the document open.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(!form_->close());
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     QCOMPARE(dialogStarts_, QStringList{app_->environment.path("")});
     // Yes and a path: saved there, and the window may close.
     app_->platform.messageBox.answers = {IDYES};
     dialogAnswers_ = {path};
     QVERIFY(form_->QuerySaveModified());
-    QVERIFY(!form_->Modified);
-    QCOMPARE(form_->DocumentFileName, path);
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), path);
     QVERIFY(readBytes(path).startsWith("Priomat - Data File\r\n"));
     // Yes with a file name saves into it without a dialog.
-    form_->document.alternativesLines = {"added"};
-    form_->Modified = true;
+    form_->session().setAlternativesText("added");
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(form_->QuerySaveModified());
     QVERIFY(readBytes(path).contains("\r\nadded\r\n"));
     QCOMPARE(dialogStarts_.size(), 2);
     // No drops the changes; New asks once and then starts afresh.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDNO};
     form_->MenuNewClick();
-    QVERIFY(form_->DocumentFileName.isEmpty());
+    QVERIFY(form_->session().fileName().isEmpty());
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
-    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->session().isModified());
     QCOMPARE(app_->platform.messageBox.shown.size(), 4);
     // Exit with Cancel keeps the window open; the question comes once.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDCANCEL};
     QVERIFY(!form_->close());
     QCOMPARE(app_->platform.messageBox.shown.size(), 5);
     // Open proposes the current document's file.
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_->LoadDocument(path);
     form_->MenuOpenClick();
     QCOMPARE(dialogStarts_.last(), path);
@@ -173,7 +173,7 @@ void TestDocuments::startupChoices()
     app_->platform.system.arguments = {app_->platform.system.program, "/ENGLISH"};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
     form_.reset();
     FrameShutdown();
 
@@ -187,7 +187,7 @@ void TestDocuments::startupChoices()
     QCOMPARE(app_->platform.messageBox.shown.at(0).text,
              app_->environment.path("notes.txt") + "\r\nis not a data file for Priomat.");
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form_->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
     form_.reset();
     FrameShutdown();
 
@@ -195,7 +195,7 @@ void TestDocuments::startupChoices()
     app_->platform.system.arguments = {app_->platform.system.program};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - Default.ahp"));
-    QCOMPARE(form_->DocumentFileName, app_->environment.path("Default.ahp"));
+    QCOMPARE(form_->session().fileName(), app_->environment.path("Default.ahp"));
     QCOMPARE(alternatives_->AlternativesMemo->toPlainText(), QStringLiteral("Car A\nCar B"));
 }
 
@@ -204,10 +204,10 @@ void TestDocuments::headerOnlyFileAndRecovery()
     makeForm(false);
     writeBytes(app_->environment.path("empty.ahp"), "Priomat - Data File\r\n");
     form_->LoadDocument(app_->environment.path("empty.ahp"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
-    QVERIFY(!form_->document.tree.root()->hasChildren());
-    QCOMPARE(form_->DocumentFileName, app_->environment.path("empty.ahp"));
-    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->session().document().tree.root()->hasChildren());
+    QCOMPARE(form_->session().fileName(), app_->environment.path("empty.ahp"));
+    QVERIFY(!form_->session().isModified());
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
 
     writeBytes(app_->environment.path("broken.ahp"),
@@ -217,14 +217,14 @@ void TestDocuments::headerOnlyFileAndRecovery()
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Warning"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x34u);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
-    QCOMPARE(form_->document.tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
-    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->document.tree.root())));
-    QVERIFY(!form_->Loading);
+    QCOMPARE(form_->session().document().tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
+    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->session().document().tree.root())));
+    QVERIFY(!form_->session().isLoading());
 
     app_->platform.messageBox.answers = {IDNO};
     form_->LoadDocument(app_->environment.path("broken.ahp"));
-    QVERIFY(!form_->document.tree.root()->hasChildren());
-    QCOMPARE(form_->document.RequirementComparisons.size(), 1); // the entries stay
+    QVERIFY(!form_->session().document().tree.root()->hasChildren());
+    QCOMPARE(form_->session().document().RequirementComparisons.size(), 1); // the entries stay
 }
 
 void TestDocuments::failedSaveKeepsTheDocumentModified()
@@ -233,14 +233,13 @@ void TestDocuments::failedSaveKeepsTheDocumentModified()
     const QString path = app_->environment.path("kept.ahp");
     QVERIFY(form_->SaveDocument(path));
     const QByteArray before = readBytes(path);
-    form_->document.alternativesLines = {"changed"};
-    form_->Modified = true;
+    form_->session().setAlternativesText("changed");
     writeBytes(app_->environment.path("blocker"), "");
     QVERIFY(!form_->SaveDocument(app_->environment.path("blocker/other.ahp")));
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->DocumentFileName, path);
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), path);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - kept.ahp"));
     QCOMPARE(readBytes(path), before);
 }
@@ -258,10 +257,10 @@ void TestDocuments::unreadableValueStillCompletesTheLoad()
     form_->LoadDocument(second);
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(form_->DocumentFileName, second);
+    QCOMPARE(form_->session().fileName(), second);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - second.ahp"));
-    QVERIFY(!form_->Modified);
-    QVERIFY(!form_->Loading);
+    QVERIFY(!form_->session().isModified());
+    QVERIFY(!form_->session().isLoading());
     form_->MenuSaveClick();
     QCOMPARE(readBytes(first), firstBytes); // the previous document's file is untouched
     QVERIFY(readBytes(second).contains("A\tB\tabc\r\n"));
@@ -284,8 +283,8 @@ void TestDocuments::csvCommand()
     form_->MenuSaveCSVClick();
     QCOMPARE(dialogStarts_.last(), csv);
     QCOMPARE(readBytes(csv), readBytes(PRIOMAT_SOURCE_DIR "/tests/data/choose-a-car.csv"));
-    QVERIFY(!form_->Modified);
-    QCOMPARE(form_->DocumentFileName, document);
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), document);
 
     // A name without an extension gets ".csv" appended.
     const QString bare = app_->environment.path("dir.v2/bare");
@@ -296,12 +295,12 @@ void TestDocuments::csvCommand()
     QCOMPARE(dialogStarts_.last(), bare + ".csv");
 
     // A write error is reported; the document is untouched.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     dialogAnswers_ = {app_->environment.path("dir.v2/plan.final.ahp/x.csv")};
     form_->MenuSaveCSVClick();
     QCOMPARE(app_->platform.messageBox.shown.last().caption, QStringLiteral("Error"));
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->DocumentFileName, bare);
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), bare);
 }
 
 void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
@@ -310,7 +309,7 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     RequirementTreeModel *model = form_->treeModel();
-    RequirementNode *root = form_->document.tree.root();
+    RequirementNode *root = form_->session().document().tree.root();
     form_->TreeTree->setCurrentIndex(model->indexOf(root));
 
     // Two requirements under the root, renamed by typing.
@@ -346,7 +345,7 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     const QString saved = app_->environment.path("built.ahp");
     dialogAnswers_ = {saved};
     form_->MenuSaveAsClick();
-    QCOMPARE(form_->DocumentFileName, saved);
+    QCOMPARE(form_->session().fileName(), saved);
 
     form_->MenuNewClick();
     form_->LoadDocument(saved);

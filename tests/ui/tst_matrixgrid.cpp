@@ -5,8 +5,9 @@
 #include "ui/main/CompareForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
@@ -63,7 +64,7 @@ void TestMatrixGrid::init()
 
 void TestMatrixGrid::cleanup()
 {
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_.reset();
     app_.reset();
 }
@@ -81,7 +82,7 @@ void TestMatrixGrid::openDocument(const QByteArray &content)
 void TestMatrixGrid::select(const QString &caption)
 {
     RequirementNode *found = nullptr;
-    form_->document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+    form_->session().document().tree.forEachPreOrder([&](RequirementNode *node, int) {
         if (!found && node->caption() == caption)
             found = node;
     });
@@ -106,7 +107,7 @@ void TestMatrixGrid::cellTableOfALeaf()
     form_->treeModel()->setData(form_->TreeTree->currentIndex(), QStringLiteral(" Price "));
     form_->RefreshComparisonPanel();
     TMatrixGrid *grid = form_->MatrixGrid;
-    QVERIFY(form_->LeafShown);
+    QVERIFY(form_->session().shownMatrix().items.leafShown);
     QCOMPARE(grid->columnCount(), 5);
     QCOMPARE(grid->rowCount(), 4);
     QCOMPARE(grid->cellText(0, 0), QString());
@@ -149,12 +150,12 @@ void TestMatrixGrid::keyEntryAndReciprocalPending()
     QTest::keyClicks(grid, "05");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/5"));
     QCOMPARE(grid->cellText(1, 2), QStringLiteral("5"));
-    QCOMPARE(*form_->document.RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
-    QCOMPARE(*form_->document.RequirementComparisons.value("B\tA"), QStringLiteral("5"));
-    QVERIFY(form_->Modified);
+    QCOMPARE(*form_->session().document().RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
+    QCOMPARE(*form_->session().document().RequirementComparisons.value("B\tA"), QStringLiteral("5"));
+    QVERIFY(form_->session().isModified());
     // The weights follow at once: B over A by 5.
-    QVERIFY(form_->document.tree.root()->child(1)->data().LocalWeight
-            > form_->document.tree.root()->child(0)->data().LocalWeight);
+    QVERIFY(form_->session().document().tree.root()->child(1)->data().LocalWeight
+            > form_->session().document().tree.root()->child(0)->data().LocalWeight);
 
     QTest::keyClicks(grid, "0x7"); // a letter leaves the flag set
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/7"));
@@ -182,7 +183,7 @@ void TestMatrixGrid::keyEntryWithoutInverse()
     form_->MatrixGrid->setCurrentCell(1, 2);
     QTest::keyClicks(form_->MatrixGrid, "5");
     QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("-"));
-    QVERIFY(!form_->document.RequirementComparisons.value("B\tA"));
+    QVERIFY(!form_->session().document().RequirementComparisons.value("B\tA"));
 }
 
 void TestMatrixGrid::shiftedDigitsStoreReciprocals()
@@ -228,7 +229,7 @@ void TestMatrixGrid::cancelStoresNothingButRecomputes()
     openDocument(ThreeItems);
     select("Goal");
     // Weights that the document's entries do not give, to see them recomputed.
-    form_->document.tree.root()->child(0)->data().LocalWeight = 0.9;
+    form_->session().document().tree.root()->child(0)->data().LocalWeight = 0.9;
     form_->compareDialogRunner = [](TCompareForm &dialog) {
         dialog.TrackBar1->setValue(17);
         dialog.reject();
@@ -236,8 +237,8 @@ void TestMatrixGrid::cancelStoresNothingButRecomputes()
     };
     QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
     QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
-    QVERIFY(form_->document.RequirementComparisons.isEmpty());
-    QCOMPARE(form_->document.tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
+    QVERIFY(form_->session().document().RequirementComparisons.isEmpty());
+    QCOMPARE(form_->session().document().tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
     QCOMPARE(form_->MatrixGrid->cellText(4, 1), QStringLiteral("0.333333333333333"));
 }
 
@@ -274,7 +275,7 @@ void TestMatrixGrid::consistencyIndexColours()
         openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
-        const double ci = form_->document.tree.root()->data().ConsistencyIndex;
+        const double ci = form_->session().document().tree.root()->data().ConsistencyIndex;
         QCOMPARE(form_->ConsistencyEdit->palette().color(QPalette::Text), c.colour);
         QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
     }
@@ -290,26 +291,37 @@ void TestMatrixGrid::changeShownDashesToOne()
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 3; ++column)
             QCOMPARE(form_->MatrixGrid->cellText(column, row), QStringLiteral("1"));
-    QCOMPARE(form_->document.RequirementComparisons.size(), 6);
+    QCOMPARE(form_->session().document().RequirementComparisons.size(), 6);
     form_->MenuToolClick();
     QVERIFY(!form_->MenuChangeShown1->isEnabled());
 }
 
 void TestMatrixGrid::unreadableValueLeavesTheDisplay()
 {
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n[Alternatives]\r\nx\r\ny\r\n"
-                 "[AlternativesComparison]\r\nL\tx\ty\t2\r\n");
+    // A value that cannot be read: no weights, no index, the cell marked, the error once; and
+    // selecting another matrix and back never shows numbers from elsewhere.
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n M\r\n[Alternatives]\r\nx\r\ny\r\n"
+                 "[AlternativesComparison]\r\nL\tx\ty\t2\r\nM\tx\ty\t3\r\n");
     select("L");
-    const QString weight = form_->MatrixGrid->cellText(3, 1);
-    const QString ci = form_->ConsistencyEdit->text();
+    QVERIFY(!form_->MatrixGrid->cellText(3, 1).isEmpty());
     app_->platform.messageBox.shown.clear();
-    form_->document.AlternativeComparisons.store("L\tx\ty", "abc");
-    form_->MatrixGrid->setCellText(2, 1, "abc");
-    form_->ShowWeightsAndConsistency();
+    form_->session().editableDocument().AlternativeComparisons.store("L\tx\ty", "abc");
+    form_->session().refreshShown();
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), weight);
-    QCOMPARE(form_->ConsistencyEdit->text(), ci);
+    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("abc"));
+    QCOMPARE(form_->MatrixGrid->markedCell, QPoint(2, 1));
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QString());
+    QCOMPARE(form_->MatrixGrid->cellText(3, 2), QString());
+    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("cannot be computed"));
+
+    select("M");
+    QCOMPARE(form_->MatrixGrid->markedCell, QPoint(-1, -1));
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
+    select("L");
+    QCOMPARE(app_->platform.messageBox.shown.size(), 2); // said again on selection
+    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QString());
+    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("cannot be computed"));
 }
 
 void TestMatrixGrid::dialogPrepareAndKeys()

@@ -5,8 +5,9 @@
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -66,12 +67,12 @@ void TestTreeEdit::init()
     file.write(DocumentText);
     file.close();
     form_->LoadDocument(path);
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
 }
 
 void TestTreeEdit::cleanup()
 {
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_.reset();
     alternatives_.reset();
     app_.reset();
@@ -80,7 +81,7 @@ void TestTreeEdit::cleanup()
 RequirementNode *TestTreeEdit::node(const QString &caption) const
 {
     RequirementNode *found = nullptr;
-    form_->document.tree.forEachPreOrder([&](RequirementNode *n, int) {
+    form_->session().document().tree.forEachPreOrder([&](RequirementNode *n, int) {
         if (!found && n->caption() == caption)
             found = n;
     });
@@ -101,9 +102,9 @@ void TestTreeEdit::newItemNumbering()
     QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "New Item", "New Item(2)"}));
     QCOMPARE(form_->selectedNode(), node("B"));
     QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     // The parent's matrix grew at once and its weights were recomputed.
-    QCOMPARE(form_->ShownItems.size(), 3);
+    QCOMPARE(form_->session().shownMatrix().items.names.size(), 3);
     QCOMPARE(node("New Item")->data().LocalWeight, 1.0 / 3.0);
 
     // "New Item" gone: the name is free again although "New Item(2)" remains.
@@ -127,7 +128,7 @@ void TestTreeEdit::deletedEntriesComeBackByName()
     QTest::mouseClick(form_->TreeButtonDelete, Qt::LeftButton);
     QCOMPARE(node("Goal")->childCaptions(), (QStringList{"A", "B"}));
     QCOMPARE(node("A")->data().LocalWeight, 0.75); // recomputed without C
-    QVERIFY(form_->document.RequirementComparisons.value("A\tC")); // entries stay
+    QVERIFY(form_->session().document().RequirementComparisons.value("A\tC")); // entries stay
 
     select("Goal");
     QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
@@ -136,7 +137,7 @@ void TestTreeEdit::deletedEntriesComeBackByName()
     form_->CaptionEdit->selectAll();
     QTest::keyClicks(form_->CaptionEdit, "c"); // another letter case still finds them
     select("Goal");
-    QCOMPARE(form_->ShownItems, (QStringList{"A", "B", "c"}));
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"A", "B", "c"}));
     QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("5"));
 }
 
@@ -163,7 +164,7 @@ void TestTreeEdit::upAndDownKeepWeightsAndExpansion()
     QVERIFY(!form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
     // Rows and columns follow the order, the values stay.
     select("Goal");
-    QCOMPARE(form_->ShownItems, (QStringList{"B", "A", "C"}));
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"B", "A", "C"}));
     QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1/3"));
 }
 
@@ -195,14 +196,14 @@ void TestTreeEdit::dropsRefusedAndAccepted()
     QVERIFY(!drop(node("A"), node("A")));     // itself
     QVERIFY(!drop(node("A"), node("A2")));    // a descendant
     QVERIFY(!drop(node("Goal"), node("C")));  // the root is never dragged
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
 
     const double weightA1 = node("A1")->data().LocalWeight;
     QVERIFY(drop(node("A1"), node("B")));
     QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "A1"}));
     QCOMPARE(node("A")->childCaptions(), QStringList{"A2"});
     QCOMPARE(form_->selectedNode(), node("A1"));
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     // Both parents recomputed: A2 alone under A, A1 and B1 share B.
     QCOMPARE(node("A2")->data().LocalWeight, 1.0);
     QCOMPARE(node("A1")->data().LocalWeight, 0.5);
@@ -212,14 +213,14 @@ void TestTreeEdit::dropsRefusedAndAccepted()
 void TestTreeEdit::leafReceivingANodeComparesRequirements()
 {
     select("C");
-    QVERIFY(form_->LeafShown);
-    QCOMPARE(form_->ShownItems, (QStringList{"x", "y"}));
+    QVERIFY(form_->session().shownMatrix().items.leafShown);
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"x", "y"}));
     RequirementTreeModel *model = form_->treeModel();
     std::unique_ptr<QMimeData> data(model->mimeData({model->indexOf(node("B1"))}));
     QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(node("C"))));
     select("C");
-    QVERIFY(!form_->LeafShown);
-    QCOMPARE(form_->ShownItems, QStringList{"B1"});
+    QVERIFY(!form_->session().shownMatrix().items.leafShown);
+    QCOMPARE(form_->session().shownMatrix().items.names, QStringList{"B1"});
     QVERIFY(node("B")->childCaptions().isEmpty());
 }
 
@@ -227,21 +228,21 @@ void TestTreeEdit::renamingThroughTheCaptionEdit()
 {
     select("B");
     QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("B"));
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
     form_->CaptionEdit->setFocus();
     form_->CaptionEdit->selectAll();
     QTest::keyClicks(form_->CaptionEdit, "Bee ");
     QCOMPARE(node("Bee ")->childCaptions(), QStringList{"B1"}); // the blank is kept
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     const double weight = node("Bee ")->data().LocalWeight;
     select("Goal"); // entries for B are orphaned, shown as "-"; weights wait for a recompute
     QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
     QCOMPARE(node("Bee ")->data().LocalWeight, weight);
 
     // The refresh's own update of the edit renames nothing.
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     select("A");
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
     QVERIFY(node("Bee "));
 }
 
@@ -259,15 +260,15 @@ void TestTreeEdit::alternativesWindow()
         QTest::keyClick(memo, Qt::Key_Return);
         QTest::keyClicks(memo, line);
     }
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->document.alternatives(), (QStringList{"x", "y", "z"}));
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().document().alternatives(), (QStringList{"x", "y", "z"}));
     QCOMPARE(form_->MatrixGrid->rowCount(), 4); // a row and a column at once
     QCOMPARE(form_->MatrixGrid->cellText(0, 3), QStringLiteral("(C) z"));
-    QCOMPARE(form_->results.alternatives.size(), 3);
+    QCOMPARE(form_->session().results().alternatives.size(), 3);
 
     form_->MenuCalculateAutomatically->trigger(); // off
     QTest::keyClicks(memo, "z");
-    QVERIFY(form_->results.alternatives.isEmpty());
+    QVERIFY(form_->session().results().alternatives.isEmpty());
 }
 
 QTEST_MAIN(TestTreeEdit)

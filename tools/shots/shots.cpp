@@ -7,8 +7,9 @@
 #include "app/Frame.h"
 #include "ScreenSession.h"
 #include "app/Placement.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -53,7 +54,7 @@ int main(int argc, char *argv[])
             return 1;
         form.LoadDocument(document);
         form.setTreeWidth(170);
-        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(find(form.document, QStringLiteral("Location"))));
+        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(find(form.session().document(), QStringLiteral("Location"))));
 
         TMatrixGrid *grid = form.MatrixGrid;
         grid->setFocus();
@@ -75,7 +76,7 @@ int main(int argc, char *argv[])
         shoot(prefix + QStringLiteral("-grid.png"));
         form.MenuColor->trigger();
         shoot(prefix + QStringLiteral("-grid-colour.png"));
-        form.Modified = false;
+        form.session().undoStack()->setClean();
     }
     return 0;
 }

@@ -1,0 +1,25 @@
+#include "document/DocumentOpen.h"
+
+#include "model/Priorities.h"
+
+namespace priomat {
+
+OpenedDocument ReadDocumentInto(const QString &path, Document &document,
+                                const std::function<bool()> &askRecovery)
+{
+    DataFileRead read = ReadDataFile(path); // the whole file, before anything changes
+    OpenedDocument opened;
+    opened.status = read.status;
+    opened.encoding = read.encoding;
+    if (read.status == ReadStatus::Read)
+        InstallParsedDocument(document, std::move(read.parsed), askRecovery);
+    return opened;
+}
+
+void ComputeDocument(Document &document, ResultLists &results, const RecalculateOptions &options)
+{
+    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
+    Recalculate(document, results, options);
+}
+
+} // namespace priomat
