@@ -87,6 +87,60 @@ public:
 protected:
     virtual void apply(bool forward) = 0;
     DocumentSession &session_;
+    bool first_ = true;
+
+    // The derived numbers of the groups a step recomputes, before and after it: undo and redo
+    // put them back instead of recomputing, so they come back exactly as they were (also when
+    // they were out of date, as after a rename).
+    struct Weights
+    {
+        RequirementNode *node = nullptr;
+        double consistencyIndex = 0.0;
+        std::vector<double> childWeights;
+        QString failure; // empty: computable
+    };
+    std::vector<Weights> before_;
+    std::vector<Weights> after_;
+    bool staleBefore_ = false;
+    ResultLists resultsBefore_;
+    QString errorBefore_;
+
+    void capture(std::vector<Weights> &into, std::initializer_list<RequirementNode *> nodes) const
+    {
+        into.clear();
+        for (RequirementNode *node : nodes) {
+            if (!node)
+                continue;
+            Weights weights{node, node->data().ConsistencyIndex, {}, session_.failedNodes_.value(node)};
+            for (int i = 0; i < node->childCount(); ++i)
+                weights.childWeights.push_back(node->child(i)->data().LocalWeight);
+            into.push_back(std::move(weights));
+        }
+    }
+    void restore(const std::vector<Weights> &from) const
+    {
+        for (const Weights &weights : from) {
+            RequirementNode *node = weights.node;
+            node->data().ConsistencyIndex = weights.consistencyIndex;
+            for (int i = 0; i < node->childCount() && size_t(i) < weights.childWeights.size(); ++i)
+                node->child(i)->data().LocalWeight = weights.childWeights[size_t(i)];
+            if (weights.failure.isEmpty())
+                session_.failedNodes_.remove(node);
+            else
+                session_.failedNodes_.insert(node, weights.failure);
+        }
+    }
+    // First run: recompute the groups and keep their numbers; later runs: put them back.
+    void settleWeights(bool forward, std::initializer_list<RequirementNode *> groups)
+    {
+        if (first_) {
+            for (RequirementNode *group : groups)
+                session_.updateWeights(group);
+            capture(after_, groups);
+        } else {
+            restore(forward ? after_ : before_);
+        }
+    }
 
 private:
     void run(bool forward)
@@ -94,8 +148,26 @@ private:
         DocumentSession::ErrorScope errors(session_);
         const bool wasBusy = session_.busy_;
         session_.busy_ = true;
+        if (!first_)
+            session_.endTyping(); // typing after an undo or redo starts a step of its own
+        if (first_) {
+            staleBefore_ = session_.resultsStale_;
+            if (staleBefore_) {
+                resultsBefore_ = session_.results_; // shared until either changes
+                errorBefore_ = session_.evaluationError_;
+            }
+        }
         try {
             apply(forward);
+            first_ = false;
+            if (!forward && staleBefore_) {
+                // The results were those of an earlier state (a rename does not evaluate):
+                // they come back as they were.
+                session_.results_ = resultsBefore_;
+                session_.evaluationError_ = errorBefore_;
+                session_.resultsStale_ = true;
+                emit session_.resultsChanged();
+            }
         } catch (const std::bad_alloc &) {
             session_.report(session_.japanese_ ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
         }
@@ -120,8 +192,10 @@ protected:
         session_.selectQuietly(node_);
         ComparisonTable &table = leaf_ ? session_.document_.AlternativeComparisons
                                        : session_.document_.RequirementComparisons;
+        const bool requirementGroup = !leaf_;
         if (first_) {
-            first_ = false;
+            if (requirementGroup)
+                capture(before_, {node_});
             record(table);
         } else if (forward) {
             for (const Change &change : changes_) {
@@ -138,7 +212,12 @@ protected:
                     table.setValueAt(it->index, it->oldValue);
             }
         }
-        session_.afterEntry(node_);
+        if (requirementGroup)
+            settleWeights(forward, {node_});
+        else
+            session_.leafWeights_.invalidateLeaf(leafName_);
+        first_ = false;
+        session_.afterEdit(node_);
     }
 
 private:
@@ -188,7 +267,6 @@ private:
     QString leafName_;
     QList<CellEntry> cells_; // until the first run
     std::vector<Change> changes_;
-    bool first_ = true;
 };
 
 // A node added (add child, insert) or deleted: the node, its subtree and records are held by
@@ -208,25 +286,29 @@ public:
           row_(node->parent() ? node->parent()->indexOf(node) : session.document_.tree.indexOfTopLevel(node)),
           node_(node), selected_(node)
     {}
+    ~TreeStep() override
+    {
+        // A subtree released with the step takes its remembered failures along.
+        if (held_)
+            session_.forgetSubtree(held_.get());
+    }
 
 protected:
     void apply(bool forward) override
     {
+        if (first_)
+            capture(before_, {parent_});
         const bool insert = forward == adds_;
         if (insert) {
             session_.treeModel_->restoreNode(parent_, row_, std::move(held_));
-            if (adds_) {
-                emit session_.subtreeRestored(parent_); // the new child shows
-            } else {
-                session_.updateSubtree(node_);
-                emit session_.subtreeRestored(node_);
-            }
+            emit session_.subtreeRestored(adds_ ? parent_ : node_); // the node shows
         } else {
-            session_.forgetSubtree(node_);
             if (session_.current_ && session_.current_->isSelfOrDescendantOf(node_))
                 session_.current_ = nullptr;
             held_ = session_.treeModel_->takeNode(node_);
         }
+        settleWeights(forward, {parent_});
+        first_ = false;
         RequirementNode *select = selected_;
         if (!adds_ && forward) {
             // After a delete the selection goes to the next sibling, else the previous one,
@@ -235,7 +317,7 @@ protected:
             const int row = row_ < count ? row_ : row_ - 1;
             select = row >= 0 ? (parent_ ? parent_->child(row) : session_.document_.tree.topLevel(row)) : parent_;
         }
-        session_.afterTreeEdit({parent_}, select);
+        session_.afterTreeEdit(select);
     }
 
 private:
@@ -262,14 +344,18 @@ public:
 protected:
     void apply(bool forward) override
     {
+        const bool regroups = fromParent_ != toParent_;
+        if (first_ && regroups)
+            capture(before_, {fromParent_, toParent_});
         if (forward)
             session_.treeModel_->placeNode(node_, toParent_, toRow_);
         else
             session_.treeModel_->placeNode(node_, fromParent_, fromRow_);
-        if (fromParent_ == toParent_)
-            session_.afterTreeEdit({}, selected_);
-        else
-            session_.afterTreeEdit({fromParent_, toParent_}, selected_);
+        // A reorder among siblings changes no weight.
+        if (regroups)
+            settleWeights(forward, {fromParent_, toParent_});
+        first_ = false;
+        session_.afterTreeEdit(selected_);
     }
 
 private:
@@ -305,6 +391,8 @@ protected:
     {
         session_.selectQuietly(node_);
         session_.treeModel_->setData(session_.treeModel_->indexOf(node_), forward ? new_ : old_);
+        if (forward)
+            session_.resultsStale_ = true; // no evaluation after a rename
         session_.computeShown();
         emit session_.shownMatrixChanged();
     }
@@ -532,6 +620,7 @@ void DocumentSession::forgetSubtree(const RequirementNode *node)
 
 void DocumentSession::evaluate(bool force)
 {
+    resultsStale_ = false;
     const SessionOptions flags = options();
     evaluationError_.clear();
     results_.clear();
@@ -590,8 +679,14 @@ void DocumentSession::refreshShown()
 void DocumentSession::recomputeCurrent()
 {
     ErrorScope errors(*this);
-    if (current_)
-        afterEntry(current_);
+    if (!current_)
+        return;
+    const MatrixItems items = ItemsUnder(document_, current_);
+    if (items.leafShown)
+        leafWeights_.invalidateLeaf(items.leafName);
+    else
+        updateWeights(current_);
+    afterEdit(current_);
 }
 
 void DocumentSession::computeShown()
@@ -712,22 +807,16 @@ bool DocumentSession::hasDashes() const
     return ComparisonMatrix::of(document_, shown_.items).missingCount() > 0;
 }
 
-void DocumentSession::afterEntry(RequirementNode *node)
+void DocumentSession::afterEdit(RequirementNode *node)
 {
-    const MatrixItems items = ItemsUnder(document_, node);
-    if (items.leafShown)
-        leafWeights_.invalidateLeaf(items.leafName);
-    else
-        updateWeights(node);
+    selectQuietly(node);
     computeShown();
     emit shownMatrixChanged();
     evaluate(false);
 }
 
-void DocumentSession::afterTreeEdit(std::initializer_list<RequirementNode *> changedParents, RequirementNode *select)
+void DocumentSession::afterTreeEdit(RequirementNode *select)
 {
-    for (RequirementNode *parent : changedParents)
-        updateWeights(parent);
     evaluate(false);
     selectQuietly(select);
     computeShown();

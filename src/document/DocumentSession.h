@@ -185,9 +185,9 @@ private:
     void forgetSubtree(const RequirementNode *node);
     void computeShown();
     void selectQuietly(RequirementNode *node);
-    // After a step was applied or reverted.
-    void afterEntry(RequirementNode *node);
-    void afterTreeEdit(std::initializer_list<RequirementNode *> changedParents, RequirementNode *select);
+    // After a step was applied or reverted: the shown matrix and the evaluation.
+    void afterEdit(RequirementNode *node);
+    void afterTreeEdit(RequirementNode *select);
     void clearHistory();
     void pushTreeInsert(RequirementNode *parent, int row, const QString &textFormat);
 
@@ -203,6 +203,8 @@ private:
     QString fileName_;
     TextEncoding encoding_ = TextEncoding::Utf8;
     bool loading_ = false;
+    // The results belong to an earlier state of the document (after a rename).
+    bool resultsStale_ = false;
     // Nodes whose children's matrix cannot be computed, with the error.
     QHash<const RequirementNode *, QString> failedNodes_;
 
