@@ -99,6 +99,18 @@ void TestBaseForm::controlsAndJapaneseTexts()
     QCOMPARE(form->TreeButtonAdd->text(), QString::fromUtf8("子追加"));
     QCOMPARE(form->MenuFile->title(), QString::fromUtf8("ファイル(&F)"));
     QCOMPARE(form->MenuSaveAs->text(), QString::fromUtf8("名前を付けて保存する (Save &As) ..."));
+    QCOMPARE(form->menuBar()->actions().at(1)->text(), QString::fromUtf8("編集(&E)"));
+    QCOMPARE(form->MenuUndo->text(), QString::fromUtf8("元に戻す (&Undo)"));
+    QCOMPARE(form->MenuRedo->text(), QString::fromUtf8("やり直し (&Redo)"));
+    QCOMPARE(form->MenuHistory->text(), QString::fromUtf8("履歴 (&History)"));
+    QCOMPARE(form->MenuUndo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(form->MenuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
+                                                               QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+    form->TreeButtonAddClick();
+    QCOMPARE(form->MenuUndo->text(), QString::fromUtf8("元に戻す「子追加 根幹の要求」 (&Undo)"));
+    form->MenuUndoClick();
+    QCOMPARE(form->MenuRedo->text(), QString::fromUtf8("やり直し「子追加 根幹の要求」 (&Redo)"));
+    QVERIFY(!form->MenuUndo->isEnabled());
     QCOMPARE(form->session().document().tree.root()->caption(), QString::fromUtf8("根幹の要求"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form->TreeButtonAdd->geometry(), QRect(0, 4, 53, 25));
@@ -128,6 +140,11 @@ void TestBaseForm::englishTexts()
     QCOMPARE(form->ConsistencyLabel3->text(), QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
     QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
     QCOMPARE(form->MenuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(form->MenuEdit->title(), QStringLiteral("&Edit"));
+    QCOMPARE(form->menuBar()->actions().at(1), form->MenuEdit->menuAction()); // between File and Option
+    QCOMPARE(form->MenuUndo->text(), QStringLiteral("&Undo"));
+    QCOMPARE(form->MenuRedo->text(), QStringLiteral("&Redo"));
+    QCOMPARE(form->MenuHistory->text(), QStringLiteral("&History"));
     QCOMPARE(form->MenuSaveAs->text(), QStringLiteral("Save &As ..."));
     QCOMPARE(form->MenuSaveCSV->text(), QStringLiteral("Save &CSV format ..."));
     QCOMPARE(form->MenuExit->text(), QStringLiteral("E&xit"));

@@ -41,6 +41,7 @@ private slots:
     void leafReceivingANodeComparesRequirements();
     void renamingThroughTheCaptionEdit();
     void alternativesWindow();
+    void undoThroughTheEditMenu();
 
 private:
     RequirementNode *node(const QString &caption) const;
@@ -269,6 +270,57 @@ void TestTreeEdit::alternativesWindow()
     form_->MenuCalculateAutomatically->trigger(); // off
     QTest::keyClicks(memo, "z");
     QVERIFY(form_->session().results().alternatives.isEmpty());
+}
+
+void TestTreeEdit::undoThroughTheEditMenu()
+{
+    // A drop and its undo: the node returns with its subtree, weights and expansion, and the
+    // selection, shown matrix and texts follow the step.
+    QVERIFY(!form_->MenuUndo->isEnabled());
+    QCOMPARE(form_->MenuUndo->text(), QStringLiteral("&Undo"));
+    const QModelIndex a = form_->treeModel()->indexOf(node("A"));
+    form_->TreeTree->expand(a);
+    select("B");
+    const double weightA = node("A")->data().LocalWeight;
+    const QStringList goalItems = (QStringList{"A", "B", "C"});
+    RequirementTreeModel *model = form_->treeModel();
+    std::unique_ptr<QMimeData> data(model->mimeData({a}));
+    QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(node("C"))));
+    QCOMPARE(node("C")->childCaptions(), QStringList{"A"});
+    QVERIFY(form_->MenuUndo->isEnabled());
+    QCOMPARE(form_->MenuUndo->text(), QStringLiteral("&Undo move A"));
+
+    form_->MenuUndoClick();
+    QCOMPARE(node("Goal")->childCaptions(), goalItems);
+    QCOMPARE(node("A")->childCaptions(), (QStringList{"A1", "A2"}));
+    QCOMPARE(node("A")->data().LocalWeight, weightA);
+    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("A"))));
+    QCOMPARE(form_->selectedNode(), node("A"));
+    QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("A"));
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(form_->MenuRedo->text(), QStringLiteral("&Redo move A"));
+    form_->MenuRedoClick();
+    QCOMPARE(node("C")->childCaptions(), QStringList{"A"});
+    form_->MenuUndoClick();
+
+    // Typing merges into one step until the field loses the focus.
+    select("B");
+    form_->CaptionEdit->setFocus();
+    QTest::keyClicks(form_->CaptionEdit, "ee");
+    form_->TreeTree->setFocus();
+    form_->CaptionEdit->setFocus();
+    QTest::keyClicks(form_->CaptionEdit, "s");
+    QCOMPARE(form_->session().undoStack()->count(), 2); // the undone drop is gone
+    form_->MenuUndoClick();
+    QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("Bee"));
+    form_->MenuUndoClick();
+    QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("B"));
+
+    // The history window lists the steps.
+    form_->MenuHistory->trigger();
+    QVERIFY(form_->historyWindow() && form_->historyWindow()->isVisible());
+    form_->MenuHistory->trigger();
+    QVERIFY(!form_->historyWindow()->isVisible());
 }
 
 QTEST_MAIN(TestTreeEdit)
