@@ -49,6 +49,8 @@ private slots:
     void failedSaveKeepsTheDocumentModified();
     void unreadableValueStillCompletesTheLoad();
     void csvCommand();
+    void matrixTooLargeForTheGrid();
+    void treeTooDeepForTheWindow();
     void documentBuiltInTheWindowsMatchesTheCommandLineTool();
 
 private:
@@ -362,6 +364,58 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QCOMPARE(readBytes(text), cli({"evaluate", saved}));
     QVERIFY(readBytes(text).contains("[Alternatives]\r\nCar A\t"));
     QVERIFY(readBytes(csv).contains("[Alternatives]\r\nCar A,"));
+}
+
+void TestDocuments::matrixTooLargeForTheGrid()
+{
+    // A leaf with more alternatives than the grid shows: a message naming the node and the
+    // size, no grid, and the rest of the program goes on.
+    makeForm(false);
+    const int count = DocumentSession::GridLimit + 1;
+    QByteArray text = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Many\r\n Few\r\n[Alternatives]\r\n";
+    for (int i = 0; i < count; ++i)
+        text += "alt " + QByteArray::number(i) + "\r\n";
+    const QString path = app_->environment.path("wide.ahp");
+    writeBytes(path, text);
+    form_->LoadDocument(path);
+    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(0)));
+    QVERIFY(form_->MatrixGrid->isHidden());
+    QVERIFY(!form_->MatrixMessage->isHidden());
+    QVERIFY(form_->MatrixMessage->text().contains("\"Many\""));
+    QVERIFY(form_->MatrixMessage->text().contains(QStringLiteral("%1 × %1").arg(count)));
+    QCOMPARE(form_->MatrixGrid->colourSize, 0);
+    form_->MenuToolClick();
+    QVERIFY(!form_->MenuChangeShown1->isEnabled());
+    QCOMPARE(form_->session().results().alternatives.size(), count);
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
+    // A small matrix shows in the grid again.
+    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()));
+    QVERIFY(!form_->MatrixGrid->isHidden());
+    QVERIFY(form_->MatrixMessage->isHidden());
+}
+
+void TestDocuments::treeTooDeepForTheWindow()
+{
+    makeForm(false);
+    auto chain = [](int depth) {
+        QByteArray text = "Priomat - Data File\r\n[Tree]\r\n";
+        for (int level = 0; level < depth; ++level)
+            text += QByteArray(level, ' ') + "L" + QByteArray::number(level) + "\r\n";
+        return text;
+    };
+    const QString deepest = app_->environment.path("deepest.ahp");
+    writeBytes(deepest, chain(TBaseForm::MaxTreeDepth));
+    form_->LoadDocument(deepest);
+    QCOMPARE(form_->session().fileName(), deepest);
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
+
+    const QString tooDeep = app_->environment.path("too-deep.ahp");
+    writeBytes(tooDeep, chain(TBaseForm::MaxTreeDepth + 1));
+    form_->LoadDocument(tooDeep);
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.contains(
+        QStringLiteral("%1 levels deep").arg(TBaseForm::MaxTreeDepth + 1)));
+    QCOMPARE(form_->session().fileName(), deepest); // the open document stays
 }
 
 QTEST_MAIN(TestDocuments)

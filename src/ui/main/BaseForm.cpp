@@ -747,7 +747,7 @@ void TBaseForm::MenuHistoryClick()
         view->setObjectName(QStringLiteral("HistoryView"));
         view->setEmptyLabel(japanese() ? QStringLiteral("<開いた状態>") : QStringLiteral("<as opened>"));
         layout->addWidget(view);
-        historyWindow_->resize(260, 300);
+        historyWindow_->setGeometry(QRect(frameGeometry().topRight() + QPoint(8, 0), QSize(260, 300)));
     }
     historyWindow_->setVisible(MenuHistory->isChecked());
     if (historyWindow_->isVisible()) {
