@@ -603,7 +603,17 @@ void DocumentSession::updateWeights(RequirementNode *node)
     } catch (const ComputationError &error) {
         failedNodes_.insert(node, error.message());
         report(error.message());
+    } catch (const std::bad_alloc &) {
+        const QString message = outOfMemoryMessage(node->caption(), node->childCount());
+        failedNodes_.insert(node, message);
+        report(message);
     }
+}
+
+QString DocumentSession::outOfMemoryMessage(const QString &caption, qsizetype size) const
+{
+    return japanese_ ? QStringLiteral("「%1」の一対比較マトリックス（%2 × %2）を計算するメモリが足りません。").arg(caption).arg(size)
+                     : QStringLiteral("Not enough memory to compute the matrix of \"%1\" (%2 × %2).").arg(caption).arg(size);
 }
 
 void DocumentSession::updateSubtree(RequirementNode *node)
@@ -640,6 +650,12 @@ void DocumentSession::evaluate(bool force)
         } catch (const ComputationError &error) {
             evaluationError_ = error.message();
             report(error.message());
+        } catch (const std::bad_alloc &) {
+            results_.clear();
+            const qsizetype n = document_.alternatives().size();
+            evaluationError_ = japanese_ ? QStringLiteral("%1 個の代替案（%1 × %1）を比較するメモリが足りません。").arg(n)
+                                         : QStringLiteral("Not enough memory to compare the %1 alternatives (%1 × %1).").arg(n);
+            report(evaluationError_);
         }
     }
     if (!evaluationError_.isEmpty())

@@ -179,6 +179,7 @@ private:
     // Collects errors of one operation so that only the first is shown.
     class ErrorScope;
     void report(const QString &message);
+    QString outOfMemoryMessage(const QString &caption, qsizetype size) const;
     // UpdateChildWeights, remembering which nodes cannot be computed.
     void updateWeights(RequirementNode *node);
     void updateSubtree(RequirementNode *node);
