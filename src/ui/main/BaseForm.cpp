@@ -609,7 +609,7 @@ void TBaseForm::ShowWeightsAndConsistency()
         for (int i = 0; i < n; ++i)
             MatrixGrid->setCellText(n + 1, i + 1, QString());
         ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
-        palette.setColor(QPalette::Text, colourFromValue(0x0000FF));
+        palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
     } else if (n < 2) {
         MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
         ConsistencyEdit->setText(QStringLiteral("0"));
@@ -619,9 +619,9 @@ void TBaseForm::ShowWeightsAndConsistency()
         const double ci = shown.consistencyIndex;
         ConsistencyEdit->setText(FormatFloat(ci));
         if (ci > 0.15)
-            palette.setColor(QPalette::Text, colourFromValue(0x0000FF));
+            palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
         else if (ci > 0.1)
-            palette.setColor(QPalette::Text, colourFromValue(0x00FFFF));
+            palette.setColor(QPalette::Text, ColorFromValue(0x00FFFF));
     }
     ConsistencyEdit->setPalette(palette);
     MatrixGrid->viewport()->update();

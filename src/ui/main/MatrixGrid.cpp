@@ -1,5 +1,6 @@
 #include "ui/main/MatrixGrid.h"
 
+#include "app/Placement.h"
 #include "document/DocumentSession.h"
 
 #include <QHeaderView>
@@ -9,11 +10,6 @@
 #include <QStyledItemDelegate>
 
 namespace priomat {
-
-QColor colourFromValue(quint32 value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
 
 namespace {
 
@@ -42,7 +38,7 @@ public:
             font.setBold(true);
         } else if (grid_->useColours && !fixed && column - 1 < grid_->colourSize && row - 1 < grid_->colourSize) {
             const quint32 value = grid_->cellColour(column, row);
-            colour = value ? colourFromValue(value) : QColor(Qt::black);
+            colour = value ? ColorFromValue(qint32(value)) : QColor(Qt::black);
             font.setBold(value != 0);
         }
         painter->save();

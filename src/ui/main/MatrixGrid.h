@@ -44,7 +44,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-// 0x00BBGGRR to a colour.
-QColor colourFromValue(quint32 value);
-
 } // namespace priomat
