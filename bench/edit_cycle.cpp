@@ -4,6 +4,7 @@
 // that one matrix's weights alone. Beside it: undo and redo of such an entry with the same
 // whole cycle, and the memory the history of 10,000 entries takes.
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "document/DocumentSession.h"
 #include "model/ComparisonMatrix.h"
 #include "DataGenerator.h"
@@ -103,7 +104,7 @@ int main(int argc, char *argv[])
         form.LoadDocument(path);
         const Document &document = form.session().document();
         RequirementNode *leaf = document.tree.root()->child(0)->child(0);
-        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(leaf));
+        named<QTreeView>(form, "TreeTree")->setCurrentIndex(form.treeModel()->indexOf(leaf));
         const QStringList items = form.session().shownMatrix().items.names;
         const int n = int(items.size());
         std::printf("document: %d leaves, %d alternatives, %lld + %lld entries; matrix %d x %d\n",
@@ -115,7 +116,7 @@ int main(int argc, char *argv[])
         for (int run = 0; run < runs; ++run) {
             const int row = 1 + run % n;
             const int column = 1 + (run + 1 + run / n) % n;
-            form.MatrixGrid->setCurrentCell(row, column == row ? (column % n) + 1 : column);
+            named<TMatrixGrid>(form, "MatrixGrid")->setCurrentCell(row, column == row ? (column % n) + 1 : column);
             const QChar key = digits.at(run % digits.size());
 
             const auto start = Clock::now();
@@ -160,12 +161,12 @@ int main(int argc, char *argv[])
         };
         const int treeRuns = std::max(5, runs / 4);
         for (int run = 0; run < treeRuns; ++run) {
-            form.TreeTree->setCurrentIndex(model->indexOf(group));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group));
             timed(addChild, [&] { form.TreeButtonAddClick(); });
-            form.TreeTree->setCurrentIndex(model->indexOf(group->lastChild()));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group->lastChild()));
             form.TreeButtonDeleteClick();
 
-            form.TreeTree->setCurrentIndex(model->indexOf(group->child(5)));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group->child(5)));
             timed(move, [&] { form.TreeButtonUpClick(); });
             timed(move, [&] { form.TreeButtonDownClick(); });
 

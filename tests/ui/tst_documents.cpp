@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/windows/ResultForm.h"
 #include "ui/main/CompareForm.h"
 #include "app/Frame.h"
@@ -220,7 +221,7 @@ void TestDocuments::headerOnlyFileAndRecovery()
     QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x34u);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
     QCOMPARE(form_->session().document().tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
-    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->session().document().tree.root())));
+    QVERIFY(named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(form_->session().document().tree.root())));
     QVERIFY(!form_->session().isLoading());
 
     app_->platform.messageBox.answers = {IDNO};
@@ -312,17 +313,17 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     RequirementTreeModel *model = form_->treeModel();
     RequirementNode *root = form_->session().document().tree.root();
-    form_->TreeTree->setCurrentIndex(model->indexOf(root));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root));
 
     // Two requirements under the root, renamed by typing.
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     const QStringList names{"Price", "Comfort"};
     for (int i = 0; i < 2; ++i) {
-        form_->TreeTree->setCurrentIndex(model->indexOf(root->child(i)));
-        form_->CaptionEdit->setFocus();
-        form_->CaptionEdit->selectAll();
-        QTest::keyClicks(form_->CaptionEdit, names.at(i));
+        named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root->child(i)));
+        named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+        named<QLineEdit>(*form_, "CaptionEdit")->selectAll();
+        QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), names.at(i));
     }
     // Alternatives typed into their window.
     alternatives_->AlternativesMemo->setFocus();
@@ -331,18 +332,18 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QTest::keyClicks(alternatives_->AlternativesMemo, "Car B");
 
     // Price over Comfort by key; Car B over Car A under Price through the dialog.
-    form_->TreeTree->setCurrentIndex(model->indexOf(root));
-    form_->MatrixGrid->setFocus();
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "3");
-    form_->TreeTree->setCurrentIndex(model->indexOf(root->child(0)));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root));
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setFocus();
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "3");
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root->child(0)));
     form_->compareDialogRunner = [](TCompareForm &dialog) {
         QTest::keyClick(&dialog, Qt::Key_5);
         return int(dialog.result());
     };
-    const QRect cell = form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(2, 1));
-    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("5"));
+    const QRect cell = named<TMatrixGrid>(*form_, "MatrixGrid")->visualRect(named<TMatrixGrid>(*form_, "MatrixGrid")->model()->index(2, 1));
+    QTest::mouseClick(named<TMatrixGrid>(*form_, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 2), QStringLiteral("5"));
 
     const QString saved = app_->environment.path("built.ahp");
     dialogAnswers_ = {saved};
@@ -378,20 +379,20 @@ void TestDocuments::matrixTooLargeForTheGrid()
     const QString path = app_->environment.path("wide.ahp");
     writeBytes(path, text);
     form_->LoadDocument(path);
-    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(0)));
-    QVERIFY(form_->MatrixGrid->isHidden());
-    QVERIFY(!form_->MatrixMessage->isHidden());
-    QVERIFY(form_->MatrixMessage->text().contains("\"Many\""));
-    QVERIFY(form_->MatrixMessage->text().contains(QStringLiteral("%1 × %1").arg(count)));
-    QCOMPARE(form_->MatrixGrid->colourSize, 0);
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(0)));
+    QVERIFY(named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QVERIFY(!named<QLabel>(*form_, "MatrixMessage")->isHidden());
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains("\"Many\""));
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains(QStringLiteral("%1 × %1").arg(count)));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->colourSize, 0);
     form_->MenuToolClick();
-    QVERIFY(!form_->MenuChangeShown1->isEnabled());
+    QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
     QCOMPARE(form_->session().results().alternatives.size(), count);
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
     // A small matrix shows in the grid again.
-    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()));
-    QVERIFY(!form_->MatrixGrid->isHidden());
-    QVERIFY(form_->MatrixMessage->isHidden());
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()));
+    QVERIFY(!named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->isHidden());
 }
 
 void TestDocuments::treeTooDeepForTheWindow()

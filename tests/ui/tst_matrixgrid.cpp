@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/main/CompareForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
@@ -87,12 +88,12 @@ void TestMatrixGrid::select(const QString &caption)
             found = node;
     });
     QVERIFY(found);
-    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(found));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(found));
 }
 
 QPoint TestMatrixGrid::cellCentre(int column, int row) const
 {
-    return form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(row, column)).center();
+    return named<TMatrixGrid>(*form_, "MatrixGrid")->visualRect(named<TMatrixGrid>(*form_, "MatrixGrid")->model()->index(row, column)).center();
 }
 
 const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n"
@@ -104,9 +105,9 @@ void TestMatrixGrid::cellTableOfALeaf()
                  "[AlternativesComparison]\r\nPrice\tx\ty\t3\r\n");
     select("Price");
     // A caption with blanks around it finds its entries under the trimmed name.
-    form_->treeModel()->setData(form_->TreeTree->currentIndex(), QStringLiteral(" Price "));
+    form_->treeModel()->setData(named<QTreeView>(*form_, "TreeTree")->currentIndex(), QStringLiteral(" Price "));
     form_->RefreshComparisonPanel();
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QVERIFY(form_->session().shownMatrix().items.leafShown);
     QCOMPARE(grid->columnCount(), 5);
     QCOMPARE(grid->rowCount(), 4);
@@ -127,24 +128,24 @@ void TestMatrixGrid::oneItemMatrixAndHiddenGrid()
 {
     openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  Leaf\r\n[Alternatives]\r\nx\r\n");
     select("Only");
-    QCOMPARE(form_->MatrixGrid->cellText(0, 1), QStringLiteral("(A) Leaf"));
-    QCOMPARE(form_->MatrixGrid->cellText(1, 1), QStringLiteral("1"));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
-    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("0"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(0, 1), QStringLiteral("(A) Leaf"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("0"));
     select("Leaf"); // one alternative: a 1 x 1 matrix too
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
 
     openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n");
     select("Leaf"); // no alternatives: nothing to show
-    QVERIFY(form_->MatrixGrid->isHidden());
-    QCOMPARE(form_->ConsistencyEdit->text(), QString());
+    QVERIFY(named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QString());
 }
 
 void TestMatrixGrid::keyEntryAndReciprocalPending()
 {
     openDocument(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     grid->setFocus();
     grid->setCurrentCell(1, 2); // row A, column B
     QTest::keyClicks(grid, "05");
@@ -179,10 +180,10 @@ void TestMatrixGrid::keyEntryWithoutInverse()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MenuInverse->trigger(); // off
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "5");
-    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("-"));
+    named<QAction>(*form_, "MenuInverse")->trigger(); // off
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "5");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 2), QStringLiteral("-"));
     QVERIFY(!form_->session().document().RequirementComparisons.value("B\tA"));
 }
 
@@ -190,14 +191,14 @@ void TestMatrixGrid::shiftedDigitsStoreReciprocals()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MatrixGrid->setCurrentCell(1, 3); // row A, column C
-    QTest::keyClicks(form_->MatrixGrid, "#");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/3"));
-    QCOMPARE(form_->MatrixGrid->cellText(1, 3), QStringLiteral("3"));
-    QTest::keyClicks(form_->MatrixGrid, ")");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/9"));
-    QTest::keyClicks(form_->MatrixGrid, "!");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1"));
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 3); // row A, column C
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "#");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/3"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 3), QStringLiteral("3"));
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), ")");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/9"));
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "!");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1"));
 }
 
 void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
@@ -210,7 +211,7 @@ void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
         dialog.Label1Click(13); // " 5": row item strongly more important
         return int(dialog.result());
     };
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCentre(3, 1));
     QCOMPARE(opened, 0);
@@ -235,29 +236,29 @@ void TestMatrixGrid::cancelStoresNothingButRecomputes()
         dialog.reject();
         return int(dialog.result());
     };
-    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
+    QTest::mouseClick(named<TMatrixGrid>(*form_, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("-"));
     QVERIFY(form_->session().document().RequirementComparisons.isEmpty());
     QCOMPARE(form_->session().document().tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
-    QCOMPARE(form_->MatrixGrid->cellText(4, 1), QStringLiteral("0.333333333333333"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(4, 1), QStringLiteral("0.333333333333333"));
 }
 
 void TestMatrixGrid::coloursAfterEnteringNine()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "9");
-    const TMatrixGrid *grid = form_->MatrixGrid;
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "9");
+    const TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QCOMPARE(grid->cellColour(2, 1), 0x0000FFu); // A over B: red
     QCOMPARE(grid->cellColour(1, 2), 0xFF0000u); // B over A: blue
     for (const QPoint &cell : {QPoint(3, 1), QPoint(1, 3), QPoint(3, 2), QPoint(2, 3), QPoint(1, 1)})
         QCOMPARE(grid->cellColour(cell.x(), cell.y()), 0u); // "-" cells and the diagonal
     // The colours are kept whether or not they are drawn.
     QVERIFY(!grid->useColours);
-    form_->MenuColor->trigger();
+    named<QAction>(*form_, "MenuColor")->trigger();
     QVERIFY(grid->useColours);
-    form_->MenuColor->trigger();
+    named<QAction>(*form_, "MenuColor")->trigger();
     QVERIFY(!grid->useColours);
 }
 
@@ -276,7 +277,7 @@ void TestMatrixGrid::consistencyIndexColours()
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
         const double ci = form_->session().document().tree.root()->data().ConsistencyIndex;
-        QCOMPARE(form_->ConsistencyEdit->palette().color(QPalette::Text), c.colour);
+        QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->palette().color(QPalette::Text), c.colour);
         QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
     }
 }
@@ -286,14 +287,14 @@ void TestMatrixGrid::changeShownDashesToOne()
     openDocument(ThreeItems);
     select("Goal");
     form_->MenuToolClick();
-    QVERIFY(form_->MenuChangeShown1->isEnabled());
-    form_->MenuChangeShown1->trigger();
+    QVERIFY(named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
+    named<QAction>(*form_, "MenuChangeShown1")->trigger();
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 3; ++column)
-            QCOMPARE(form_->MatrixGrid->cellText(column, row), QStringLiteral("1"));
+            QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(column, row), QStringLiteral("1"));
     QCOMPARE(form_->session().document().RequirementComparisons.size(), 6);
     form_->MenuToolClick();
-    QVERIFY(!form_->MenuChangeShown1->isEnabled());
+    QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
 }
 
 void TestMatrixGrid::unreadableValueLeavesTheDisplay()
@@ -303,25 +304,25 @@ void TestMatrixGrid::unreadableValueLeavesTheDisplay()
     openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n M\r\n[Alternatives]\r\nx\r\ny\r\n"
                  "[AlternativesComparison]\r\nL\tx\ty\t2\r\nM\tx\ty\t3\r\n");
     select("L");
-    QVERIFY(!form_->MatrixGrid->cellText(3, 1).isEmpty());
+    QVERIFY(!named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1).isEmpty());
     app_->platform.messageBox.shown.clear();
     form_->session().editableDocument().AlternativeComparisons.store("L\tx\ty", "abc");
     form_->session().refreshShown();
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("abc"));
-    QCOMPARE(form_->MatrixGrid->markedCell, QPoint(2, 1));
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QString());
-    QCOMPARE(form_->MatrixGrid->cellText(3, 2), QString());
-    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("cannot be computed"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("abc"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 2), QString());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
 
     select("M");
-    QCOMPARE(form_->MatrixGrid->markedCell, QPoint(-1, -1));
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(-1, -1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
     select("L");
     QCOMPARE(app_->platform.messageBox.shown.size(), 2); // said again on selection
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QString());
-    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("cannot be computed"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
 }
 
 void TestMatrixGrid::dialogPrepareAndKeys()

@@ -118,7 +118,24 @@ public:
     // Runs the options dialog; tests answer it instead of a modal loop.
     std::function<int(QDialog &)> optionDialogRunner;
 
-    // Controls, named as in the window definition.
+    // The window listing the undo steps, created on first use.
+    QWidget *historyWindow() const { return historyWindow_; }
+
+    RequirementTreeModel *treeModel() const;
+    // Width of the tree panel, kept as "TreeWidth".
+    int treeWidth() const;
+    void setTreeWidth(int width);
+
+    // The deepest tree the window shows; deeper documents are refused with a message.
+    static constexpr int MaxTreeDepth = 2000;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Controls, named as in the window definition; others reach them by these object names.
     QWidget *TreePanel;
     QLabel *TreeLabel;
     QTreeView *TreeTree;
@@ -173,23 +190,6 @@ public:
     FileDialogSettings SaveDialog1;
     FileDialogSettings SaveDialog2;
 
-    // The window listing the undo steps, created on first use.
-    QWidget *historyWindow() const { return historyWindow_; }
-
-    RequirementTreeModel *treeModel() const;
-    // Width of the tree panel, kept as "TreeWidth".
-    int treeWidth() const;
-    void setTreeWidth(int width);
-
-    // The deepest tree the window shows; deeper documents are refused with a message.
-    static constexpr int MaxTreeDepth = 2000;
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     // SessionHost
     bool askRecovery() override;
     void showError(const QString &message) override;
