@@ -13,6 +13,7 @@
 
 #include <QUndoStack>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -264,6 +265,11 @@ void TestDocuments::unreadableValueStillCompletesTheLoad()
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - second.ahp"));
     QVERIFY(!form_->session().isModified());
     QVERIFY(!form_->session().isLoading());
+    // The result window names the value that stops the evaluation instead of listing numbers.
+    QVERIFY(!result_->ErrorLabel->isHidden());
+    QVERIFY(result_->ErrorLabel->text().contains("'abc'"));
+    QVERIFY(result_->results().requirements.isEmpty());
+    QVERIFY(result_->results().alternatives.isEmpty());
     form_->MenuSaveClick();
     QCOMPARE(readBytes(first), firstBytes); // the previous document's file is untouched
     QVERIFY(readBytes(second).contains("A\tB\tabc\r\n"));
