@@ -320,6 +320,7 @@ void TestTreeEdit::undoThroughTheEditMenu()
     // The history window lists the steps.
     named<QAction>(*form_, "MenuHistory")->trigger();
     QVERIFY(form_->historyWindow() && form_->historyWindow()->isVisible());
+    QCOMPARE(form_->historyWindow()->windowTitle(), QStringLiteral("History / Priomat"));
     named<QAction>(*form_, "MenuHistory")->trigger();
     QVERIFY(!form_->historyWindow()->isVisible());
 }

@@ -740,7 +740,8 @@ void TBaseForm::MenuHistoryClick()
     if (!historyWindow_) {
         historyWindow_ = new QWidget(this, Qt::Window);
         historyWindow_->setObjectName(QStringLiteral("HistoryForm"));
-        historyWindow_->setWindowTitle(japanese() ? QStringLiteral("履歴") : QStringLiteral("History"));
+        historyWindow_->setWindowTitle((japanese() ? QStringLiteral("履歴") : QStringLiteral("History"))
+                                       + QStringLiteral(" / ") + productName());
         auto *layout = new QVBoxLayout(historyWindow_);
         layout->setContentsMargins(0, 0, 0, 0);
         auto *view = new QUndoView(session_->undoStack(), historyWindow_);
