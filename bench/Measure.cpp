@@ -2,6 +2,7 @@
 
 #include "document/CsvExport.h"
 #include "document/DocumentFile.h"
+#include "document/DocumentOpen.h"
 #include "model/Evaluation.h"
 #include "model/Priorities.h"
 #include "document/TextFile.h"
@@ -92,17 +93,14 @@ CaseMeasurement MeasureCase(const QString &path, int runs)
 
             auto start = Clock::now();
             {
-                DataFileRead read = ReadDataFile(path);
-                if (read.status != ReadStatus::Read)
+                if (ReadDocumentInto(path, document, {}).status != ReadStatus::Read)
                     throw std::runtime_error("the generated file did not read as a data file");
-                InstallParsedDocument(document, std::move(read.parsed), {});
             }
             auto end = Clock::now();
             times.load = millisecondsBetween(start, end);
 
             start = Clock::now();
-            UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
-            Recalculate(document, results, false, true, false);
+            ComputeDocument(document, results, {});
             end = Clock::now();
             times.evaluation = millisecondsBetween(start, end);
 

@@ -1,8 +1,11 @@
 // priomat-bench-edit: one keyboard entry in a leaf's 40 x 40 alternatives matrix of a large
 // document, through the real main window (offscreen): store, weights, grid refresh and overall
 // evaluation. Reported as the median against a baseline measured in the same run: computing
-// that one matrix's weights alone.
+// that one matrix's weights alone. Beside it: undo and redo of such an entry with the same
+// whole cycle, and the memory the history of 10,000 entries takes.
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
+#include "document/DocumentSession.h"
 #include "model/ComparisonMatrix.h"
 #include "DataGenerator.h"
 #include "setup/DesktopAssociation.h"
@@ -12,13 +15,16 @@
 #include "platform/Platform.h"
 #include "model/Priorities.h"
 #include "platform/RegistryStore.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QUndoStack>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <memory>
@@ -90,23 +96,27 @@ int main(int argc, char *argv[])
     std::vector<double> addChild;
     std::vector<double> move;
     std::vector<double> dropNode;
+    std::vector<double> undo;
+    std::vector<double> redo;
     {
         TBaseForm form;
         form.show();
         form.LoadDocument(path);
-        RequirementNode *leaf = form.document.tree.root()->child(0)->child(0);
-        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(leaf));
-        const int n = int(form.ShownItems.size());
+        const Document &document = form.session().document();
+        RequirementNode *leaf = document.tree.root()->child(0)->child(0);
+        named<QTreeView>(form, "TreeTree")->setCurrentIndex(form.treeModel()->indexOf(leaf));
+        const QStringList items = form.session().shownMatrix().items.names;
+        const int n = int(items.size());
         std::printf("document: %d leaves, %d alternatives, %lld + %lld entries; matrix %d x %d\n",
                     shape.leaves, shape.alternatives,
-                    static_cast<long long>(form.document.RequirementComparisons.size()),
-                    static_cast<long long>(form.document.AlternativeComparisons.size()), n, n);
+                    static_cast<long long>(document.RequirementComparisons.size()),
+                    static_cast<long long>(document.AlternativeComparisons.size()), n, n);
 
         const QString digits = QStringLiteral("3579246813");
         for (int run = 0; run < runs; ++run) {
             const int row = 1 + run % n;
             const int column = 1 + (run + 1 + run / n) % n;
-            form.MatrixGrid->setCurrentCell(row, column == row ? (column % n) + 1 : column);
+            named<TMatrixGrid>(form, "MatrixGrid")->setCurrentCell(row, column == row ? (column % n) + 1 : column);
             const QChar key = digits.at(run % digits.size());
 
             const auto start = Clock::now();
@@ -115,16 +125,29 @@ int main(int argc, char *argv[])
             cycle.push_back(millisecondsSince(start));
 
             const auto computeStart = Clock::now();
-            const Priorities p = ComputePriorities(ComparisonMatrix(form.document.AlternativeComparisons,
-                                                                    leaf->caption(), form.ShownItems));
+            const Priorities p = ComputePriorities(ComparisonMatrix(document.AlternativeComparisons,
+                                                                    leaf->caption(), items));
             baseline.push_back(millisecondsSince(computeStart));
             if (p.weights.empty())
                 return 1;
         }
+        // Undo and redo of those entries, each with the whole cycle.
+        for (int run = 0; run < runs; ++run) {
+            const auto start = Clock::now();
+            form.MenuUndoClick();
+            QCoreApplication::processEvents();
+            undo.push_back(millisecondsSince(start));
+        }
+        for (int run = 0; run < runs; ++run) {
+            const auto start = Clock::now();
+            form.MenuRedoClick();
+            QCoreApplication::processEvents();
+            redo.push_back(millisecondsSince(start));
+        }
         // Tree edits, each with its whole cycle: add a child to a parent of 25 leaves (and
         // delete it again), move a leaf up and down, drop a leaf into another group and back.
-        RequirementNode *group = form.document.tree.root()->child(1);
-        RequirementNode *other = form.document.tree.root()->child(2);
+        RequirementNode *group = document.tree.root()->child(1);
+        RequirementNode *other = document.tree.root()->child(2);
         RequirementTreeModel *model = form.treeModel();
         auto timed = [](std::vector<double> &into, const auto &edit) {
             const auto start = Clock::now();
@@ -138,12 +161,12 @@ int main(int argc, char *argv[])
         };
         const int treeRuns = std::max(5, runs / 4);
         for (int run = 0; run < treeRuns; ++run) {
-            form.TreeTree->setCurrentIndex(model->indexOf(group));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group));
             timed(addChild, [&] { form.TreeButtonAddClick(); });
-            form.TreeTree->setCurrentIndex(model->indexOf(group->lastChild()));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group->lastChild()));
             form.TreeButtonDeleteClick();
 
-            form.TreeTree->setCurrentIndex(model->indexOf(group->child(5)));
+            named<QTreeView>(form, "TreeTree")->setCurrentIndex(model->indexOf(group->child(5)));
             timed(move, [&] { form.TreeButtonUpClick(); });
             timed(move, [&] { form.TreeButtonDownClick(); });
 
@@ -151,7 +174,32 @@ int main(int argc, char *argv[])
             timed(dropNode, [&] { drop(leafToMove, other); });
             timed(dropNode, [&] { drop(leafToMove, group); });
         }
-        form.Modified = false;
+        form.session().undoStack()->setClean();
+    }
+
+    // History memory: 10,000 entries in a session without windows or evaluation, the heap in
+    // use before and after (each entry replaces a value, so the table does not grow).
+    std::size_t historyBytes = 0;
+    int historySteps = 0;
+    {
+        DocumentSession session;
+        session.setOptionSource([] { return SessionOptions{false, true}; });
+        session.open(path);
+        session.setCurrentNode(session.document().tree.root()->child(0)->child(0));
+        const int n = session.shownMatrix().size();
+        const QString digits = QStringLiteral("3579246813");
+        malloc_trim(0);
+        const std::size_t before = mallinfo2().uordblks;
+        for (int run = 0; run < 10000; ++run) {
+            const int row = 1 + run % n;
+            int column = 1 + (run + 1 + run / n) % n;
+            if (column == row)
+                column = column % n + 1;
+            const QString digit = digits.at(run % digits.size());
+            session.enterValue({column, row, digit, QStringLiteral("1/") + digit});
+        }
+        historySteps = session.undoStack()->count();
+        historyBytes = mallinfo2().uordblks - before;
     }
     FrameShutdown();
     desktop::setHelperRunner(nullptr);
@@ -167,6 +215,10 @@ int main(int argc, char *argv[])
                     return sorted[sorted.size() * 95 / 100];
                 }());
     std::printf("ratio: %.1f x the baseline\n", cycleMedian / baselineMedian);
+    std::printf("undo of an entry, whole cycle:          %.3f ms median\n", median(undo));
+    std::printf("redo of an entry, whole cycle:          %.3f ms median\n", median(redo));
+    std::printf("history of %d entries:              %.2f MB (%.0f bytes a step)\n", historySteps,
+                double(historyBytes) / (1024.0 * 1024.0), double(historyBytes) / std::max(1, historySteps));
     std::printf("add child to a group of 25 leaves:      %.3f ms median\n", median(addChild));
     std::printf("move a leaf up or down:                 %.3f ms median\n", median(move));
     std::printf("drop a leaf into another group:         %.3f ms median\n", median(dropNode));

@@ -92,7 +92,7 @@ void evaluateAndExport(Document &document, TextEncoding encoding)
 
     ResultLists results;
     try {
-        Recalculate(document, results, false, true, false);
+        Recalculate(document, results, {.force = false, .automatic = true, .loading = false});
     } catch (const ComputationError &) {
     }
 

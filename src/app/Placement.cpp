@@ -38,12 +38,40 @@ QFont FontSettings::toFont() const
     return font;
 }
 
+QColor ColorFromValue(qint32 value)
+{
+    if (value >= 0) {
+        const quint32 bgr = quint32(value);
+        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+    // System colours: the low byte is the platform's colour index.
+    QPalette::ColorRole role = QPalette::Window;
+    switch (quint32(value) & 0xFF) {
+    case 5: role = QPalette::Base; break;            // window
+    case 7: case 8: role = QPalette::WindowText; break; // menu text, window text
+    case 9: case 14: role = QPalette::HighlightedText; break;
+    case 13: role = QPalette::Highlight; break;
+    case 16: role = QPalette::Dark; break;           // button shadow
+    case 18: role = QPalette::ButtonText; break;
+    case 20: role = QPalette::Light; break;          // button highlight
+    case 21: role = QPalette::Shadow; break;
+    case 22: role = QPalette::Midlight; break;
+    case 23: role = QPalette::ToolTipText; break;
+    case 24: role = QPalette::ToolTipBase; break;
+    default: break; // button face, menu and the rest: the dialog's own background
+    }
+    return QApplication::palette().color(role);
+}
+
+qint32 ValueFromColor(const QColor &color)
+{
+    const QColor rgb = color.toRgb();
+    return qint32((quint32(rgb.blue()) << 16) | (quint32(rgb.green()) << 8) | quint32(rgb.red()));
+}
+
 QColor FontSettings::toColor() const
 {
-    if (color < 0)
-        return QApplication::palette().color(QPalette::WindowText);
-    const quint32 bgr = quint32(color);
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    return ColorFromValue(color);
 }
 
 FontSettings FontSettings::fromFont(const QFont &font, qint32 color)

@@ -29,6 +29,11 @@ struct FontSettings
     friend bool operator==(const FontSettings &, const FontSettings &) = default;
 };
 
+// A colour value as settings and windows keep it: 0x00BBGGRR, or a system colour (negative,
+// its low byte the system's colour index) taken from the application palette.
+QColor ColorFromValue(qint32 value);
+qint32 ValueFromColor(const QColor &color);
+
 // "ＭＳ Ｐゴシック", Shift-JIS, 9 points in Japanese; "Arial", Western, 9 points in English.
 FontSettings DefaultFontSettings(bool japanese);
 

@@ -2,6 +2,7 @@
 
 #include "model/ComparisonMatrix.h"
 #include "document/CsvExport.h"
+#include "document/DocumentOpen.h"
 #include "model/Evaluation.h"
 #include "model/FloatFormat.h"
 #include "model/Priorities.h"
@@ -15,9 +16,8 @@ namespace {
 // What the program does after a load: every weight from the root, then the evaluation.
 ResultLists computeAfterLoad(Document &document, bool automatic)
 {
-    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists results;
-    Recalculate(document, results, false, automatic, false);
+    ComputeDocument(document, results, {.automatic = automatic});
     return results;
 }
 

@@ -3,6 +3,7 @@
 #include "model/ComputationError.h"
 #include "document/DataFile.h"
 #include "document/DocumentFile.h"
+#include "document/DocumentOpen.h"
 #include "document/TextFile.h"
 #include "Version.h"
 
@@ -149,17 +150,17 @@ static int run(int argc, char *argv[])
 
     Document document;
     try {
-        DataFileRead read = readInput(parsed.file);
-        if (read.status == ReadStatus::Missing) {
+        const OpenedDocument opened =
+            InstallDocumentRead(readInput(parsed.file), document, [] { return true; });
+        if (opened.status == ReadStatus::Missing) {
             printError(QStringLiteral("%1: no such file").arg(parsed.file));
             return ExitUsage;
         }
-        if (read.status == ReadStatus::Foreign) {
+        if (opened.status == ReadStatus::Foreign) {
             const QString name = parsed.file == u"-" ? QStringLiteral("standard input") : parsed.file;
             printError(NotADataFileMessage(name, QStringLiteral("Priomat"), false));
             return ExitUsage;
         }
-        InstallParsedDocument(document, std::move(read.parsed), [] { return true; });
     } catch (const FileError &error) {
         printError(error.message());
         return ExitUsage;

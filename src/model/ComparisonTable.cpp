@@ -286,6 +286,34 @@ void ComparisonTable::indexFrom(qsizetype first)
     }
 }
 
+void ComparisonTable::removeLast()
+{
+    if (entries_.isEmpty())
+        return;
+    const qsizetype last = entries_.size() - 1;
+    if (!slots_.empty()) {
+        const size_t mask = slots_.size() - 1;
+        size_t i = homeSlot(foldedHash(KeyFields(entries_.at(last).key)));
+        while (slots_[i].entry >= 0 && slots_[i].entry != last)
+            i = (i + 1) & mask;
+        if (slots_[i].entry == last) {
+            // Backward-shift deletion keeps every other key reachable from its home slot.
+            size_t hole = i;
+            for (size_t j = (i + 1) & mask; slots_[j].entry >= 0; j = (j + 1) & mask) {
+                const size_t home = slots_[j].tag & mask;
+                const bool reachable = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+                if (!reachable) {
+                    slots_[hole] = slots_[j];
+                    hole = j;
+                }
+            }
+            slots_[hole] = Slot();
+            --used_;
+        }
+    }
+    entries_.removeLast();
+}
+
 void ComparisonTable::insertIndex(qsizetype entry, std::uint64_t hash)
 {
     Slot &slot = slots_[size_t(findSlot(KeyFields(entries_.at(entry).key), hash))];

@@ -71,6 +71,9 @@ public:
     void appendAll(const QList<Entry> &entries);
     // The same, taking the entries over without copying them when the table is empty.
     void appendAll(QList<Entry> &&entries);
+    // Undoing edits: the value of the entry at `index`, and removing the last entry.
+    void setValueAt(qsizetype index, const QString &value) { entries_[index].value = value; }
+    void removeLast();
     void clear();
     void reserve(qsizetype n);
 
@@ -93,7 +96,7 @@ private:
     void rehash(size_t capacity);
 
     QList<Entry> entries_;
-    // Open addressing over the first entry of each key; entries are never removed.
+    // Open addressing over the first entry of each key; only the last entry is ever removed.
     std::vector<Slot> slots_;
     qsizetype used_ = 0;
 };

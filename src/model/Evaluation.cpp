@@ -66,12 +66,12 @@ void LeafWeightCache::clear()
     alternatives_.clear();
 }
 
-void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
-                 bool loading, LeafWeightCache *cache)
+void Recalculate(const Document &document, ResultLists &lists, const RecalculateOptions &options)
 {
     lists.clear();
-    if ((!force && !automatic) || loading)
+    if ((!options.force && !options.automatic) || options.loading)
         return;
+    LeafWeightCache *cache = options.cache;
 
     QList<ResultRow> requirements;
     CollectLeafImportance(document.tree.root(), 1.0, requirements);

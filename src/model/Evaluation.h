@@ -54,10 +54,18 @@ private:
 // node's LocalWeight, in pre-order.
 void CollectLeafImportance(const RequirementNode *node, double importance, QList<ResultRow> &rows);
 
-// Empties both lists; then, unless (`force` is false and `automatic` is off) or `loading`,
-// fills them from the document's root. On a ComputationError the requirements list is complete,
-// the alternatives list stays empty and the error, naming the leaf, is rethrown.
-void Recalculate(const Document &document, ResultLists &lists, bool force, bool automatic,
-                 bool loading, LeafWeightCache *cache = nullptr);
+// When and with what the evaluation runs.
+struct RecalculateOptions
+{
+    bool force = false;     // run even when automatic recalculation is off
+    bool automatic = true;  // the "calculate automatically" option
+    bool loading = false;   // a document is being installed: never run
+    LeafWeightCache *cache = nullptr;
+};
+
+// Empties both lists; then, unless (not `force` and not `automatic`) or `loading`, fills them
+// from the document's root. On a ComputationError the requirements list is complete, the
+// alternatives list stays empty and the error, naming the leaf, is rethrown.
+void Recalculate(const Document &document, ResultLists &lists, const RecalculateOptions &options);
 
 } // namespace priomat

@@ -1,4 +1,5 @@
 // The application identity: language, names, version and copyright texts, help, menus.
+#include "ScopedGlobal.h"
 #include "app/Appli.h"
 #include "FakePlatform.h"
 
@@ -121,7 +122,7 @@ void TestAppli::versionBox()
     platform.system.program = dir.path() + "/priomat";
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     appli.ShowVersion();
     QCOMPARE(platform.messageBox.shown.size(), 1);
     QCOMPARE(platform.messageBox.shown.at(0).text,
@@ -137,7 +138,6 @@ void TestAppli::versionBox()
              QString::fromUtf8("バージョン情報\n\nPriomat支援ソフト\nPriomat (AHP2)  Ver.2.03  Rev.4"));
     appli.ProgramName = "PRIOMAT";
     QVERIFY(!appli.VersionBoxText().contains('('));
-    Appli = nullptr;
 }
 
 void TestAppli::copyrightBox()
@@ -148,7 +148,7 @@ void TestAppli::copyrightBox()
     platform.system.program = dir.path() + "/priomat";
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     appli.ShowCopyright();
     QCOMPARE(platform.messageBox.shown.at(0).text,
              QStringLiteral("Copyright Information\nCopyright (C) 1998-2001 Tarvek\nAll rights reserved."));
@@ -168,7 +168,6 @@ void TestAppli::copyrightBox()
     QCOMPARE(appli.CopyrightText(),
              QString::fromUtf8("著作権情報\nCopyright (C) 1998-2001 Tarvek\nQuorrel研究所\nAll rights reserved.\n\n詳細は ")
                  + dir.path() + QString::fromUtf8("/priomat.txt をご覧ください。"));
-    Appli = nullptr;
 }
 
 void TestAppli::helpOpensOrReportsMissingFile()
@@ -179,7 +178,7 @@ void TestAppli::helpOpensOrReportsMissingFile()
     platform.system.program = dir.path() + "/priomat";
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
 
     appli.ShowHelp();
     QCOMPARE(platform.messageBox.shown.size(), 1);
@@ -196,7 +195,6 @@ void TestAppli::helpOpensOrReportsMissingFile()
     appli.ShowHelpContext(3);
     QCOMPARE(platform.helpViewer.opened, (QList<QPair<QString, int>>{{dir.path() + "/priomat.html", 3}}));
     QCOMPARE(platform.messageBox.shown.size(), 2);
-    Appli = nullptr;
 }
 
 void TestAppli::messageBoxCaption()
@@ -204,13 +202,12 @@ void TestAppli::messageBoxCaption()
     FakePlatform platform;
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     platform.messageBox.answers = {IDNO};
     QCOMPARE(ShowMessageBox("question", "", 0x34), IDNO);
     QCOMPARE(platform.messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
     ShowMessageBox("text", " ", 0);
     QCOMPARE(platform.messageBox.shown.at(1).caption, QStringLiteral(" ")); // blank is not empty
-    Appli = nullptr;
 }
 
 void TestAppli::localizedCaptions_data()

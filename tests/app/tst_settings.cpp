@@ -1,4 +1,5 @@
 // The settings file and cache, escaping, and registry values by key path.
+#include "ScopedGlobal.h"
 #include "app/Appli.h"
 #include "FakePlatform.h"
 #include "app/Frame.h"
@@ -403,7 +404,7 @@ void TestSettings::registryPaths()
     FakePlatform platform;
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     RegistryPath own = SplitRegistryPath("");
     QVERIFY(own.ok);
     QCOMPARE(own.root, RegistryRoot::CurrentUser);
@@ -415,7 +416,6 @@ void TestSettings::registryPaths()
     QCOMPARE(SplitRegistryPath("\\HKEY_DYN_DATA").root, RegistryRoot::DynData);
     QCOMPARE(SplitRegistryPath("\\HKEY_DYN_DATA").subkey, QString());
     QVERIFY(!SplitRegistryPath("\\HKEY_NOWHERE\\x").ok);
-    Appli = nullptr;
 }
 
 void TestSettings::registryValues()
@@ -423,7 +423,7 @@ void TestSettings::registryValues()
     FakePlatform platform;
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     QVERIFY(WriteRegistryValue("", "Title", "Priomat"));
     QVERIFY(WriteRegistryValue("", "MajorVersion", 2));
     QVERIFY(WriteRegistryValue("", "Flag", true));
@@ -465,7 +465,6 @@ void TestSettings::registryValues()
     WriteRegistryValue("\\HKEY_CLASSES_ROOT\\.ahp\\", "", "AHPFile");
     DeleteRegistryKey("\\HKEY_CLASSES_ROOT\\.ahp\\");
     QVERIFY(!platform.registry.keyExists(RegistryRoot::ClassesRoot, ".ahp"));
-    Appli = nullptr;
 }
 
 void TestSettings::registryFailures()
@@ -473,13 +472,12 @@ void TestSettings::registryFailures()
     FakePlatform platform;
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     WriteRegistryValue("", "Title", "old");
     platform.registry.setFailWrites(true);
     QVERIFY(!WriteRegistryValue("", "Title", "new"));
     QCOMPARE(ReadRegistryValue("", "Title", ""), QVariant(QStringLiteral("old")));
     QVERIFY(WriteRegistryValue("\\HKEY_NOWHERE\\x", "v", 1)); // unknown root: nothing to do
-    Appli = nullptr;
 }
 
 QTEST_MAIN(TestSettings)

@@ -22,7 +22,7 @@ void loadAndCompute(const QString &path, Document &document, ResultLists &result
     QCOMPARE(read.status, ReadStatus::Read);
     InstallParsedDocument(document, std::move(read.parsed), [] { return true; });
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
-    Recalculate(document, results, false, automatic, false);
+    Recalculate(document, results, {.force = false, .automatic = automatic, .loading = false});
 }
 
 QStringList csvOf(std::initializer_list<const char *> outline, const QStringList &alternatives,
@@ -33,7 +33,7 @@ QStringList csvOf(std::initializer_list<const char *> outline, const QStringList
     document.alternativesLines = alternatives;
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists results;
-    Recalculate(document, results, false, evaluate, false);
+    Recalculate(document, results, {.force = false, .automatic = evaluate, .loading = false});
     return BuildCsvLines(document, results);
 }
 

@@ -35,7 +35,7 @@ void TestEvaluation::importancesMultiplyDownTheTree()
     findNode(document.tree, "A1")->data().LocalWeight = 0.6;
     findNode(document.tree, "A2")->data().LocalWeight = 0.4;
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements, (QList<ResultRow>{{"A1", "0.45"}, {"A2", "0.3"}, {"B", "0.25"}}));
     QVERIFY(lists.alternatives.isEmpty());
 }
@@ -49,15 +49,15 @@ void TestEvaluation::conditionsForComputing()
     lists.requirements.append(ResultRow{"stale", "1"});
     lists.alternatives.append(ResultRow{"stale", "1"});
 
-    Recalculate(document, lists, false, false, false); // automatic off: only empties
+    Recalculate(document, lists, {.force = false, .automatic = false, .loading = false}); // automatic off: only empties
     QVERIFY(lists.requirements.isEmpty() && lists.alternatives.isEmpty());
 
-    Recalculate(document, lists, true, false, false); // Calculate with automatic off
+    Recalculate(document, lists, {.force = true, .automatic = false, .loading = false}); // Calculate with automatic off
     QCOMPARE(lists.requirements.size(), 1);
 
-    Recalculate(document, lists, false, true, true); // while loading: nothing
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = true}); // while loading: nothing
     QVERIFY(lists.requirements.isEmpty() && lists.alternatives.isEmpty());
-    Recalculate(document, lists, true, true, true);
+    Recalculate(document, lists, {.force = true, .automatic = true, .loading = true});
     QVERIFY(lists.requirements.isEmpty());
 }
 
@@ -72,7 +72,7 @@ void TestEvaluation::pointsFromLeafWeights()
                 "Comfort|Car B|Car A|1/3"});
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     // 0.75 × 1/6 + 0.25 × 0.75 and 0.75 × 5/6 + 0.25 × 0.25
     QCOMPARE(lists.alternatives.size(), 2);
     QCOMPARE(lists.alternatives.at(0).name, QStringLiteral("Car A"));
@@ -89,7 +89,7 @@ void TestEvaluation::sameLeafNameSharesEntries()
     addEntries(document.AlternativeComparisons, {"PRICE|a|b|9", "Price|b|a|1/9"});
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements.size(), 2);
     QCOMPARE(lists.requirements.at(1).name, QStringLiteral(" price\t"));
     QCOMPARE(lists.alternatives.at(0).value, QStringLiteral("0.9"));
@@ -103,7 +103,7 @@ void TestEvaluation::duplicateAlternativesScoreAlike()
     document.alternativesLines = {"Same", "  Same ", "Other"};
     addEntries(document.AlternativeComparisons, {"Goal|Same|Other|3"});
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.alternatives.size(), 3);
     QCOMPARE(lists.alternatives.at(1).name, QStringLiteral("Same"));
     QCOMPARE(lists.alternatives.at(0).value, lists.alternatives.at(1).value);
@@ -118,7 +118,7 @@ void TestEvaluation::rootAloneIsTheOnlyLeaf()
     document.AlternativeComparisons.append(alternativeKey(DefaultRootCaption, "a", "b"), "4");
     document.AlternativeComparisons.append(alternativeKey(DefaultRootCaption, "b", "a"), "1/4");
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements, (QList<ResultRow>{{DefaultRootCaption, "1"}}));
     QCOMPARE(lists.alternatives, (QList<ResultRow>{{"a", "0.8"}, {"b", "0.2"}}));
 }
@@ -130,7 +130,7 @@ void TestEvaluation::singleAlternativeScoresDisplayedImportances()
     document.alternativesLines = {"only"};
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements.at(0).value, QStringLiteral("0.333333333333333"));
     // Three displayed importances of 15 digits add up to 0.999999999999999.
     QCOMPARE(lists.alternatives, (QList<ResultRow>{{"only", "0.999999999999999"}}));
@@ -145,7 +145,7 @@ void TestEvaluation::errorLeavesRequirementsComplete()
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
     try {
-        Recalculate(document, lists, false, true, false);
+        Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
         QFAIL("no error");
     } catch (const ComputationError &error) {
         QCOMPARE(error.owner(), QStringLiteral("B"));
@@ -161,7 +161,7 @@ void TestEvaluation::onlyTheFirstTopLevelNodeIsEvaluated()
     buildTree(document.tree, {"Goal", " A", "Second", " S1"});
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
-    Recalculate(document, lists, false, true, false);
+    Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements, (QList<ResultRow>{{"A", "1"}}));
 }
 
@@ -178,8 +178,8 @@ void TestEvaluation::cachedLeafWeightsGiveTheSameResults()
     auto check = [&]() -> ResultLists {
         ResultLists plain;
         ResultLists cached;
-        Recalculate(document, plain, false, true, false);
-        Recalculate(document, cached, false, true, false, &cache);
+        Recalculate(document, plain, {.force = false, .automatic = true, .loading = false});
+        Recalculate(document, cached, {.force = false, .automatic = true, .loading = false, .cache = &cache});
         if (!(cached == plain))
             ++mismatches;
         return plain;

@@ -1,4 +1,5 @@
 // Which command lines stop the program before any window exists.
+#include "ScopedGlobal.h"
 #include "app/Appli.h"
 #include "FakePlatform.h"
 #include "app/SettingsStore.h"
@@ -66,7 +67,7 @@ void TestSwitches::decision()
     platform.messageBox.answers = {platform::IDNO};
     TAppli appli(platform.system);
     appli.SetProductIdentity();
-    Appli = &appli;
+    const ScopedGlobal<TAppli> current(Appli, &appli);
     const QString uninstallKey =
         "\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Priomat";
     WriteRegistryValue(uninstallKey, "DisplayName", "Priomat");
@@ -76,7 +77,6 @@ void TestSwitches::decision()
     // Only "/UNINSTALL" in the program itself asks, and No changes nothing.
     QCOMPARE(platform.registry.toJson(), registryBefore);
     QCOMPARE(platform.messageBox.shown.size(), asks ? 1 : 0);
-    Appli = nullptr;
 }
 
 QTEST_GUILESS_MAIN(TestSwitches)

@@ -3,9 +3,10 @@
 #include "app/Appli.h"
 #include "ui/windows/AlternativesForm.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/windows/ResultForm.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "TestFiles.h"
@@ -95,54 +96,71 @@ void TestBaseForm::controlsAndJapaneseTexts()
                              "MatrixGrid", "ConsistencyLabel", "ConsistencyLabel2", "ConsistencyLabel3",
                              "ConsistencyEdit"})
         QVERIFY2(form->findChild<QWidget *>(QString::fromLatin1(name)), name);
-    QCOMPARE(form->TreeLabel->text(), QString::fromUtf8("要求ツリー"));
-    QCOMPARE(form->TreeButtonAdd->text(), QString::fromUtf8("子追加"));
-    QCOMPARE(form->MenuFile->title(), QString::fromUtf8("ファイル(&F)"));
-    QCOMPARE(form->MenuSaveAs->text(), QString::fromUtf8("名前を付けて保存する (Save &As) ..."));
-    QCOMPARE(form->document.tree.root()->caption(), QString::fromUtf8("根幹の要求"));
+    QCOMPARE(named<QLabel>(*form, "TreeLabel")->text(), QString::fromUtf8("要求ツリー"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonAdd")->text(), QString::fromUtf8("子追加"));
+    QCOMPARE(named<QMenu>(*form, "MenuFile")->title(), QString::fromUtf8("ファイル(&F)"));
+    QCOMPARE(named<QAction>(*form, "MenuSaveAs")->text(), QString::fromUtf8("名前を付けて保存する (Save &As) ..."));
+    QCOMPARE(form->menuBar()->actions().at(1)->text(), QString::fromUtf8("編集(&E)"));
+    QCOMPARE(named<QAction>(*form, "MenuUndo")->text(), QString::fromUtf8("元に戻す (&Undo)"));
+    QCOMPARE(named<QAction>(*form, "MenuRedo")->text(), QString::fromUtf8("やり直し (&Redo)"));
+    QCOMPARE(named<QAction>(*form, "MenuHistory")->text(), QString::fromUtf8("履歴 (&History)"));
+    QCOMPARE(named<QAction>(*form, "MenuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(named<QAction>(*form, "MenuRedo")->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
+                                                               QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+    form->TreeButtonAddClick();
+    QCOMPARE(named<QAction>(*form, "MenuUndo")->text(), QString::fromUtf8("元に戻す「子追加 根幹の要求」 (&Undo)"));
+    form->MenuUndoClick();
+    QCOMPARE(named<QAction>(*form, "MenuRedo")->text(), QString::fromUtf8("やり直し「子追加 根幹の要求」 (&Redo)"));
+    QVERIFY(!named<QAction>(*form, "MenuUndo")->isEnabled());
+    QCOMPARE(form->session().document().tree.root()->caption(), QString::fromUtf8("根幹の要求"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form->TreeButtonAdd->geometry(), QRect(0, 4, 53, 25));
-    QCOMPARE(form->TreeButtonDelete->geometry(), QRect(56, 32, 53, 25));
-    QCOMPARE(form->TreeButtonPanel->height(), 61);
-    QCOMPARE(form->MatrixGrid->columnWidth(0), 96);
-    QVERIFY(form->ConsistencyEdit->isReadOnly());
-    QVERIFY(!form->MenuEstablishment->isVisible());
-    QVERIFY(!form->Modified);
-    QVERIFY(!form->Loading);
-    QVERIFY(form->DocumentFileName.isEmpty());
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonAdd")->geometry(), QRect(0, 4, 53, 25));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonDelete")->geometry(), QRect(56, 32, 53, 25));
+    QCOMPARE(named<QWidget>(*form, "TreeButtonPanel")->height(), 61);
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->columnWidth(0), 96);
+    QVERIFY(named<QLineEdit>(*form, "ConsistencyEdit")->isReadOnly());
+    QVERIFY(!named<QAction>(*form, "MenuEstablishment")->isVisible());
+    QVERIFY(!form->session().isModified());
+    QVERIFY(!form->session().isLoading());
+    QVERIFY(form->session().fileName().isEmpty());
 }
 
 void TestBaseForm::englishTexts()
 {
     auto form = makeForm(false);
-    QCOMPARE(form->TreeLabel->text(), QStringLiteral("Requirement Tree"));
-    QCOMPARE(form->TreeButtonAdd->text(), QStringLiteral("Add child"));
-    QCOMPARE(form->TreeButtonInsert->text(), QStringLiteral("Insert"));
-    QCOMPARE(form->TreeButtonUp->text(), QStringLiteral("Up"));
-    QCOMPARE(form->TreeButtonDown->text(), QStringLiteral("Dn"));
-    QCOMPARE(form->TreeButtonDelete->text(), QStringLiteral("Delete"));
-    QCOMPARE(form->CaptionLabel->text(), QStringLiteral("Requirement Caption"));
-    QCOMPARE(form->MatrixLabel->text(), QStringLiteral("Matrix for Pair Comparison"));
-    QCOMPARE(form->ConsistencyLabel->text(), QStringLiteral("Consistency Index"));
-    QCOMPARE(form->ConsistencyLabel2->text(), QStringLiteral("  0: perfectly consistent"));
-    QCOMPARE(form->ConsistencyLabel3->text(), QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
-    QCOMPARE(form->MenuFile->title(), QStringLiteral("&File"));
-    QCOMPARE(form->MenuSaveAs->text(), QStringLiteral("Save &As ..."));
-    QCOMPARE(form->MenuSaveCSV->text(), QStringLiteral("Save &CSV format ..."));
-    QCOMPARE(form->MenuExit->text(), QStringLiteral("E&xit"));
-    QCOMPARE(form->MenuCalculateAutomatically->text(), QStringLiteral("&Claculate automatically"));
-    QCOMPARE(form->MenuChangeShown1->text(), QStringLiteral("Change shown \"-\" to \"&1\""));
-    QCOMPARE(form->MenuOption->title(), QStringLiteral("&Option"));
-    QCOMPARE(form->MenuHelp->title(), QStringLiteral("&Help"));
+    QCOMPARE(named<QLabel>(*form, "TreeLabel")->text(), QStringLiteral("Requirement Tree"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonAdd")->text(), QStringLiteral("Add child"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonInsert")->text(), QStringLiteral("Insert"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonUp")->text(), QStringLiteral("Up"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonDown")->text(), QStringLiteral("Dn"));
+    QCOMPARE(named<QPushButton>(*form, "TreeButtonDelete")->text(), QStringLiteral("Delete"));
+    QCOMPARE(named<QLabel>(*form, "CaptionLabel")->text(), QStringLiteral("Requirement Caption"));
+    QCOMPARE(named<QLabel>(*form, "MatrixLabel")->text(), QStringLiteral("Matrix for Pair Comparison"));
+    QCOMPARE(named<QLabel>(*form, "ConsistencyLabel")->text(), QStringLiteral("Consistency Index"));
+    QCOMPARE(named<QLabel>(*form, "ConsistencyLabel2")->text(), QStringLiteral("  0: perfectly consistent"));
+    QCOMPARE(named<QLabel>(*form, "ConsistencyLabel3")->text(), QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(named<QMenu>(*form, "MenuFile")->title(), QStringLiteral("&File"));
+    QCOMPARE(named<QMenu>(*form, "MenuEdit")->title(), QStringLiteral("&Edit"));
+    QCOMPARE(form->menuBar()->actions().at(1), named<QMenu>(*form, "MenuEdit")->menuAction()); // between File and Option
+    QCOMPARE(named<QAction>(*form, "MenuUndo")->text(), QStringLiteral("&Undo"));
+    QCOMPARE(named<QAction>(*form, "MenuRedo")->text(), QStringLiteral("&Redo"));
+    QCOMPARE(named<QAction>(*form, "MenuHistory")->text(), QStringLiteral("&History"));
+    QCOMPARE(named<QAction>(*form, "MenuSaveAs")->text(), QStringLiteral("Save &As ..."));
+    QCOMPARE(named<QAction>(*form, "MenuSaveCSV")->text(), QStringLiteral("Save &CSV format ..."));
+    QCOMPARE(named<QAction>(*form, "MenuExit")->text(), QStringLiteral("E&xit"));
+    QCOMPARE(named<QAction>(*form, "MenuCalculateAutomatically")->text(), QStringLiteral("&Claculate automatically"));
+    QCOMPARE(named<QAction>(*form, "MenuChangeShown1")->text(), QStringLiteral("Change shown \"-\" to \"&1\""));
+    QCOMPARE(named<QMenu>(*form, "MenuOption")->title(), QStringLiteral("&Option"));
+    QCOMPARE(named<QMenu>(*form, "MenuHelp")->title(), QStringLiteral("&Help"));
 }
 
 void TestBaseForm::defaultFlagsAndTreeWidth()
 {
     auto form = makeForm(true);
-    QVERIFY(!form->MenuColor->isChecked());
-    QVERIFY(form->MenuInverse->isChecked());
-    QVERIFY(form->MenuCalculateAutomatically->isChecked());
+    QVERIFY(!named<QAction>(*form, "MenuColor")->isChecked());
+    QVERIFY(named<QAction>(*form, "MenuInverse")->isChecked());
+    QVERIFY(named<QAction>(*form, "MenuCalculateAutomatically")->isChecked());
     QCOMPARE(form->treeWidth(), 137);
 }
 
@@ -150,11 +168,11 @@ void TestBaseForm::fileMenuSaveEnabling()
 {
     auto form = makeForm(false);
     form->MenuFileClick();
-    QVERIFY(!form->MenuSave->isEnabled());
-    QVERIFY(form->MenuSaveAs->isEnabled());
+    QVERIFY(!named<QAction>(*form, "MenuSave")->isEnabled());
+    QVERIFY(named<QAction>(*form, "MenuSaveAs")->isEnabled());
     QVERIFY(form->SaveDocument(app_->environment.path("saved.ahp")));
     form->MenuFileClick();
-    QVERIFY(form->MenuSave->isEnabled());
+    QVERIFY(named<QAction>(*form, "MenuSave")->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - saved.ahp"));
     QVERIFY(readBytes(app_->environment.path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
 }
@@ -163,23 +181,23 @@ void TestBaseForm::automaticCalculationAndToolMenu()
 {
     auto form = makeForm(false);
     form->FormShow();
-    QVERIFY(!form->results.requirements.isEmpty()); // the root alone is a leaf
+    QVERIFY(!form->session().results().requirements.isEmpty()); // the root alone is a leaf
     form->MenuToolClick();
-    QVERIFY(!form->MenuCalculate->isEnabled());
+    QVERIFY(!named<QAction>(*form, "MenuCalculate")->isEnabled());
 
-    form->MenuCalculateAutomatically->trigger(); // off
-    QVERIFY(!form->MenuCalculateAutomatically->isChecked());
-    form->Recalculate(false);
-    QVERIFY(form->results.requirements.isEmpty());
+    named<QAction>(*form, "MenuCalculateAutomatically")->trigger(); // off
+    QVERIFY(!named<QAction>(*form, "MenuCalculateAutomatically")->isChecked());
+    form->session().evaluate(false);
+    QVERIFY(form->session().results().requirements.isEmpty());
     form->MenuToolClick();
-    QVERIFY(form->MenuCalculate->isEnabled());
-    form->MenuCalculate->trigger();
-    QCOMPARE(form->results.requirements.size(), 1);
+    QVERIFY(named<QAction>(*form, "MenuCalculate")->isEnabled());
+    named<QAction>(*form, "MenuCalculate")->trigger();
+    QCOMPARE(form->session().results().requirements.size(), 1);
 
-    form->Recalculate(false);
-    QVERIFY(form->results.requirements.isEmpty());
-    form->MenuCalculateAutomatically->trigger(); // on again: computes at once
-    QCOMPARE(form->results.requirements.size(), 1);
+    form->session().evaluate(false);
+    QVERIFY(form->session().results().requirements.isEmpty());
+    named<QAction>(*form, "MenuCalculateAutomatically")->trigger(); // on again: computes at once
+    QCOMPARE(form->session().results().requirements.size(), 1);
 }
 
 void TestBaseForm::windowMenuFollowsWindows()
@@ -189,17 +207,17 @@ void TestBaseForm::windowMenuFollowsWindows()
     TResultForm result;
     form->setAuxiliaryWindows(&alternatives, &result);
     form->MenuWindowClick();
-    QVERIFY(!form->MenuAlternatives->isChecked());
-    form->MenuAlternatives->trigger();
+    QVERIFY(!named<QAction>(*form, "MenuAlternatives")->isChecked());
+    named<QAction>(*form, "MenuAlternatives")->trigger();
     QVERIFY(alternatives.isVisible());
     form->MenuWindowClick();
-    QVERIFY(form->MenuAlternatives->isChecked());
+    QVERIFY(named<QAction>(*form, "MenuAlternatives")->isChecked());
     alternatives.close(); // its own close button
     form->MenuWindowClick();
-    QVERIFY(!form->MenuAlternatives->isChecked());
-    form->MenuResult->trigger();
+    QVERIFY(!named<QAction>(*form, "MenuAlternatives")->isChecked());
+    named<QAction>(*form, "MenuResult")->trigger();
     QVERIFY(result.isVisible());
-    form->MenuResult->trigger();
+    named<QAction>(*form, "MenuResult")->trigger();
     QVERIFY(!result.isVisible());
 }
 
@@ -207,8 +225,8 @@ void TestBaseForm::helpMenuHidesCopyright()
 {
     auto form = makeForm(false);
     form->MenuHelpClick();
-    QVERIFY(!form->MenuCopyright->isVisible());
-    form->MenuVersion->trigger();
+    QVERIFY(!named<QAction>(*form, "MenuCopyright")->isVisible());
+    named<QAction>(*form, "MenuVersion")->trigger();
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Version Information"));
 }
@@ -216,8 +234,8 @@ void TestBaseForm::helpMenuHidesCopyright()
 void TestBaseForm::closingWritesTheSettings()
 {
     auto form = makeForm(true);
-    form->MenuColor->trigger();
-    form->MenuInverse->trigger();
+    named<QAction>(*form, "MenuColor")->trigger();
+    named<QAction>(*form, "MenuInverse")->trigger();
     form->setTreeWidth(150);
     QVERIFY(form->close());
     const QByteArray ini = readBytes(app_->environment.path("priomat.ini"));
@@ -231,8 +249,8 @@ void TestBaseForm::closingWritesTheSettings()
     form.reset();
     FrameShutdown();
     auto again = makeForm(true);
-    QVERIFY(again->MenuColor->isChecked());
-    QVERIFY(!again->MenuInverse->isChecked());
+    QVERIFY(named<QAction>(*again, "MenuColor")->isChecked());
+    QVERIFY(!named<QAction>(*again, "MenuInverse")->isChecked());
     QCOMPARE(again->treeWidth(), 150);
 }
 
@@ -242,22 +260,22 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     auto form = makeForm(false);
     form->LoadDocument(example);
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - choose-a-car.ahp"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Choose a car"));
-    QCOMPARE(form->selectedNode(), form->document.tree.root());
-    QVERIFY(form->TreeTree->isExpanded(form->treeModel()->indexOf(form->document.tree.root()->child(1))));
-    QCOMPARE(form->results.alternatives.at(1).value, QStringLiteral("0.729166666666667"));
-    QVERIFY(!form->Modified);
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Choose a car"));
+    QCOMPARE(form->selectedNode(), form->session().document().tree.root());
+    QVERIFY(named<QTreeView>(*form, "TreeTree")->isExpanded(form->treeModel()->indexOf(form->session().document().tree.root()->child(1))));
+    QCOMPARE(form->session().results().alternatives.at(1).value, QStringLiteral("0.729166666666667"));
+    QVERIFY(!form->session().isModified());
 
     // The first argument when it names a file; otherwise Default.ahp beside the program.
     QVERIFY(QFile::copy(example, app_->environment.path("Default.ahp")));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
     auto second = std::make_unique<TBaseForm>();
     second->FormShow();
-    QCOMPARE(second->DocumentFileName, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
+    QCOMPARE(second->session().fileName(), QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral("/ENGLISH")};
     auto third = std::make_unique<TBaseForm>();
     third->FormShow();
-    QCOMPARE(third->DocumentFileName, app_->environment.path("Default.ahp"));
+    QCOMPARE(third->session().fileName(), app_->environment.path("Default.ahp"));
 }
 
 void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
@@ -273,28 +291,28 @@ void TestBaseForm::foreignStartupDocumentKeepsNewDocument()
              app_->environment.path("foreign.ahp") + "\r\nis not a data file for Priomat.");
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
 }
 
 void TestBaseForm::comparisonPanelShowsRootMatrix()
 {
     auto form = makeForm(false);
     form->LoadDocument(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"));
-    QVERIFY(form->MatrixGrid->isVisibleTo(form.get()));
-    QCOMPARE(form->CaptionEdit->text(), QStringLiteral("Choose a car"));
-    QCOMPARE(form->ShownItems, (QStringList{"Cost", "Comfort"}));
-    QCOMPARE(form->MatrixGrid->item(0, 1)->text(), QStringLiteral("(A)"));
-    QCOMPARE(form->MatrixGrid->item(1, 0)->text(), QStringLiteral("(A) Cost"));
-    QCOMPARE(form->MatrixGrid->item(1, 2)->text(), QStringLiteral("3"));
-    QCOMPARE(form->MatrixGrid->item(1, 3)->text(), QStringLiteral("0.75"));
-    QCOMPARE(form->MatrixGrid->item(0, 3)->text(), QStringLiteral("Weight"));
-    QCOMPARE(form->ConsistencyEdit->text(), QStringLiteral("0"));
+    QVERIFY(named<TMatrixGrid>(*form, "MatrixGrid")->isVisibleTo(form.get()));
+    QCOMPARE(named<QLineEdit>(*form, "CaptionEdit")->text(), QStringLiteral("Choose a car"));
+    QCOMPARE(form->session().shownMatrix().items.names, (QStringList{"Cost", "Comfort"}));
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->item(0, 1)->text(), QStringLiteral("(A)"));
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->item(1, 0)->text(), QStringLiteral("(A) Cost"));
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->item(1, 2)->text(), QStringLiteral("3"));
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->item(1, 3)->text(), QStringLiteral("0.75"));
+    QCOMPARE(named<TMatrixGrid>(*form, "MatrixGrid")->item(0, 3)->text(), QStringLiteral("Weight"));
+    QCOMPARE(named<QLineEdit>(*form, "ConsistencyEdit")->text(), QStringLiteral("0"));
     // With the root selected, Insert and Delete are off, and Up and Down with no siblings.
-    QVERIFY(form->TreeButtonAdd->isEnabled());
-    QVERIFY(!form->TreeButtonInsert->isEnabled());
-    QVERIFY(!form->TreeButtonDelete->isEnabled());
-    QVERIFY(!form->TreeButtonUp->isEnabled());
-    QVERIFY(!form->TreeButtonDown->isEnabled());
+    QVERIFY(named<QPushButton>(*form, "TreeButtonAdd")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form, "TreeButtonInsert")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form, "TreeButtonDelete")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form, "TreeButtonUp")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form, "TreeButtonDown")->isEnabled());
 }
 
 void TestBaseForm::splashLayout()

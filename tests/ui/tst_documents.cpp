@@ -4,13 +4,16 @@
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/windows/ResultForm.h"
 #include "ui/main/CompareForm.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "TestFiles.h"
 
+#include <QUndoStack>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -48,6 +51,8 @@ private slots:
     void failedSaveKeepsTheDocumentModified();
     void unreadableValueStillCompletesTheLoad();
     void csvCommand();
+    void matrixTooLargeForTheGrid();
+    void treeTooDeepForTheWindow();
     void documentBuiltInTheWindowsMatchesTheCommandLineTool();
 
 private:
@@ -71,7 +76,7 @@ void TestDocuments::init()
 void TestDocuments::cleanup()
 {
     if (form_)
-        form_->Modified = false;
+        form_->session().undoStack()->setClean();
     form_.reset();
     alternatives_.reset();
     result_.reset();
@@ -96,13 +101,13 @@ void TestDocuments::makeForm(bool japanese)
 void TestDocuments::saveQuestionTexts()
 {
     makeForm(false);
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDCANCEL, IDCANCEL};
     QVERIFY(!form_->QuerySaveModified());
     QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Priomat"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x33u);
-    form_->DocumentFileName = "/data/plan.ahp";
+    form_->session().setFileName("/data/plan.ahp");
     QVERIFY(!form_->QuerySaveModified());
     QCOMPARE(app_->platform.messageBox.shown.at(1).text,
              QStringLiteral("/data/plan.ahp\r\nis modified.\r\nDo you want to save it?"));
@@ -112,11 +117,11 @@ void TestDocuments::saveQuestionTexts()
     form_->QuerySaveModified();
     QCOMPARE(app_->platform.messageBox.shown.at(2).text,
              QString::fromUtf8("/data/plan.ahp\r\nは変更されています。\r\n保存しますか？"));
-    form_->DocumentFileName.clear();
+    form_->session().setFileName(QString());
     form_->QuerySaveModified();
     QCOMPARE(app_->platform.messageBox.shown.at(3).text, QString::fromUtf8("変更されています。\r\n保存しますか？"));
 
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     QVERIFY(form_->QuerySaveModified()); // nothing asked
     QCOMPARE(app_->platform.messageBox.shown.size(), 4);
 }
@@ -126,41 +131,40 @@ void TestDocuments::saveQuestionAnswers()
     makeForm(false);
     const QString path = app_->environment.path("named.ahp");
     // Yes without a file name: the save dialog; cancelling it keeps the document open.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(!form_->close());
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     QCOMPARE(dialogStarts_, QStringList{app_->environment.path("")});
     // Yes and a path: saved there, and the window may close.
     app_->platform.messageBox.answers = {IDYES};
     dialogAnswers_ = {path};
     QVERIFY(form_->QuerySaveModified());
-    QVERIFY(!form_->Modified);
-    QCOMPARE(form_->DocumentFileName, path);
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), path);
     QVERIFY(readBytes(path).startsWith("Priomat - Data File\r\n"));
     // Yes with a file name saves into it without a dialog.
-    form_->document.alternativesLines = {"added"};
-    form_->Modified = true;
+    form_->session().setAlternativesText("added");
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(form_->QuerySaveModified());
     QVERIFY(readBytes(path).contains("\r\nadded\r\n"));
     QCOMPARE(dialogStarts_.size(), 2);
     // No drops the changes; New asks once and then starts afresh.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDNO};
     form_->MenuNewClick();
-    QVERIFY(form_->DocumentFileName.isEmpty());
+    QVERIFY(form_->session().fileName().isEmpty());
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
-    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->session().isModified());
     QCOMPARE(app_->platform.messageBox.shown.size(), 4);
     // Exit with Cancel keeps the window open; the question comes once.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     app_->platform.messageBox.answers = {IDCANCEL};
     QVERIFY(!form_->close());
     QCOMPARE(app_->platform.messageBox.shown.size(), 5);
     // Open proposes the current document's file.
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_->LoadDocument(path);
     form_->MenuOpenClick();
     QCOMPARE(dialogStarts_.last(), path);
@@ -173,7 +177,7 @@ void TestDocuments::startupChoices()
     app_->platform.system.arguments = {app_->platform.system.program, "/ENGLISH"};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
     form_.reset();
     FrameShutdown();
 
@@ -187,7 +191,7 @@ void TestDocuments::startupChoices()
     QCOMPARE(app_->platform.messageBox.shown.at(0).text,
              app_->environment.path("notes.txt") + "\r\nis not a data file for Priomat.");
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
-    QCOMPARE(form_->document.tree.root()->caption(), QStringLiteral("Root Requirement"));
+    QCOMPARE(form_->session().document().tree.root()->caption(), QStringLiteral("Root Requirement"));
     form_.reset();
     FrameShutdown();
 
@@ -195,7 +199,7 @@ void TestDocuments::startupChoices()
     app_->platform.system.arguments = {app_->platform.system.program};
     makeForm(false);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - Default.ahp"));
-    QCOMPARE(form_->DocumentFileName, app_->environment.path("Default.ahp"));
+    QCOMPARE(form_->session().fileName(), app_->environment.path("Default.ahp"));
     QCOMPARE(alternatives_->AlternativesMemo->toPlainText(), QStringLiteral("Car A\nCar B"));
 }
 
@@ -204,10 +208,10 @@ void TestDocuments::headerOnlyFileAndRecovery()
     makeForm(false);
     writeBytes(app_->environment.path("empty.ahp"), "Priomat - Data File\r\n");
     form_->LoadDocument(app_->environment.path("empty.ahp"));
-    QCOMPARE(form_->document.tree.root()->caption(), DefaultRootCaption);
-    QVERIFY(!form_->document.tree.root()->hasChildren());
-    QCOMPARE(form_->DocumentFileName, app_->environment.path("empty.ahp"));
-    QVERIFY(!form_->Modified);
+    QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
+    QVERIFY(!form_->session().document().tree.root()->hasChildren());
+    QCOMPARE(form_->session().fileName(), app_->environment.path("empty.ahp"));
+    QVERIFY(!form_->session().isModified());
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
 
     writeBytes(app_->environment.path("broken.ahp"),
@@ -217,14 +221,14 @@ void TestDocuments::headerOnlyFileAndRecovery()
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Warning"));
     QCOMPARE(app_->platform.messageBox.shown.at(0).flags, 0x34u);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.startsWith("Requirement Tree may be broken.\r\n"));
-    QCOMPARE(form_->document.tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
-    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(form_->document.tree.root())));
-    QVERIFY(!form_->Loading);
+    QCOMPARE(form_->session().document().tree.root()->childCaptions(), (QStringList{"A", "B", "L"}));
+    QVERIFY(named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(form_->session().document().tree.root())));
+    QVERIFY(!form_->session().isLoading());
 
     app_->platform.messageBox.answers = {IDNO};
     form_->LoadDocument(app_->environment.path("broken.ahp"));
-    QVERIFY(!form_->document.tree.root()->hasChildren());
-    QCOMPARE(form_->document.RequirementComparisons.size(), 1); // the entries stay
+    QVERIFY(!form_->session().document().tree.root()->hasChildren());
+    QCOMPARE(form_->session().document().RequirementComparisons.size(), 1); // the entries stay
 }
 
 void TestDocuments::failedSaveKeepsTheDocumentModified()
@@ -233,14 +237,13 @@ void TestDocuments::failedSaveKeepsTheDocumentModified()
     const QString path = app_->environment.path("kept.ahp");
     QVERIFY(form_->SaveDocument(path));
     const QByteArray before = readBytes(path);
-    form_->document.alternativesLines = {"changed"};
-    form_->Modified = true;
+    form_->session().setAlternativesText("changed");
     writeBytes(app_->environment.path("blocker"), "");
     QVERIFY(!form_->SaveDocument(app_->environment.path("blocker/other.ahp")));
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Error"));
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->DocumentFileName, path);
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), path);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - kept.ahp"));
     QCOMPARE(readBytes(path), before);
 }
@@ -258,10 +261,15 @@ void TestDocuments::unreadableValueStillCompletesTheLoad()
     form_->LoadDocument(second);
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(form_->DocumentFileName, second);
+    QCOMPARE(form_->session().fileName(), second);
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat - second.ahp"));
-    QVERIFY(!form_->Modified);
-    QVERIFY(!form_->Loading);
+    QVERIFY(!form_->session().isModified());
+    QVERIFY(!form_->session().isLoading());
+    // The result window names the value that stops the evaluation instead of listing numbers.
+    QVERIFY(!result_->ErrorLabel->isHidden());
+    QVERIFY(result_->ErrorLabel->text().contains("'abc'"));
+    QVERIFY(result_->results().requirements.isEmpty());
+    QVERIFY(result_->results().alternatives.isEmpty());
     form_->MenuSaveClick();
     QCOMPARE(readBytes(first), firstBytes); // the previous document's file is untouched
     QVERIFY(readBytes(second).contains("A\tB\tabc\r\n"));
@@ -284,8 +292,8 @@ void TestDocuments::csvCommand()
     form_->MenuSaveCSVClick();
     QCOMPARE(dialogStarts_.last(), csv);
     QCOMPARE(readBytes(csv), readBytes(PRIOMAT_SOURCE_DIR "/tests/data/choose-a-car.csv"));
-    QVERIFY(!form_->Modified);
-    QCOMPARE(form_->DocumentFileName, document);
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), document);
 
     // A name without an extension gets ".csv" appended.
     const QString bare = app_->environment.path("dir.v2/bare");
@@ -296,12 +304,12 @@ void TestDocuments::csvCommand()
     QCOMPARE(dialogStarts_.last(), bare + ".csv");
 
     // A write error is reported; the document is untouched.
-    form_->Modified = true;
+    form_->TreeButtonAddClick(); // any edit
     dialogAnswers_ = {app_->environment.path("dir.v2/plan.final.ahp/x.csv")};
     form_->MenuSaveCSVClick();
     QCOMPARE(app_->platform.messageBox.shown.last().caption, QStringLiteral("Error"));
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->DocumentFileName, bare);
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().fileName(), bare);
 }
 
 void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
@@ -310,18 +318,18 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     RequirementTreeModel *model = form_->treeModel();
-    RequirementNode *root = form_->document.tree.root();
-    form_->TreeTree->setCurrentIndex(model->indexOf(root));
+    RequirementNode *root = form_->session().document().tree.root();
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root));
 
     // Two requirements under the root, renamed by typing.
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     const QStringList names{"Price", "Comfort"};
     for (int i = 0; i < 2; ++i) {
-        form_->TreeTree->setCurrentIndex(model->indexOf(root->child(i)));
-        form_->CaptionEdit->setFocus();
-        form_->CaptionEdit->selectAll();
-        QTest::keyClicks(form_->CaptionEdit, names.at(i));
+        named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root->child(i)));
+        named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+        named<QLineEdit>(*form_, "CaptionEdit")->selectAll();
+        QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), names.at(i));
     }
     // Alternatives typed into their window.
     alternatives_->AlternativesMemo->setFocus();
@@ -330,23 +338,23 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QTest::keyClicks(alternatives_->AlternativesMemo, "Car B");
 
     // Price over Comfort by key; Car B over Car A under Price through the dialog.
-    form_->TreeTree->setCurrentIndex(model->indexOf(root));
-    form_->MatrixGrid->setFocus();
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "3");
-    form_->TreeTree->setCurrentIndex(model->indexOf(root->child(0)));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root));
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setFocus();
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "3");
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root->child(0)));
     form_->compareDialogRunner = [](TCompareForm &dialog) {
         QTest::keyClick(&dialog, Qt::Key_5);
         return int(dialog.result());
     };
-    const QRect cell = form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(2, 1));
-    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("5"));
+    const QRect cell = named<TMatrixGrid>(*form_, "MatrixGrid")->visualRect(named<TMatrixGrid>(*form_, "MatrixGrid")->model()->index(2, 1));
+    QTest::mouseClick(named<TMatrixGrid>(*form_, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 2), QStringLiteral("5"));
 
     const QString saved = app_->environment.path("built.ahp");
     dialogAnswers_ = {saved};
     form_->MenuSaveAsClick();
-    QCOMPARE(form_->DocumentFileName, saved);
+    QCOMPARE(form_->session().fileName(), saved);
 
     form_->MenuNewClick();
     form_->LoadDocument(saved);
@@ -363,6 +371,58 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QCOMPARE(readBytes(text), cli({"evaluate", saved}));
     QVERIFY(readBytes(text).contains("[Alternatives]\r\nCar A\t"));
     QVERIFY(readBytes(csv).contains("[Alternatives]\r\nCar A,"));
+}
+
+void TestDocuments::matrixTooLargeForTheGrid()
+{
+    // A leaf with more alternatives than the grid shows: a message naming the node and the
+    // size, no grid, and the rest of the program goes on.
+    makeForm(false);
+    const int count = DocumentSession::GridLimit + 1;
+    QByteArray text = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Many\r\n Few\r\n[Alternatives]\r\n";
+    for (int i = 0; i < count; ++i)
+        text += "alt " + QByteArray::number(i) + "\r\n";
+    const QString path = app_->environment.path("wide.ahp");
+    writeBytes(path, text);
+    form_->LoadDocument(path);
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(0)));
+    QVERIFY(named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QVERIFY(!named<QLabel>(*form_, "MatrixMessage")->isHidden());
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains("\"Many\""));
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains(QStringLiteral("%1 × %1").arg(count)));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->colourSize, 0);
+    form_->MenuToolClick();
+    QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
+    QCOMPARE(form_->session().results().alternatives.size(), count);
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
+    // A small matrix shows in the grid again.
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(form_->session().document().tree.root()));
+    QVERIFY(!named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QVERIFY(named<QLabel>(*form_, "MatrixMessage")->isHidden());
+}
+
+void TestDocuments::treeTooDeepForTheWindow()
+{
+    makeForm(false);
+    auto chain = [](int depth) {
+        QByteArray text = "Priomat - Data File\r\n[Tree]\r\n";
+        for (int level = 0; level < depth; ++level)
+            text += QByteArray(level, ' ') + "L" + QByteArray::number(level) + "\r\n";
+        return text;
+    };
+    const QString deepest = app_->environment.path("deepest.ahp");
+    writeBytes(deepest, chain(TBaseForm::MaxTreeDepth));
+    form_->LoadDocument(deepest);
+    QCOMPARE(form_->session().fileName(), deepest);
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
+
+    const QString tooDeep = app_->environment.path("too-deep.ahp");
+    writeBytes(tooDeep, chain(TBaseForm::MaxTreeDepth + 1));
+    form_->LoadDocument(tooDeep);
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(app_->platform.messageBox.shown.at(0).text.contains(
+        QStringLiteral("%1 levels deep").arg(TBaseForm::MaxTreeDepth + 1)));
+    QCOMPARE(form_->session().fileName(), deepest); // the open document stays
 }
 
 QTEST_MAIN(TestDocuments)

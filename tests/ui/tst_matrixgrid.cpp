@@ -2,11 +2,13 @@
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/main/CompareForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
@@ -63,7 +65,7 @@ void TestMatrixGrid::init()
 
 void TestMatrixGrid::cleanup()
 {
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_.reset();
     app_.reset();
 }
@@ -81,17 +83,17 @@ void TestMatrixGrid::openDocument(const QByteArray &content)
 void TestMatrixGrid::select(const QString &caption)
 {
     RequirementNode *found = nullptr;
-    form_->document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+    form_->session().document().tree.forEachPreOrder([&](RequirementNode *node, int) {
         if (!found && node->caption() == caption)
             found = node;
     });
     QVERIFY(found);
-    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(found));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(found));
 }
 
 QPoint TestMatrixGrid::cellCentre(int column, int row) const
 {
-    return form_->MatrixGrid->visualRect(form_->MatrixGrid->model()->index(row, column)).center();
+    return named<TMatrixGrid>(*form_, "MatrixGrid")->visualRect(named<TMatrixGrid>(*form_, "MatrixGrid")->model()->index(row, column)).center();
 }
 
 const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n"
@@ -103,10 +105,10 @@ void TestMatrixGrid::cellTableOfALeaf()
                  "[AlternativesComparison]\r\nPrice\tx\ty\t3\r\n");
     select("Price");
     // A caption with blanks around it finds its entries under the trimmed name.
-    form_->treeModel()->setData(form_->TreeTree->currentIndex(), QStringLiteral(" Price "));
+    form_->treeModel()->setData(named<QTreeView>(*form_, "TreeTree")->currentIndex(), QStringLiteral(" Price "));
     form_->RefreshComparisonPanel();
-    TMatrixGrid *grid = form_->MatrixGrid;
-    QVERIFY(form_->LeafShown);
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    QVERIFY(form_->session().shownMatrix().items.leafShown);
     QCOMPARE(grid->columnCount(), 5);
     QCOMPARE(grid->rowCount(), 4);
     QCOMPARE(grid->cellText(0, 0), QString());
@@ -126,35 +128,35 @@ void TestMatrixGrid::oneItemMatrixAndHiddenGrid()
 {
     openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  Leaf\r\n[Alternatives]\r\nx\r\n");
     select("Only");
-    QCOMPARE(form_->MatrixGrid->cellText(0, 1), QStringLiteral("(A) Leaf"));
-    QCOMPARE(form_->MatrixGrid->cellText(1, 1), QStringLiteral("1"));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
-    QCOMPARE(form_->ConsistencyEdit->text(), QStringLiteral("0"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(0, 1), QStringLiteral("(A) Leaf"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("0"));
     select("Leaf"); // one alternative: a 1 x 1 matrix too
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
 
     openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n");
     select("Leaf"); // no alternatives: nothing to show
-    QVERIFY(form_->MatrixGrid->isHidden());
-    QCOMPARE(form_->ConsistencyEdit->text(), QString());
+    QVERIFY(named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QString());
 }
 
 void TestMatrixGrid::keyEntryAndReciprocalPending()
 {
     openDocument(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     grid->setFocus();
     grid->setCurrentCell(1, 2); // row A, column B
     QTest::keyClicks(grid, "05");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/5"));
     QCOMPARE(grid->cellText(1, 2), QStringLiteral("5"));
-    QCOMPARE(*form_->document.RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
-    QCOMPARE(*form_->document.RequirementComparisons.value("B\tA"), QStringLiteral("5"));
-    QVERIFY(form_->Modified);
+    QCOMPARE(*form_->session().document().RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
+    QCOMPARE(*form_->session().document().RequirementComparisons.value("B\tA"), QStringLiteral("5"));
+    QVERIFY(form_->session().isModified());
     // The weights follow at once: B over A by 5.
-    QVERIFY(form_->document.tree.root()->child(1)->data().LocalWeight
-            > form_->document.tree.root()->child(0)->data().LocalWeight);
+    QVERIFY(form_->session().document().tree.root()->child(1)->data().LocalWeight
+            > form_->session().document().tree.root()->child(0)->data().LocalWeight);
 
     QTest::keyClicks(grid, "0x7"); // a letter leaves the flag set
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/7"));
@@ -178,25 +180,25 @@ void TestMatrixGrid::keyEntryWithoutInverse()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MenuInverse->trigger(); // off
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "5");
-    QCOMPARE(form_->MatrixGrid->cellText(1, 2), QStringLiteral("-"));
-    QVERIFY(!form_->document.RequirementComparisons.value("B\tA"));
+    named<QAction>(*form_, "MenuInverse")->trigger(); // off
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "5");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 2), QStringLiteral("-"));
+    QVERIFY(!form_->session().document().RequirementComparisons.value("B\tA"));
 }
 
 void TestMatrixGrid::shiftedDigitsStoreReciprocals()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MatrixGrid->setCurrentCell(1, 3); // row A, column C
-    QTest::keyClicks(form_->MatrixGrid, "#");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/3"));
-    QCOMPARE(form_->MatrixGrid->cellText(1, 3), QStringLiteral("3"));
-    QTest::keyClicks(form_->MatrixGrid, ")");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1/9"));
-    QTest::keyClicks(form_->MatrixGrid, "!");
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("1"));
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 3); // row A, column C
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "#");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/3"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 3), QStringLiteral("3"));
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), ")");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/9"));
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "!");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1"));
 }
 
 void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
@@ -209,7 +211,7 @@ void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
         dialog.Label1Click(13); // " 5": row item strongly more important
         return int(dialog.result());
     };
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCentre(3, 1));
     QCOMPARE(opened, 0);
@@ -228,35 +230,35 @@ void TestMatrixGrid::cancelStoresNothingButRecomputes()
     openDocument(ThreeItems);
     select("Goal");
     // Weights that the document's entries do not give, to see them recomputed.
-    form_->document.tree.root()->child(0)->data().LocalWeight = 0.9;
+    form_->session().document().tree.root()->child(0)->data().LocalWeight = 0.9;
     form_->compareDialogRunner = [](TCompareForm &dialog) {
         dialog.TrackBar1->setValue(17);
         dialog.reject();
         return int(dialog.result());
     };
-    QTest::mouseClick(form_->MatrixGrid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
-    QVERIFY(form_->document.RequirementComparisons.isEmpty());
-    QCOMPARE(form_->document.tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
-    QCOMPARE(form_->MatrixGrid->cellText(4, 1), QStringLiteral("0.333333333333333"));
+    QTest::mouseClick(named<TMatrixGrid>(*form_, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("-"));
+    QVERIFY(form_->session().document().RequirementComparisons.isEmpty());
+    QCOMPARE(form_->session().document().tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(4, 1), QStringLiteral("0.333333333333333"));
 }
 
 void TestMatrixGrid::coloursAfterEnteringNine()
 {
     openDocument(ThreeItems);
     select("Goal");
-    form_->MatrixGrid->setCurrentCell(1, 2);
-    QTest::keyClicks(form_->MatrixGrid, "9");
-    const TMatrixGrid *grid = form_->MatrixGrid;
+    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "9");
+    const TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QCOMPARE(grid->cellColour(2, 1), 0x0000FFu); // A over B: red
     QCOMPARE(grid->cellColour(1, 2), 0xFF0000u); // B over A: blue
     for (const QPoint &cell : {QPoint(3, 1), QPoint(1, 3), QPoint(3, 2), QPoint(2, 3), QPoint(1, 1)})
         QCOMPARE(grid->cellColour(cell.x(), cell.y()), 0u); // "-" cells and the diagonal
     // The colours are kept whether or not they are drawn.
     QVERIFY(!grid->useColours);
-    form_->MenuColor->trigger();
+    named<QAction>(*form_, "MenuColor")->trigger();
     QVERIFY(grid->useColours);
-    form_->MenuColor->trigger();
+    named<QAction>(*form_, "MenuColor")->trigger();
     QVERIFY(!grid->useColours);
 }
 
@@ -274,8 +276,8 @@ void TestMatrixGrid::consistencyIndexColours()
         openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
-        const double ci = form_->document.tree.root()->data().ConsistencyIndex;
-        QCOMPARE(form_->ConsistencyEdit->palette().color(QPalette::Text), c.colour);
+        const double ci = form_->session().document().tree.root()->data().ConsistencyIndex;
+        QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->palette().color(QPalette::Text), c.colour);
         QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
     }
 }
@@ -285,31 +287,42 @@ void TestMatrixGrid::changeShownDashesToOne()
     openDocument(ThreeItems);
     select("Goal");
     form_->MenuToolClick();
-    QVERIFY(form_->MenuChangeShown1->isEnabled());
-    form_->MenuChangeShown1->trigger();
+    QVERIFY(named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
+    named<QAction>(*form_, "MenuChangeShown1")->trigger();
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 3; ++column)
-            QCOMPARE(form_->MatrixGrid->cellText(column, row), QStringLiteral("1"));
-    QCOMPARE(form_->document.RequirementComparisons.size(), 6);
+            QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(column, row), QStringLiteral("1"));
+    QCOMPARE(form_->session().document().RequirementComparisons.size(), 6);
     form_->MenuToolClick();
-    QVERIFY(!form_->MenuChangeShown1->isEnabled());
+    QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
 }
 
 void TestMatrixGrid::unreadableValueLeavesTheDisplay()
 {
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n[Alternatives]\r\nx\r\ny\r\n"
-                 "[AlternativesComparison]\r\nL\tx\ty\t2\r\n");
+    // A value that cannot be read: no weights, no index, the cell marked, the error once; and
+    // selecting another matrix and back never shows numbers from elsewhere.
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n M\r\n[Alternatives]\r\nx\r\ny\r\n"
+                 "[AlternativesComparison]\r\nL\tx\ty\t2\r\nM\tx\ty\t3\r\n");
     select("L");
-    const QString weight = form_->MatrixGrid->cellText(3, 1);
-    const QString ci = form_->ConsistencyEdit->text();
+    QVERIFY(!named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1).isEmpty());
     app_->platform.messageBox.shown.clear();
-    form_->document.AlternativeComparisons.store("L\tx\ty", "abc");
-    form_->MatrixGrid->setCellText(2, 1, "abc");
-    form_->ShowWeightsAndConsistency();
+    form_->session().editableDocument().AlternativeComparisons.store("L\tx\ty", "abc");
+    form_->session().refreshShown();
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), weight);
-    QCOMPARE(form_->ConsistencyEdit->text(), ci);
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("abc"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 2), QString());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
+
+    select("M");
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(-1, -1));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
+    select("L");
+    QCOMPARE(app_->platform.messageBox.shown.size(), 2); // said again on selection
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
 }
 
 void TestMatrixGrid::dialogPrepareAndKeys()

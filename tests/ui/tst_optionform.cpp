@@ -1,4 +1,5 @@
 // The options dialog: derived category tree, texts, stored width, category, font and colour, help.
+#include "app/Placement.h"
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "app/Frame.h"
@@ -367,14 +368,14 @@ void TestOptionForm::unwritableSettingsFileIsReported()
 
 void TestOptionForm::colourValueConversion()
 {
-    QCOMPARE(TOptionForm::colorFromValue(0x00FF8000), QColor(0x00, 0x80, 0xFF));
-    QCOMPARE(TOptionForm::valueFromColor(QColor(0x00, 0x80, 0xFF)), 0x00FF8000);
-    QCOMPARE(TOptionForm::valueFromColor(QColor(0xAB, 0xCD, 0xEF, 0x10)), 0x00EFCDAB);
-    QCOMPARE(TOptionForm::valueFromColor(TOptionForm::colorFromValue(0x00123456)), 0x00123456);
+    QCOMPARE(ColorFromValue(0x00FF8000), QColor(0x00, 0x80, 0xFF));
+    QCOMPARE(ValueFromColor(QColor(0x00, 0x80, 0xFF)), 0x00FF8000);
+    QCOMPARE(ValueFromColor(QColor(0xAB, 0xCD, 0xEF, 0x10)), 0x00EFCDAB);
+    QCOMPARE(ValueFromColor(ColorFromValue(0x00123456)), 0x00123456);
     const QPalette palette = QApplication::palette();
-    QCOMPARE(TOptionForm::colorFromValue(qint32(0x8000000Fu)), palette.color(QPalette::Window));
-    QCOMPARE(TOptionForm::colorFromValue(qint32(0x80000005u)), palette.color(QPalette::Base));
-    QCOMPARE(TOptionForm::colorFromValue(qint32(0x8000000Du)), palette.color(QPalette::Highlight));
+    QCOMPARE(ColorFromValue(qint32(0x8000000Fu)), palette.color(QPalette::Window));
+    QCOMPARE(ColorFromValue(qint32(0x80000005u)), palette.color(QPalette::Base));
+    QCOMPARE(ColorFromValue(qint32(0x8000000Du)), palette.color(QPalette::Highlight));
 }
 
 void TestOptionForm::helpMissingIsReportedInJapanese()

@@ -4,9 +4,11 @@
 #include "AppFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "app/Frame.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -40,6 +42,7 @@ private slots:
     void leafReceivingANodeComparesRequirements();
     void renamingThroughTheCaptionEdit();
     void alternativesWindow();
+    void undoThroughTheEditMenu();
 
 private:
     RequirementNode *node(const QString &caption) const;
@@ -66,12 +69,12 @@ void TestTreeEdit::init()
     file.write(DocumentText);
     file.close();
     form_->LoadDocument(path);
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
 }
 
 void TestTreeEdit::cleanup()
 {
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     form_.reset();
     alternatives_.reset();
     app_.reset();
@@ -80,7 +83,7 @@ void TestTreeEdit::cleanup()
 RequirementNode *TestTreeEdit::node(const QString &caption) const
 {
     RequirementNode *found = nullptr;
-    form_->document.tree.forEachPreOrder([&](RequirementNode *n, int) {
+    form_->session().document().tree.forEachPreOrder([&](RequirementNode *n, int) {
         if (!found && n->caption() == caption)
             found = n;
     });
@@ -90,33 +93,33 @@ RequirementNode *TestTreeEdit::node(const QString &caption) const
 void TestTreeEdit::select(const QString &caption)
 {
     QVERIFY(node(caption));
-    form_->TreeTree->setCurrentIndex(form_->treeModel()->indexOf(node(caption)));
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(node(caption)));
 }
 
 void TestTreeEdit::newItemNumbering()
 {
     select("B");
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "New Item", "New Item(2)"}));
     QCOMPARE(form_->selectedNode(), node("B"));
-    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
-    QVERIFY(form_->Modified);
+    QVERIFY(named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(node("B"))));
+    QVERIFY(form_->session().isModified());
     // The parent's matrix grew at once and its weights were recomputed.
-    QCOMPARE(form_->ShownItems.size(), 3);
+    QCOMPARE(form_->session().shownMatrix().items.names.size(), 3);
     QCOMPARE(node("New Item")->data().LocalWeight, 1.0 / 3.0);
 
     // "New Item" gone: the name is free again although "New Item(2)" remains.
     node("New Item")->setCaption("renamed");
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     QCOMPARE(node("B")->childCaptions().last(), QStringLiteral("New Item"));
     // Lower case does not count as taken, but compares without case once collected.
     node("renamed")->setCaption("new item(3)");
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     QCOMPARE(node("B")->childCaptions().last(), QStringLiteral("New Item(3)"));
 
     select("B1");
-    QTest::mouseClick(form_->TreeButtonInsert, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonInsert"), Qt::LeftButton);
     QCOMPARE(node("B")->childCaptions().first(), QStringLiteral("New Item(4)"));
     QCOMPARE(form_->selectedNode(), node("B1"));
 }
@@ -124,60 +127,60 @@ void TestTreeEdit::newItemNumbering()
 void TestTreeEdit::deletedEntriesComeBackByName()
 {
     select("C");
-    QTest::mouseClick(form_->TreeButtonDelete, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonDelete"), Qt::LeftButton);
     QCOMPARE(node("Goal")->childCaptions(), (QStringList{"A", "B"}));
     QCOMPARE(node("A")->data().LocalWeight, 0.75); // recomputed without C
-    QVERIFY(form_->document.RequirementComparisons.value("A\tC")); // entries stay
+    QVERIFY(form_->session().document().RequirementComparisons.value("A\tC")); // entries stay
 
     select("Goal");
-    QTest::mouseClick(form_->TreeButtonAdd, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonAdd"), Qt::LeftButton);
     select("New Item");
-    form_->CaptionEdit->setFocus();
-    form_->CaptionEdit->selectAll();
-    QTest::keyClicks(form_->CaptionEdit, "c"); // another letter case still finds them
+    named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+    named<QLineEdit>(*form_, "CaptionEdit")->selectAll();
+    QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), "c"); // another letter case still finds them
     select("Goal");
-    QCOMPARE(form_->ShownItems, (QStringList{"A", "B", "c"}));
-    QCOMPARE(form_->MatrixGrid->cellText(3, 1), QStringLiteral("5"));
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"A", "B", "c"}));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("5"));
 }
 
 void TestTreeEdit::upAndDownKeepWeightsAndExpansion()
 {
-    form_->TreeTree->collapse(form_->treeModel()->indexOf(node("B")));
+    named<QTreeView>(*form_, "TreeTree")->collapse(form_->treeModel()->indexOf(node("B")));
     const double weightA = node("A")->data().LocalWeight;
     const double weightA1 = node("A1")->data().LocalWeight;
     RequirementNode *a = node("A");
     select("A");
-    QVERIFY(!form_->TreeButtonUp->isEnabled());
-    QTest::mouseClick(form_->TreeButtonDown, Qt::LeftButton); // B comes before A
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonUp")->isEnabled());
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonDown"), Qt::LeftButton); // B comes before A
     QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "A", "C"}));
     QCOMPARE(form_->selectedNode(), a);
-    QTest::mouseClick(form_->TreeButtonDown, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonDown"), Qt::LeftButton);
     QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "C", "A"}));
-    QVERIFY(!form_->TreeButtonDown->isEnabled());
-    QTest::mouseClick(form_->TreeButtonUp, Qt::LeftButton);
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonDown")->isEnabled());
+    QTest::mouseClick(named<QPushButton>(*form_, "TreeButtonUp"), Qt::LeftButton);
     QCOMPARE(node("Goal")->childCaptions(), (QStringList{"B", "A", "C"}));
     QCOMPARE(form_->selectedNode(), a);
     QCOMPARE(a->data().LocalWeight, weightA);
     QCOMPARE(node("A1")->data().LocalWeight, weightA1);
-    QVERIFY(form_->TreeTree->isExpanded(form_->treeModel()->indexOf(a)));
-    QVERIFY(!form_->TreeTree->isExpanded(form_->treeModel()->indexOf(node("B"))));
+    QVERIFY(named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(a)));
+    QVERIFY(!named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(node("B"))));
     // Rows and columns follow the order, the values stay.
     select("Goal");
-    QCOMPARE(form_->ShownItems, (QStringList{"B", "A", "C"}));
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("1/3"));
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"B", "A", "C"}));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1/3"));
 }
 
 void TestTreeEdit::buttonRuleWithRootSelected()
 {
     select("Goal");
-    QVERIFY(form_->TreeButtonAdd->isEnabled());
-    QVERIFY(!form_->TreeButtonInsert->isEnabled());
-    QVERIFY(!form_->TreeButtonDelete->isEnabled());
-    QVERIFY(!form_->TreeButtonUp->isEnabled());
-    QVERIFY(!form_->TreeButtonDown->isEnabled());
-    form_->TreeTree->setCurrentIndex(QModelIndex());
-    for (QPushButton *button : {form_->TreeButtonAdd, form_->TreeButtonInsert, form_->TreeButtonUp,
-                                form_->TreeButtonDown, form_->TreeButtonDelete})
+    QVERIFY(named<QPushButton>(*form_, "TreeButtonAdd")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonInsert")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonDelete")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonUp")->isEnabled());
+    QVERIFY(!named<QPushButton>(*form_, "TreeButtonDown")->isEnabled());
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(QModelIndex());
+    for (QPushButton *button : {named<QPushButton>(*form_, "TreeButtonAdd"), named<QPushButton>(*form_, "TreeButtonInsert"), named<QPushButton>(*form_, "TreeButtonUp"),
+                                named<QPushButton>(*form_, "TreeButtonDown"), named<QPushButton>(*form_, "TreeButtonDelete")})
         QVERIFY(!button->isEnabled());
 }
 
@@ -195,14 +198,14 @@ void TestTreeEdit::dropsRefusedAndAccepted()
     QVERIFY(!drop(node("A"), node("A")));     // itself
     QVERIFY(!drop(node("A"), node("A2")));    // a descendant
     QVERIFY(!drop(node("Goal"), node("C")));  // the root is never dragged
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
 
     const double weightA1 = node("A1")->data().LocalWeight;
     QVERIFY(drop(node("A1"), node("B")));
     QCOMPARE(node("B")->childCaptions(), (QStringList{"B1", "A1"}));
     QCOMPARE(node("A")->childCaptions(), QStringList{"A2"});
     QCOMPARE(form_->selectedNode(), node("A1"));
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     // Both parents recomputed: A2 alone under A, A1 and B1 share B.
     QCOMPARE(node("A2")->data().LocalWeight, 1.0);
     QCOMPARE(node("A1")->data().LocalWeight, 0.5);
@@ -212,36 +215,36 @@ void TestTreeEdit::dropsRefusedAndAccepted()
 void TestTreeEdit::leafReceivingANodeComparesRequirements()
 {
     select("C");
-    QVERIFY(form_->LeafShown);
-    QCOMPARE(form_->ShownItems, (QStringList{"x", "y"}));
+    QVERIFY(form_->session().shownMatrix().items.leafShown);
+    QCOMPARE(form_->session().shownMatrix().items.names, (QStringList{"x", "y"}));
     RequirementTreeModel *model = form_->treeModel();
     std::unique_ptr<QMimeData> data(model->mimeData({model->indexOf(node("B1"))}));
     QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(node("C"))));
     select("C");
-    QVERIFY(!form_->LeafShown);
-    QCOMPARE(form_->ShownItems, QStringList{"B1"});
+    QVERIFY(!form_->session().shownMatrix().items.leafShown);
+    QCOMPARE(form_->session().shownMatrix().items.names, QStringList{"B1"});
     QVERIFY(node("B")->childCaptions().isEmpty());
 }
 
 void TestTreeEdit::renamingThroughTheCaptionEdit()
 {
     select("B");
-    QCOMPARE(form_->CaptionEdit->text(), QStringLiteral("B"));
-    QVERIFY(!form_->Modified);
-    form_->CaptionEdit->setFocus();
-    form_->CaptionEdit->selectAll();
-    QTest::keyClicks(form_->CaptionEdit, "Bee ");
+    QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("B"));
+    QVERIFY(!form_->session().isModified());
+    named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+    named<QLineEdit>(*form_, "CaptionEdit")->selectAll();
+    QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), "Bee ");
     QCOMPARE(node("Bee ")->childCaptions(), QStringList{"B1"}); // the blank is kept
-    QVERIFY(form_->Modified);
+    QVERIFY(form_->session().isModified());
     const double weight = node("Bee ")->data().LocalWeight;
     select("Goal"); // entries for B are orphaned, shown as "-"; weights wait for a recompute
-    QCOMPARE(form_->MatrixGrid->cellText(2, 1), QStringLiteral("-"));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("-"));
     QCOMPARE(node("Bee ")->data().LocalWeight, weight);
 
     // The refresh's own update of the edit renames nothing.
-    form_->Modified = false;
+    form_->session().undoStack()->setClean();
     select("A");
-    QVERIFY(!form_->Modified);
+    QVERIFY(!form_->session().isModified());
     QVERIFY(node("Bee "));
 }
 
@@ -251,7 +254,7 @@ void TestTreeEdit::alternativesWindow()
     QCOMPARE(memo->toPlainText(), QStringLiteral("x\ny"));
     QCOMPARE(alternatives_->windowTitle(), QStringLiteral("Alternatives / Priomat"));
     select("C");
-    QCOMPARE(form_->MatrixGrid->rowCount(), 3);
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->rowCount(), 3);
 
     memo->moveCursor(QTextCursor::End);
     memo->setFocus();
@@ -259,15 +262,67 @@ void TestTreeEdit::alternativesWindow()
         QTest::keyClick(memo, Qt::Key_Return);
         QTest::keyClicks(memo, line);
     }
-    QVERIFY(form_->Modified);
-    QCOMPARE(form_->document.alternatives(), (QStringList{"x", "y", "z"}));
-    QCOMPARE(form_->MatrixGrid->rowCount(), 4); // a row and a column at once
-    QCOMPARE(form_->MatrixGrid->cellText(0, 3), QStringLiteral("(C) z"));
-    QCOMPARE(form_->results.alternatives.size(), 3);
+    QVERIFY(form_->session().isModified());
+    QCOMPARE(form_->session().document().alternatives(), (QStringList{"x", "y", "z"}));
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->rowCount(), 4); // a row and a column at once
+    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(0, 3), QStringLiteral("(C) z"));
+    QCOMPARE(form_->session().results().alternatives.size(), 3);
 
-    form_->MenuCalculateAutomatically->trigger(); // off
+    named<QAction>(*form_, "MenuCalculateAutomatically")->trigger(); // off
     QTest::keyClicks(memo, "z");
-    QVERIFY(form_->results.alternatives.isEmpty());
+    QVERIFY(form_->session().results().alternatives.isEmpty());
+}
+
+void TestTreeEdit::undoThroughTheEditMenu()
+{
+    // A drop and its undo: the node returns with its subtree, weights and expansion, and the
+    // selection, shown matrix and texts follow the step.
+    QVERIFY(!named<QAction>(*form_, "MenuUndo")->isEnabled());
+    QCOMPARE(named<QAction>(*form_, "MenuUndo")->text(), QStringLiteral("&Undo"));
+    const QModelIndex a = form_->treeModel()->indexOf(node("A"));
+    named<QTreeView>(*form_, "TreeTree")->expand(a);
+    select("B");
+    const double weightA = node("A")->data().LocalWeight;
+    const QStringList goalItems = (QStringList{"A", "B", "C"});
+    RequirementTreeModel *model = form_->treeModel();
+    std::unique_ptr<QMimeData> data(model->mimeData({a}));
+    QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->indexOf(node("C"))));
+    QCOMPARE(node("C")->childCaptions(), QStringList{"A"});
+    QVERIFY(named<QAction>(*form_, "MenuUndo")->isEnabled());
+    QCOMPARE(named<QAction>(*form_, "MenuUndo")->text(), QStringLiteral("&Undo move A"));
+
+    form_->MenuUndoClick();
+    QCOMPARE(node("Goal")->childCaptions(), goalItems);
+    QCOMPARE(node("A")->childCaptions(), (QStringList{"A1", "A2"}));
+    QCOMPARE(node("A")->data().LocalWeight, weightA);
+    QVERIFY(named<QTreeView>(*form_, "TreeTree")->isExpanded(form_->treeModel()->indexOf(node("A"))));
+    QCOMPARE(form_->selectedNode(), node("A"));
+    QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("A"));
+    QVERIFY(!form_->session().isModified());
+    QCOMPARE(named<QAction>(*form_, "MenuRedo")->text(), QStringLiteral("&Redo move A"));
+    form_->MenuRedoClick();
+    QCOMPARE(node("C")->childCaptions(), QStringList{"A"});
+    form_->MenuUndoClick();
+
+    // Typing merges into one step until the field loses the focus.
+    select("B");
+    named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+    QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), "ee");
+    named<QTreeView>(*form_, "TreeTree")->setFocus();
+    named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
+    QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), "s");
+    QCOMPARE(form_->session().undoStack()->count(), 2); // the undone drop is gone
+    form_->MenuUndoClick();
+    QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("Bee"));
+    form_->MenuUndoClick();
+    QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("B"));
+
+    // The history window lists the steps.
+    named<QAction>(*form_, "MenuHistory")->trigger();
+    QVERIFY(form_->historyWindow() && form_->historyWindow()->isVisible());
+    QCOMPARE(form_->historyWindow()->windowTitle(), QStringLiteral("History / Priomat"));
+    named<QAction>(*form_, "MenuHistory")->trigger();
+    QVERIFY(!form_->historyWindow()->isVisible());
 }
 
 QTEST_MAIN(TestTreeEdit)

@@ -1,5 +1,5 @@
 // The item model over the requirement tree: structure, edits, moves, drag and drop.
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QMimeData>

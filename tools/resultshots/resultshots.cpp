@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
         Document document;
         InstallParsedDocument(document, std::move(read.parsed), [] { return false; });
         UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
-        Recalculate(document, lists, true, true, false);
+        Recalculate(document, lists, {.force = true, .automatic = true, .loading = false});
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

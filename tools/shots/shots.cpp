@@ -3,12 +3,14 @@
 // screenshots of the screen. Run by tools/grid-screenshots.sh.
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
+#include "ui/main/NamedChild.h"
 #include "ui/main/CompareForm.h"
 #include "app/Frame.h"
 #include "ScreenSession.h"
 #include "app/Placement.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
+#include <QUndoStack>
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -53,9 +55,9 @@ int main(int argc, char *argv[])
             return 1;
         form.LoadDocument(document);
         form.setTreeWidth(170);
-        form.TreeTree->setCurrentIndex(form.treeModel()->indexOf(find(form.document, QStringLiteral("Location"))));
+        named<QTreeView>(form, "TreeTree")->setCurrentIndex(form.treeModel()->indexOf(find(form.session().document(), QStringLiteral("Location"))));
 
-        TMatrixGrid *grid = form.MatrixGrid;
+        TMatrixGrid *grid = named<TMatrixGrid>(form, "MatrixGrid");
         grid->setFocus();
         grid->setCurrentCell(1, 4); // row A, column D
         QTest::keyClicks(grid, QStringLiteral("9"));
@@ -73,9 +75,9 @@ int main(int argc, char *argv[])
         const QRect cell = grid->visualRect(grid->model()->index(4, 3)); // row D, column C
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         shoot(prefix + QStringLiteral("-grid.png"));
-        form.MenuColor->trigger();
+        named<QAction>(form, "MenuColor")->trigger();
         shoot(prefix + QStringLiteral("-grid-colour.png"));
-        form.Modified = false;
+        form.session().undoStack()->setClean();
     }
     return 0;
 }

@@ -17,7 +17,7 @@
 #include "app/Placement.h"
 #include "platform/Platform.h"
 #include "model/Priorities.h"
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "platform/SystemInfo.h"
@@ -40,6 +40,8 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTreeView>
+#include <QUndoStack>
+#include <QUndoView>
 #include <QVBoxLayout>
 
 namespace priomat {
@@ -99,21 +101,36 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     RegisterUninstallEntry();
     RegisterFileType();
 
-    document.reset(); // one root: the tree before any document is chosen
+    session_ = new DocumentSession(this); // one root: the tree before any document is chosen
+    session_->setHost(this);
+    session_->setJapanese(japanese());
+    session_->setMaxTreeDepth(MaxTreeDepth);
+    session_->setOptionSource([this] { return SessionOptions{calculateAutomatically(), inverseOption()}; });
     buildControls();
     buildMenus();
     if (!japanese())
         applyEnglishTexts();
+
+    connect(session_, &DocumentSession::shownMatrixChanged, this, &TBaseForm::RefreshComparisonPanel);
+    connect(session_, &DocumentSession::currentNodeChanged, this, &TBaseForm::followSession);
+    connect(session_, &DocumentSession::alternativesTextChanged, this, &TBaseForm::showAlternativesText);
+    connect(session_, &DocumentSession::fileNameChanged, this, &TBaseForm::updateCaption);
+    connect(session_, &DocumentSession::subtreeRestored, this, [this](RequirementNode *node) {
+        TreeTree->expand(treeModel()->indexOf(node));
+    });
+    connect(session_, &DocumentSession::documentReplaced, this, [this] { TreeTree->expandAll(); });
+    QUndoStack *stack = session_->undoStack();
+    connect(stack, &QUndoStack::indexChanged, this, &TBaseForm::updateUndoTexts);
+    connect(stack, &QUndoStack::cleanChanged, this, &TBaseForm::updateUndoTexts);
+    updateUndoTexts();
 
     setGeometry(18, 122, 409, 267);
     RestoreWindowPlacement(this, Section);
     setTreeWidth(ReadSetting(Section, QStringLiteral("TreeWidth"), treeWidth_).toInt());
     LoadOptionFlags();
 
-    Loading = false;
-    DocumentFileName.clear();
     updateCaption();
-    Modified = false;
+    selectNode(session_->document().tree.root());
     RefreshComparisonPanel();
 }
 
@@ -149,11 +166,13 @@ void TBaseForm::buildControls()
     TreeTree->setDragDropMode(QAbstractItemView::InternalMove);
     TreeTree->setDefaultDropAction(Qt::MoveAction);
     TreeTree->setDragDropOverwriteMode(true); // a drop lands on a node, never between two
-    treeModel_ = new RequirementTreeModel(document.tree, this);
-    TreeTree->setModel(treeModel_);
+    TreeTree->setModel(session_->treeModel());
     treeLayout->addWidget(TreeTree, 1);
     connect(TreeTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { RefreshComparisonPanel(); });
+            [this](const QModelIndex &current) {
+                if (!followingSession_)
+                    session_->setCurrentNode(treeModel()->nodeOf(current));
+            });
 
     TreeButtonPanel = new QWidget(TreePanel);
     TreeButtonPanel->setObjectName(QStringLiteral("TreeButtonPanel"));
@@ -173,7 +192,6 @@ void TBaseForm::buildControls()
     connect(TreeButtonUp, &QPushButton::clicked, this, &TBaseForm::TreeButtonUpClick);
     connect(TreeButtonDown, &QPushButton::clicked, this, &TBaseForm::TreeButtonDownClick);
     connect(TreeButtonDelete, &QPushButton::clicked, this, &TBaseForm::TreeButtonDeleteClick);
-    connect(treeModel_, &RequirementTreeModel::nodeMoved, this, &TBaseForm::TreeTreeDragDrop);
 
     ComparisonPanel = new QWidget(Splitter1);
     ComparisonPanel->setObjectName(QStringLiteral("ComparisonPanel"));
@@ -184,6 +202,7 @@ void TBaseForm::buildControls()
     CaptionEdit = new QLineEdit(ComparisonPanel);
     CaptionEdit->setObjectName(QStringLiteral("CaptionEdit"));
     connect(CaptionEdit, &QLineEdit::textEdited, this, &TBaseForm::CaptionEditChange);
+    CaptionEdit->installEventFilter(this); // leaving the field ends its typing step
     MatrixLabel = makeLabel(QStringLiteral("MatrixLabel"), QStringLiteral("一対比較マトリックス"), ComparisonPanel);
     MatrixGrid = new TMatrixGrid(ComparisonPanel);
     MatrixGrid->setObjectName(QStringLiteral("MatrixGrid"));
@@ -191,6 +210,10 @@ void TBaseForm::buildControls()
     connect(MatrixGrid, &TMatrixGrid::cellMouseDown, this, &TBaseForm::MatrixGridMouseDown);
     connect(MatrixGrid, &TMatrixGrid::cellMouseUp, this, &TBaseForm::MatrixGridMouseUp);
     connect(MatrixGrid, &TMatrixGrid::characterTyped, this, &TBaseForm::MatrixGridKeyPress);
+    MatrixMessage = makeLabel(QStringLiteral("MatrixMessage"), QString(), ComparisonPanel);
+    MatrixMessage->setWordWrap(true);
+    MatrixMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    MatrixMessage->hide();
     ConsistencyLabel = makeLabel(QStringLiteral("ConsistencyLabel"), QStringLiteral("整合度"), ComparisonPanel);
     ConsistencyLabel2 = makeLabel(QStringLiteral("ConsistencyLabel2"), QStringLiteral("　完璧に整合していれば０"), ComparisonPanel);
     ConsistencyLabel3 = makeLabel(QStringLiteral("ConsistencyLabel3"),
@@ -207,6 +230,7 @@ void TBaseForm::buildControls()
     panelLayout->addWidget(CaptionEdit);
     panelLayout->addWidget(MatrixLabel);
     panelLayout->addWidget(MatrixGrid, 1);
+    panelLayout->addWidget(MatrixMessage, 1);
     panelLayout->addWidget(ConsistencyLabel);
     panelLayout->addWidget(ConsistencyLabel2);
     panelLayout->addWidget(ConsistencyLabel3);
@@ -250,6 +274,12 @@ void TBaseForm::buildMenus()
     MenuSave->setShortcut(QKeySequence::Save);
     MenuExit->setShortcut(QKeySequence::Quit);
 
+    MenuEdit = menu(QStringLiteral("MenuEdit"), QStringLiteral("編集(&E)"));
+    MenuUndo = makeAction(MenuEdit, QStringLiteral("MenuUndo"), QStringLiteral("元に戻す (&Undo)"));
+    MenuRedo = makeAction(MenuEdit, QStringLiteral("MenuRedo"), QStringLiteral("やり直し (&Redo)"));
+    MenuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MenuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
     MenuOption = menu(QStringLiteral("MenuOption"), QStringLiteral("オプション(&O)"));
     MenuColor = makeAction(MenuOption, QStringLiteral("MenuColor"),
                            QStringLiteral("整合性の悪いところを色つき表示にする (&Color for inconsistent)"));
@@ -268,8 +298,10 @@ void TBaseForm::buildMenus()
     MenuWindow = menu(QStringLiteral("MenuWindow"), QStringLiteral("ウィンドウ(&W)"));
     MenuAlternatives = makeAction(MenuWindow, QStringLiteral("MenuAlternatives"), QStringLiteral("代替案ウィンドウ (&Alternatives)"));
     MenuResult = makeAction(MenuWindow, QStringLiteral("MenuResult"), QStringLiteral("結果ウィンドウ (&Result)"));
+    MenuHistory = makeAction(MenuWindow, QStringLiteral("MenuHistory"), QStringLiteral("履歴 (&History)"));
     MenuAlternatives->setCheckable(true);
     MenuResult->setCheckable(true);
+    MenuHistory->setCheckable(true);
     MenuEstablishmentSeparator = MenuWindow->addSeparator();
     MenuEstablishmentSeparator->setVisible(false);
     MenuEstablishment = makeAction(MenuWindow, QStringLiteral("MenuEstablishment"), QStringLiteral("設定 (&Establishment) ..."));
@@ -286,6 +318,10 @@ void TBaseForm::buildMenus()
     connect(MenuTool, &QMenu::aboutToShow, this, &TBaseForm::MenuToolClick);
     connect(MenuWindow, &QMenu::aboutToShow, this, &TBaseForm::MenuWindowClick);
     connect(MenuHelp, &QMenu::aboutToShow, this, &TBaseForm::MenuHelpClick);
+    connect(MenuEdit, &QMenu::aboutToShow, this, &TBaseForm::MenuEditClick);
+    connect(MenuUndo, &QAction::triggered, this, &TBaseForm::MenuUndoClick);
+    connect(MenuRedo, &QAction::triggered, this, &TBaseForm::MenuRedoClick);
+    connect(MenuHistory, &QAction::triggered, this, &TBaseForm::MenuHistoryClick);
     connect(MenuNew, &QAction::triggered, this, &TBaseForm::MenuNewClick);
     connect(MenuOpen, &QAction::triggered, this, &TBaseForm::MenuOpenClick);
     connect(MenuSave, &QAction::triggered, this, &TBaseForm::MenuSaveClick);
@@ -319,8 +355,9 @@ void TBaseForm::applyEnglishTexts()
     ConsistencyLabel->setText(QStringLiteral("Consistency Index"));
     ConsistencyLabel2->setText(QStringLiteral("  0: perfectly consistent"));
     ConsistencyLabel3->setText(QStringLiteral("  0.1 (or 0.15) or below: acceptable"));
-    if (RequirementNode *root = document.tree.root())
-        treeModel_->setData(treeModel_->indexOf(root), QStringLiteral("Root Requirement"));
+    // The new document's root, before any history exists.
+    if (RequirementNode *root = session_->document().tree.root())
+        treeModel()->setData(treeModel()->indexOf(root), QStringLiteral("Root Requirement"));
 }
 
 int TBaseForm::treeWidth() const
@@ -335,120 +372,85 @@ void TBaseForm::setTreeWidth(int width)
     Splitter1->setSizes({treeWidth_, qMax(1, this->width() - treeWidth_ - Splitter1->handleWidth())});
 }
 
+RequirementTreeModel *TBaseForm::treeModel() const
+{
+    return session_->treeModel();
+}
+
 void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm *result)
 {
     alternativesWindow_ = alternatives;
     resultWindow_ = result;
     if (resultWindow_) {
-        // The evaluation owns the result lists; the window only shows them.
-        resultWindow_->setResults(results);
-        connect(this, &TBaseForm::resultsChanged, resultWindow_, [this] { resultWindow_->setResults(results); });
+        // The session owns the result lists; the window only shows them.
+        auto show = [this] { resultWindow_->setResults(session_->results(), session_->evaluationError()); };
+        show();
+        connect(session_, &DocumentSession::resultsChanged, resultWindow_, show);
     }
     if (alternativesWindow_) {
         showAlternativesText();
         connect(alternativesWindow_->AlternativesMemo, &QPlainTextEdit::textChanged, this,
                 &TBaseForm::AlternativesMemoChange);
+        alternativesWindow_->AlternativesMemo->installEventFilter(this);
     }
+}
+
+bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut)
+        session_->endTyping();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TBaseForm::showAlternativesText()
 {
-    if (alternativesWindow_)
-        alternativesWindow_->AlternativesMemo->setPlainText(document.alternativesLines.join(u'\n'));
+    if (!alternativesWindow_)
+        return;
+    const QString text = session_->document().alternativesLines.join(u'\n');
+    QPlainTextEdit *memo = alternativesWindow_->AlternativesMemo;
+    if (splitTextLines(memo->toPlainText()) == session_->document().alternativesLines)
+        return; // the user's own typing: the text and its cursor stay
+    updatingMemo_ = true;
+    memo->setPlainText(text);
+    updatingMemo_ = false;
 }
 
 void TBaseForm::AlternativesMemoChange()
 {
-    if (alternativesWindow_)
-        document.alternativesLines = splitTextLines(alternativesWindow_->AlternativesMemo->toPlainText());
-    Modified = true;
-    RefreshComparisonPanel();
-    Recalculate(false);
-}
-
-void TBaseForm::finishTreeEdit(std::initializer_list<RequirementNode *> changedParents)
-{
-    try {
-        for (RequirementNode *parent : changedParents)
-            UpdateChildWeights(document.RequirementComparisons, parent);
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    Recalculate(false);
-    RefreshComparisonPanel();
+    if (updatingMemo_ || !alternativesWindow_)
+        return;
+    session_->setAlternativesText(alternativesWindow_->AlternativesMemo->toPlainText());
 }
 
 void TBaseForm::TreeButtonAddClick()
 {
-    RequirementNode *node = selectedNode();
-    if (!node)
-        return;
-    Modified = true;
-    const QModelIndex index = treeModel_->indexOf(node);
-    treeModel_->appendChild(index, UniqueNewItemName(document.tree));
-    TreeTree->expand(index);
-    finishTreeEdit({node});
+    session_->addChild();
 }
 
 void TBaseForm::TreeButtonInsertClick()
 {
-    RequirementNode *node = selectedNode();
-    if (!node || !node->parent())
-        return;
-    Modified = true;
-    treeModel_->insertBefore(treeModel_->indexOf(node), UniqueNewItemName(document.tree));
-    finishTreeEdit({node->parent()});
+    session_->insertSibling();
 }
 
 void TBaseForm::TreeButtonUpClick()
 {
-    RequirementNode *node = selectedNode();
-    if (!node)
-        return;
-    Modified = true;
-    // The node object moves with its record and subtree; the view keeps its expansion.
-    if (treeModel_->moveUp(treeModel_->indexOf(node)))
-        selectNode(node);
-    finishTreeEdit({});
+    session_->moveUp();
 }
 
 void TBaseForm::TreeButtonDownClick()
 {
-    RequirementNode *node = selectedNode();
-    if (!node)
-        return;
-    Modified = true;
-    treeModel_->moveDown(treeModel_->indexOf(node));
-    finishTreeEdit({});
+    session_->moveDown();
 }
 
 void TBaseForm::TreeButtonDeleteClick()
 {
-    RequirementNode *node = selectedNode();
-    if (!node || !node->parent())
-        return;
-    Modified = true;
-    RequirementNode *parent = node->parent();
-    treeModel_->removeNode(treeModel_->indexOf(node));
-    finishTreeEdit({parent});
-}
-
-void TBaseForm::TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldParent, RequirementNode *newParent)
-{
-    if (oldParent == newParent)
-        return; // Up and Down reorder siblings; their handlers finish the edit
-    Modified = true;
-    selectNode(node);
-    finishTreeEdit({oldParent, newParent});
+    session_->deleteNode();
 }
 
 void TBaseForm::CaptionEditChange(const QString &text)
 {
     // Only what the user types renames; the refresh's own updates do not come here.
-    Modified = true;
-    if (RequirementNode *node = selectedNode())
-        treeModel_->setData(treeModel_->indexOf(node), text);
-    RefreshComparisonPanel();
+    session_->renameCurrent(text);
 }
 
 void TBaseForm::LoadOptionFlags()
@@ -469,28 +471,37 @@ void TBaseForm::showError(const QString &message)
     ShowMessageBox(message, QStringLiteral("Error"), platform::MB_OK | platform::MB_ICONHAND);
 }
 
-void TBaseForm::Recalculate(bool force)
+bool TBaseForm::askRecovery()
 {
-    try {
-        priomat::Recalculate(document, results, force, calculateAutomatically(), Loading, &leafWeights_);
-    } catch (const ComputationError &error) {
-        emit resultsChanged();
-        showError(error.message());
-        return;
-    }
-    emit resultsChanged();
+    return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
+                          platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
+}
+
+void TBaseForm::showNotADataFile(const QString &message)
+{
+    ShowMessageBox(message, QStringLiteral("Error"), platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 RequirementNode *TBaseForm::selectedNode() const
 {
-    return treeModel_->nodeOf(TreeTree->currentIndex());
+    return session_->currentNode();
 }
 
 void TBaseForm::selectNode(const RequirementNode *node)
 {
-    const QModelIndex index = treeModel_->indexOf(node);
+    const QModelIndex index = treeModel()->indexOf(node);
     TreeTree->setCurrentIndex(index);
     TreeTree->scrollTo(index, QAbstractItemView::PositionAtTop);
+}
+
+void TBaseForm::followSession(RequirementNode *node)
+{
+    followingSession_ = true;
+    const QModelIndex index = treeModel()->indexOf(node);
+    TreeTree->setCurrentIndex(index);
+    if (index.isValid())
+        TreeTree->scrollTo(index);
+    followingSession_ = false;
 }
 
 void TBaseForm::applyButtonRule(const RequirementNode *node)
@@ -500,9 +511,10 @@ void TBaseForm::applyButtonRule(const RequirementNode *node)
             button->setEnabled(false);
         return;
     }
+    const RequirementTree &tree = session_->document().tree;
     const RequirementNode *parent = node->parent();
-    const int row = parent ? parent->indexOf(node) : document.tree.indexOfTopLevel(node);
-    const int siblings = parent ? parent->childCount() : document.tree.topLevelCount();
+    const int row = parent ? parent->indexOf(node) : tree.indexOfTopLevel(node);
+    const int siblings = parent ? parent->childCount() : tree.topLevelCount();
     TreeButtonAdd->setEnabled(true);
     TreeButtonInsert->setEnabled(parent != nullptr);
     TreeButtonUp->setEnabled(row > 0);
@@ -514,6 +526,7 @@ void TBaseForm::RefreshComparisonPanel()
 {
     RequirementNode *node = selectedNode();
     applyButtonRule(node);
+    MatrixMessage->hide();
     if (!node) {
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);
@@ -525,26 +538,43 @@ void TBaseForm::RefreshComparisonPanel()
     if (CaptionEdit->text() != node->caption())
         CaptionEdit->setText(node->caption());
 
-    const MatrixItems items = ItemsUnder(document, node);
-    ShownItems = items.names;
-    LeafShown = items.leafShown;
-    if (ShownItems.isEmpty()) {
+    const ShownMatrix &shown = session_->shownMatrix();
+    const int n = shown.size();
+    if (n == 0) {
         MatrixGrid->hide();
         ConsistencyEdit->clear();
         return;
     }
+    if (n > DocumentSession::GridLimit) {
+        // Far too many cells for a grid: say so instead of building it.
+        MatrixGrid->hide();
+        MatrixGrid->setRowCount(0);
+        MatrixGrid->setColumnCount(0);
+        MatrixGrid->resetCellColours(0);
+        ConsistencyEdit->clear();
+        MatrixMessage->setText(
+            japanese() ? QStringLiteral("「%1」の一対比較マトリックスは %2 × %2 で、表に表示できる大きさ（%3 × %3）を超えています。")
+                             .arg(node->caption())
+                             .arg(n)
+                             .arg(DocumentSession::GridLimit)
+                       : QStringLiteral("The matrix of \"%1\" is %2 × %2, larger than the grid can show (%3 × %3).")
+                             .arg(node->caption())
+                             .arg(n)
+                             .arg(DocumentSession::GridLimit));
+        MatrixMessage->show();
+        return;
+    }
 
-    const int n = int(ShownItems.size());
     MatrixGrid->setColumnCount(n + 2);
     MatrixGrid->setRowCount(n + 1);
     MatrixGrid->resetCellColours(n);
-    const ComparisonMatrix matrix = ComparisonMatrix::of(document, shownMatrixItems());
+    const ComparisonMatrix matrix = ComparisonMatrix::of(session_->document(), shown.items);
     std::vector<const QString *> entries;
     MatrixGrid->setCellText(0, 0, QString());
     for (int i = 1; i <= n; ++i) {
         const QString letter(QChar(char16_t(64 + i)));
         MatrixGrid->setCellText(i, 0, u'(' + letter + u')');
-        MatrixGrid->setCellText(0, i, u'(' + letter + QStringLiteral(") ") + ShownItems.at(i - 1));
+        MatrixGrid->setCellText(0, i, u'(' + letter + QStringLiteral(") ") + shown.items.names.at(i - 1));
         matrix.rowEntries(i - 1, entries);
         for (int j = 1; j <= n; ++j) {
             const QString *entry = entries[size_t(j - 1)];
@@ -558,86 +588,42 @@ void TBaseForm::RefreshComparisonPanel()
     MatrixGrid->show();
 }
 
-MatrixItems TBaseForm::shownMatrixItems() const
-{
-    MatrixItems items;
-    items.names = ShownItems;
-    items.leafShown = LeafShown;
-    if (LeafShown)
-        items.leafName = trimBlanks(CaptionEdit->text());
-    return items;
-}
-
 void TBaseForm::ShowWeightsAndConsistency()
 {
-    RequirementNode *node = selectedNode();
-    if (!node || ShownItems.isEmpty())
+    const ShownMatrix &shown = session_->shownMatrix();
+    const int n = shown.size();
+    if (!selectedNode() || n == 0 || n > DocumentSession::GridLimit)
         return;
-    std::vector<double> weights;
-    double ci = 0.0;
-    try {
-        if (node->hasChildren()) {
-            for (int i = 0; i < node->childCount(); ++i)
-                weights.push_back(node->child(i)->data().LocalWeight);
-            ci = node->data().ConsistencyIndex;
-        } else if (ShownItems.size() <= 1) {
-            weights = {1.0};
-        } else {
-            const MatrixItems items = shownMatrixItems();
-            const Priorities priorities = ComputePriorities(ComparisonMatrix::of(document, items));
-            weights = priorities.weights;
-            ci = priorities.consistencyIndex;
-            // The evaluation that follows an entry needs this leaf's weights too.
-            leafWeights_.store(items.leafName, items.names, priorities.weights);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            if (i != j)
+                MatrixGrid->setCellColour(j, i, colourValueOf(shown.colourAt(i, j)));
         }
-
-        // Colour pass: the entered ratio against the ratio the weights imply.
-        const int m = int(weights.size());
-        std::vector<quint32> colours(size_t(MatrixGrid->colourSize) * size_t(MatrixGrid->colourSize), 0);
-        for (int i = 0; i < m && i < MatrixGrid->colourSize; ++i) {
-            for (int j = 0; j < m && j < MatrixGrid->colourSize; ++j) {
-                if (i == j)
-                    continue;
-                const QString text = MatrixGrid->cellText(j + 1, i + 1);
-                const double wi = weights[size_t(i)];
-                const double wj = weights[size_t(j)];
-                if (text.isEmpty() || text == u"-" || !(wi > 1e-100 && wi < 1e100) || !(wj > 1e-100 && wj < 1e100)
-                    || wi / wj == 0.0)
-                    continue;
-                const double r = ReadComparisonValue(text) / (wi / wj);
-                quint32 colour = 0;
-                if (r >= 2)
-                    colour = 0x0000FF;
-                else if (r >= 1.41421356)
-                    colour = 0x0080FF;
-                else if (r <= 0.5)
-                    colour = 0xFF0000;
-                else if (r <= 0.70710678)
-                    colour = 0x00FF00;
-                colours[size_t(j) * size_t(MatrixGrid->colourSize) + size_t(i)] = colour;
-            }
-        }
-        MatrixGrid->CellColours = std::move(colours);
-
-        QPalette palette = ConsistencyEdit->palette();
-        palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
-        if (m < 2) {
-            MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
-            ConsistencyEdit->setText(QStringLiteral("0"));
-        } else {
-            for (int i = 0; i < m; ++i)
-                MatrixGrid->setCellText(m + 1, i + 1, FormatFloat(weights[size_t(i)]));
-            ConsistencyEdit->setText(FormatFloat(ci));
-            if (ci > 0.15)
-                palette.setColor(QPalette::Text, colourFromValue(0x0000FF));
-            else if (ci > 0.1)
-                palette.setColor(QPalette::Text, colourFromValue(0x00FFFF));
-        }
-        ConsistencyEdit->setPalette(palette);
-    } catch (const ComputationError &error) {
-        showError(error.message());
-        return;
     }
+    MatrixGrid->markedCell = shown.errorRow >= 0 ? QPoint(shown.errorColumn + 1, shown.errorRow + 1) : QPoint(-1, -1);
+
+    QPalette palette = ConsistencyEdit->palette();
+    palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    if (!shown.computed) {
+        // No number that could be taken for a result: the weights stay empty.
+        for (int i = 0; i < n; ++i)
+            MatrixGrid->setCellText(n + 1, i + 1, QString());
+        ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
+        palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
+    } else if (n < 2) {
+        MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
+        ConsistencyEdit->setText(QStringLiteral("0"));
+    } else {
+        for (int i = 0; i < n; ++i)
+            MatrixGrid->setCellText(n + 1, i + 1, FormatFloat(shown.weights[size_t(i)]));
+        const double ci = shown.consistencyIndex;
+        ConsistencyEdit->setText(FormatFloat(ci));
+        if (ci > 0.15)
+            palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
+        else if (ci > 0.1)
+            palette.setColor(QPalette::Text, ColorFromValue(0x00FFFF));
+    }
+    ConsistencyEdit->setPalette(palette);
     MatrixGrid->viewport()->update();
 }
 
@@ -645,29 +631,6 @@ bool TBaseForm::isMatrixCell(int column, int row) const
 {
     return row >= 1 && row <= MatrixGrid->rowCount() - 1 && column >= 1
            && column <= MatrixGrid->columnCount() - 2 && row != column && !MatrixGrid->isHidden();
-}
-
-void TBaseForm::StoreEntry(int aCol, int aRow, const QString &value, const QString &reciprocalValue)
-{
-    Modified = true;
-    MatrixGrid->setCellText(aCol, aRow, value);
-    const MatrixItems items = shownMatrixItems();
-    priomat::StoreEntry(document, items, aCol, aRow, value, reciprocalValue, inverseOption());
-    if (items.leafShown)
-        leafWeights_.invalidateLeaf(items.leafName);
-    if (inverseOption())
-        MatrixGrid->setCellText(aRow, aCol, reciprocalValue);
-}
-
-void TBaseForm::finishMatrixEntry()
-{
-    try {
-        UpdateChildWeights(document.RequirementComparisons, selectedNode());
-    } catch (const ComputationError &error) {
-        showError(error.message());
-    }
-    ShowWeightsAndConsistency();
-    Recalculate(false);
 }
 
 void TBaseForm::MatrixGridMouseDown(int column, int row)
@@ -680,18 +643,20 @@ void TBaseForm::MatrixGridMouseUp(int column, int row)
 {
     if (column != mouseDownColumn_ || row != mouseDownRow_ || !isMatrixCell(column, row))
         return;
+    const ShownMatrix &shown = session_->shownMatrix();
     TCompareForm dialog(this);
     try {
-        dialog.Prepare(LeafShown ? trimBlanks(CaptionEdit->text()) : QString(), ShownItems.at(row - 1),
-                       ShownItems.at(column - 1), MatrixGrid->cellText(column, row));
+        dialog.Prepare(shown.items.leafShown ? shown.items.leafName : QString(), shown.items.names.at(row - 1),
+                       shown.items.names.at(column - 1), session_->cellText(row - 1, column - 1));
     } catch (const ComputationError &error) {
         showError(error.message());
         return;
     }
     const int result = compareDialogRunner ? compareDialogRunner(dialog) : dialog.exec();
     if (result == QDialog::Accepted)
-        StoreEntry(column, row, dialog.ValueText, dialog.ReciprocalText);
-    finishMatrixEntry();
+        session_->enterValue({column, row, dialog.ValueText, dialog.ReciprocalText});
+    else
+        session_->recomputeCurrent(); // a cancelled dialog still brings the weights up to date
 }
 
 void TBaseForm::MatrixGridKeyPress(QChar character)
@@ -720,26 +685,76 @@ void TBaseForm::MatrixGridKeyPress(QChar character)
     ReciprocalPending = false;
     if (!isMatrixCell(column, row))
         return;
-    StoreEntry(column, row, value, reciprocal);
-    finishMatrixEntry();
+    session_->enterValue({column, row, value, reciprocal});
 }
 
 void TBaseForm::MenuChangeShown1Click()
 {
-    for (int column = 1; column <= MatrixGrid->columnCount() - 2; ++column) {
-        for (int row = 1; row <= MatrixGrid->rowCount() - 1; ++row) {
-            if (MatrixGrid->cellText(column, row) == u"-")
-                StoreEntry(column, row, QStringLiteral("1"), QStringLiteral("1"));
-        }
-    }
-    finishMatrixEntry();
+    session_->changeDashesToOne();
 }
 
 void TBaseForm::updateCaption()
 {
-    setWindowTitle(DocumentFileName.isEmpty()
-                       ? QStringLiteral("Priomat")
-                       : QStringLiteral("Priomat - ") + QFileInfo(DocumentFileName).fileName());
+    const QString &name = session_->fileName();
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Priomat") : QStringLiteral("Priomat - ") + QFileInfo(name).fileName());
+}
+
+void TBaseForm::updateUndoTexts()
+{
+    const QUndoStack *stack = session_->undoStack();
+    const bool ja = japanese();
+    const QString undo = stack->undoText();
+    const QString redo = stack->redoText();
+    if (ja) {
+        MenuUndo->setText(undo.isEmpty() ? QStringLiteral("元に戻す (&Undo)")
+                                         : QStringLiteral("元に戻す「%1」 (&Undo)").arg(undo));
+        MenuRedo->setText(redo.isEmpty() ? QStringLiteral("やり直し (&Redo)")
+                                         : QStringLiteral("やり直し「%1」 (&Redo)").arg(redo));
+    } else {
+        MenuUndo->setText(undo.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo ") + undo);
+        MenuRedo->setText(redo.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo ") + redo);
+    }
+    MenuUndo->setEnabled(stack->canUndo());
+    MenuRedo->setEnabled(stack->canRedo());
+}
+
+void TBaseForm::MenuEditClick()
+{
+    updateUndoTexts();
+}
+
+void TBaseForm::MenuUndoClick()
+{
+    session_->endTyping();
+    session_->undoStack()->undo();
+}
+
+void TBaseForm::MenuRedoClick()
+{
+    session_->endTyping();
+    session_->undoStack()->redo();
+}
+
+void TBaseForm::MenuHistoryClick()
+{
+    if (!historyWindow_) {
+        historyWindow_ = new QWidget(this, Qt::Window);
+        historyWindow_->setObjectName(QStringLiteral("HistoryForm"));
+        historyWindow_->setWindowTitle((japanese() ? QStringLiteral("履歴") : QStringLiteral("History"))
+                                       + QStringLiteral(" / ") + productName());
+        auto *layout = new QVBoxLayout(historyWindow_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto *view = new QUndoView(session_->undoStack(), historyWindow_);
+        view->setObjectName(QStringLiteral("HistoryView"));
+        view->setEmptyLabel(japanese() ? QStringLiteral("<開いた状態>") : QStringLiteral("<as opened>"));
+        layout->addWidget(view);
+        historyWindow_->setGeometry(QRect(frameGeometry().topRight() + QPoint(8, 0), QSize(260, 300)));
+    }
+    historyWindow_->setVisible(MenuHistory->isChecked());
+    if (historyWindow_->isVisible()) {
+        historyWindow_->raise();
+        historyWindow_->activateWindow();
+    }
 }
 
 void TBaseForm::showEvent(QShowEvent *event)
@@ -768,104 +783,23 @@ void TBaseForm::FormShow()
 
 void TBaseForm::NewDocument()
 {
-    treeModel_->resetTree([this] { document.reset(); });
-    leafWeights_.clear();
-    documentEncoding_ = TextEncoding::Utf8;
-    showAlternativesText();
-    UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
-    Recalculate(false);
-    RefreshComparisonPanel();
-    DocumentFileName.clear();
-    updateCaption();
-    Modified = false;
+    session_->newDocument();
 }
 
 void TBaseForm::LoadDocument(const QString &path)
 {
-    DataFileRead read;
-    try {
-        read = ReadDataFile(path); // the whole file, before anything changes
-    } catch (const FileError &error) {
-        showError(error.message());
+    if (!session_->open(path))
         RefreshComparisonPanel();
-        return;
-    }
-    if (read.status == ReadStatus::Missing) {
-        RefreshComparisonPanel();
-        return;
-    }
-    if (read.status == ReadStatus::Foreign) {
-        ShowMessageBox(NotADataFileMessage(path, productName(), japanese()), QStringLiteral("Error"),
-                       platform::MB_OK | platform::MB_ICONWARNING);
-        RefreshComparisonPanel();
-        return;
-    }
-
-    {
-        // Loading is cleared however the installation ends.
-        struct LoadingFlag
-        {
-            bool &flag;
-            explicit LoadingFlag(bool &f) : flag(f) { flag = true; }
-            ~LoadingFlag() { flag = false; }
-        } loading(Loading);
-        const auto askRecovery = [] {
-            return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
-                                  platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
-        };
-        treeModel_->resetTree([&] { InstallParsedDocument(document, std::move(read.parsed), askRecovery); });
-        leafWeights_.clear();
-        documentEncoding_ = read.encoding;
-        TreeTree->expandAll();
-        if (document.tree.root())
-            selectNode(document.tree.root());
-        showAlternativesText();
-    }
-
-    // Once the new document is in place the load completes, so that a later Save can never
-    // write it over the previous document's file; a value that cannot be computed is reported
-    // afterwards.
-    QString computationError;
-    try {
-        UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
-    } catch (const ComputationError &error) {
-        computationError = error.message();
-    }
-    DocumentFileName = path;
-    updateCaption();
-    Modified = false;
-    Recalculate(false);
-    RefreshComparisonPanel();
-    if (!computationError.isEmpty())
-        showError(computationError);
 }
 
 bool TBaseForm::SaveDocument(const QString &path)
 {
-    try {
-        documentEncoding_ = SaveDataFile(path, document, documentEncoding_);
-    } catch (const FileError &error) {
-        showError(error.message());
-        return false;
-    }
-    DocumentFileName = path;
-    updateCaption();
-    Modified = false;
-    return true;
+    return session_->save(path);
 }
 
 bool TBaseForm::ExportCsv(const QString &path)
 {
-    try {
-        WriteTextLines(path, BuildCsvLines(document, results));
-    } catch (const ComputationError &error) {
-        showError(error.message());
-        return false;
-    } catch (const FileError &error) {
-        showError(error.message());
-        return false;
-    }
-    return true;
+    return session_->exportCsv(path);
 }
 
 QString TBaseForm::runFileDialog(FileDialogSettings &settings, bool save, const QString &start)
@@ -897,21 +831,22 @@ QString TBaseForm::runFileDialog(FileDialogSettings &settings, bool save, const 
 
 bool TBaseForm::QuerySaveModified()
 {
-    if (!Modified)
+    if (!session_->isModified())
         return true;
+    const QString &name = session_->fileName();
     QString question;
     if (japanese()) {
-        if (!DocumentFileName.isEmpty())
-            question = DocumentFileName + QStringLiteral("\r\nは");
+        if (!name.isEmpty())
+            question = name + QStringLiteral("\r\nは");
         question += QStringLiteral("変更されています。\r\n保存しますか？");
     } else {
-        question = DocumentFileName.isEmpty() ? QStringLiteral("M") : DocumentFileName + QStringLiteral("\r\nis m");
+        question = name.isEmpty() ? QStringLiteral("M") : name + QStringLiteral("\r\nis m");
         question += QStringLiteral("odified.\r\nDo you want to save it?");
     }
     switch (ShowMessageBox(question, productName(), platform::MB_YESNOCANCEL | platform::MB_ICONWARNING)) {
     case platform::IDYES: {
-        if (!DocumentFileName.isEmpty())
-            return SaveDocument(DocumentFileName);
+        if (!name.isEmpty())
+            return SaveDocument(name);
         const QString path = runFileDialog(SaveDialog1, true, Appli ? Appli->ProgramFolder : QString());
         return !path.isEmpty() && SaveDocument(path);
     }
@@ -924,20 +859,13 @@ bool TBaseForm::QuerySaveModified()
 
 void TBaseForm::MenuFileClick()
 {
-    MenuSave->setEnabled(!DocumentFileName.isEmpty());
+    MenuSave->setEnabled(!session_->fileName().isEmpty());
     MenuSaveAs->setEnabled(true);
 }
 
 void TBaseForm::MenuToolClick()
 {
-    bool dash = false;
-    if (!MatrixGrid->isHidden()) {
-        for (int row = 1; row < MatrixGrid->rowCount() && !dash; ++row) {
-            for (int column = 1; column <= MatrixGrid->columnCount() - 2 && !dash; ++column)
-                dash = row != column && MatrixGrid->cellText(column, row) == u"-";
-        }
-    }
-    MenuChangeShown1->setEnabled(dash);
+    MenuChangeShown1->setEnabled(!MatrixGrid->isHidden() && session_->hasDashes());
     MenuCalculate->setEnabled(!calculateAutomatically());
 }
 
@@ -945,6 +873,7 @@ void TBaseForm::MenuWindowClick()
 {
     MenuAlternatives->setChecked(alternativesWindow_ && alternativesWindow_->isVisible());
     MenuResult->setChecked(resultWindow_ && resultWindow_->isVisible());
+    MenuHistory->setChecked(historyWindow_ && historyWindow_->isVisible());
 }
 
 void TBaseForm::MenuHelpClick()
@@ -964,12 +893,12 @@ void TBaseForm::MenuInverseClick() {}
 void TBaseForm::MenuCalculateAutomaticallyClick()
 {
     if (calculateAutomatically())
-        Recalculate(true);
+        session_->evaluate(true);
 }
 
 void TBaseForm::MenuCalculateClick()
 {
-    Recalculate(true);
+    session_->evaluate(true);
 }
 
 void TBaseForm::MenuAlternativesClick()
@@ -994,7 +923,8 @@ void TBaseForm::MenuOpenClick()
 {
     if (!QuerySaveModified())
         return;
-    const QString start = DocumentFileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : DocumentFileName;
+    const QString &name = session_->fileName();
+    const QString start = name.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : name;
     const QString path = runFileDialog(OpenDialog1, false, start);
     if (!path.isEmpty())
         LoadDocument(path);
@@ -1002,13 +932,14 @@ void TBaseForm::MenuOpenClick()
 
 void TBaseForm::MenuSaveClick()
 {
-    if (!DocumentFileName.isEmpty())
-        SaveDocument(DocumentFileName);
+    if (!session_->fileName().isEmpty())
+        SaveDocument(session_->fileName());
 }
 
 void TBaseForm::MenuSaveAsClick()
 {
-    const QString start = DocumentFileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : DocumentFileName;
+    const QString &name = session_->fileName();
+    const QString start = name.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : name;
     const QString path = runFileDialog(SaveDialog1, true, start);
     if (!path.isEmpty())
         SaveDocument(path);
@@ -1017,11 +948,12 @@ void TBaseForm::MenuSaveAsClick()
 void TBaseForm::MenuSaveCSVClick()
 {
     QString start = Appli ? Appli->ProgramFolder : QString();
-    if (!DocumentFileName.isEmpty()) {
+    const QString &name = session_->fileName();
+    if (!name.isEmpty()) {
         // The document's name with its extension, from the last dot of the file name, as .csv.
-        const qsizetype slash = DocumentFileName.lastIndexOf(u'/');
-        const qsizetype dot = DocumentFileName.lastIndexOf(u'.');
-        start = (dot > slash ? DocumentFileName.left(dot) : DocumentFileName) + QStringLiteral(".csv");
+        const qsizetype slash = name.lastIndexOf(u'/');
+        const qsizetype dot = name.lastIndexOf(u'.');
+        start = (dot > slash ? name.left(dot) : name) + QStringLiteral(".csv");
     }
     const QString path = runFileDialog(SaveDialog2, true, start);
     if (!path.isEmpty())
@@ -1058,11 +990,12 @@ void TBaseForm::closeEvent(QCloseEvent *event)
 
 void TBaseForm::FormClose()
 {
-    treeModel_->resetTree([this] { document.tree.clear(); });
     if (alternativesWindow_)
         alternativesWindow_->close();
     if (resultWindow_)
         resultWindow_->close();
+    if (historyWindow_)
+        historyWindow_->close();
     SaveWindowPlacement(this, Section);
     WriteSetting(Section, QStringLiteral("TreeWidth"), treeWidth());
     WriteSetting(QStringLiteral("Option"), QStringLiteral("Color"), colorOption());
@@ -1073,9 +1006,6 @@ void TBaseForm::FormClose()
     } catch (const FileError &error) {
         showError(error.message());
     }
-    document.RequirementComparisons.clear();
-    document.AlternativeComparisons.clear();
-    ShownItems.clear();
 }
 
 } // namespace priomat

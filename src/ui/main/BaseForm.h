@@ -1,10 +1,8 @@
 // The main window: requirement tree, comparison panel and menus; owner of the open document.
 #pragma once
 
-#include "model/Document.h"
-#include "model/Evaluation.h"
+#include "document/DocumentSession.h"
 #include "ui/main/MatrixGrid.h"
-#include "document/TextFile.h"
 
 #include <functional>
 
@@ -37,7 +35,7 @@ struct FileDialogSettings
     QString fileName; // the last file chosen, or the one to propose
 };
 
-class TBaseForm : public QMainWindow
+class TBaseForm : public QMainWindow, private SessionHost
 {
     Q_OBJECT
 
@@ -45,13 +43,14 @@ public:
     explicit TBaseForm(QWidget *parent = nullptr);
     ~TBaseForm() override;
 
+    // The open document, its results and its history; the window renders it.
+    DocumentSession &session() const { return *session_; }
+
     // The alternatives and result windows, created after this one.
     void setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm *result);
 
     // Check marks of the three option flags from the settings.
     void LoadOptionFlags();
-    // The overall evaluation into the result lists (see Recalculate in the model).
-    void Recalculate(bool force);
     void RefreshComparisonPanel();
     void ShowWeightsAndConsistency();
 
@@ -71,7 +70,6 @@ public:
     bool calculateAutomatically() const;
 
     // Matrix entry.
-    void StoreEntry(int aCol, int aRow, const QString &value, const QString &reciprocalValue);
     void MatrixGridMouseDown(int column, int row);
     void MatrixGridMouseUp(int column, int row);
     void MatrixGridKeyPress(QChar character);
@@ -89,15 +87,17 @@ public:
     void TreeButtonDeleteClick();
     void CaptionEditChange(const QString &text);
     void AlternativesMemoChange();
-    // After a drop: both parents' weights, the evaluation, the panel.
-    void TreeTreeDragDrop(RequirementNode *node, RequirementNode *oldParent, RequirementNode *newParent);
 
     // Menu handlers.
     void MenuFileClick();
+    void MenuEditClick();
     void MenuOptionClick() {}
     void MenuToolClick();
     void MenuWindowClick();
     void MenuHelpClick();
+    void MenuUndoClick();
+    void MenuRedoClick();
+    void MenuHistoryClick();
     void MenuColorClick();
     void MenuInverseClick();
     void MenuCalculateAutomaticallyClick();
@@ -118,7 +118,24 @@ public:
     // Runs the options dialog; tests answer it instead of a modal loop.
     std::function<int(QDialog &)> optionDialogRunner;
 
-    // Controls, named as in the window definition.
+    // The window listing the undo steps, created on first use.
+    QWidget *historyWindow() const { return historyWindow_; }
+
+    RequirementTreeModel *treeModel() const;
+    // Width of the tree panel, kept as "TreeWidth".
+    int treeWidth() const;
+    void setTreeWidth(int width);
+
+    // The deepest tree the window shows; deeper documents are refused with a message.
+    static constexpr int MaxTreeDepth = 2000;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Controls, named as in the window definition; others reach them by these object names.
     QWidget *TreePanel;
     QLabel *TreeLabel;
     QTreeView *TreeTree;
@@ -134,6 +151,8 @@ public:
     QLineEdit *CaptionEdit;
     QLabel *MatrixLabel;
     TMatrixGrid *MatrixGrid;
+    // Instead of the grid when a matrix is too large to show.
+    QLabel *MatrixMessage;
     QLabel *ConsistencyLabel;
     QLabel *ConsistencyLabel2;
     QLabel *ConsistencyLabel3;
@@ -146,6 +165,9 @@ public:
     QAction *MenuSaveAs;
     QAction *MenuSaveCSV;
     QAction *MenuExit;
+    QMenu *MenuEdit;
+    QAction *MenuUndo;
+    QAction *MenuRedo;
     QMenu *MenuOption;
     QAction *MenuColor;
     QAction *MenuInverse;
@@ -156,6 +178,7 @@ public:
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
+    QAction *MenuHistory;
     QAction *MenuEstablishmentSeparator;
     QAction *MenuEstablishment;
     QMenu *MenuHelp;
@@ -167,55 +190,32 @@ public:
     FileDialogSettings SaveDialog1;
     FileDialogSettings SaveDialog2;
 
-    // The open document and the state around it.
-    Document document;
-    ResultLists results;
-    QStringList ShownItems;
-    bool LeafShown = false;
-    QString DocumentFileName;
-    bool Modified = false;
-    bool Loading = false;
+    // SessionHost
+    bool askRecovery() override;
+    void showError(const QString &message) override;
+    void showNotADataFile(const QString &message) override;
 
-    RequirementTreeModel *treeModel() const { return treeModel_; }
-    // Width of the tree panel, kept as "TreeWidth".
-    int treeWidth() const;
-    void setTreeWidth(int width);
-
-signals:
-    // The result lists were emptied or refilled.
-    void resultsChanged();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void buildControls();
     void buildMenus();
     void applyEnglishTexts();
     void FormClose();
     void updateCaption();
+    void updateUndoTexts();
     void applyButtonRule(const RequirementNode *node);
     void selectNode(const RequirementNode *node);
-    // Shows a computation or file error in the standard error box.
-    void showError(const QString &message);
-    MatrixItems shownMatrixItems() const;
-    // After a tree edit: the weights of the groups it changed, the evaluation, the panel.
-    void finishTreeEdit(std::initializer_list<RequirementNode *> changedParents);
-    // After an entry: the node's weights, the weight column and index, the evaluation.
-    void finishMatrixEntry();
-    LeafWeightCache leafWeights_;
+    void followSession(RequirementNode *node);
     int mouseDownColumn_ = -1;
     int mouseDownRow_ = -1;
 
-    RequirementTreeModel *treeModel_ = nullptr;
+    DocumentSession *session_ = nullptr;
     TAlternativesForm *alternativesWindow_ = nullptr;
     // The alternatives text shown in the alternatives window, from the document.
     void showAlternativesText();
     bool updatingMemo_ = false;
+    bool followingSession_ = false;
     QString runFileDialog(FileDialogSettings &settings, bool save, const QString &start);
-    TextEncoding documentEncoding_ = TextEncoding::Utf8;
     TResultForm *resultWindow_ = nullptr;
+    QWidget *historyWindow_ = nullptr;
     bool shownOnce_ = false;
     int treeWidth_ = 137;
     bool closing_ = false;

@@ -1,5 +1,8 @@
 #include "ui/main/MatrixGrid.h"
 
+#include "app/Placement.h"
+#include "document/DocumentSession.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,11 +10,6 @@
 #include <QStyledItemDelegate>
 
 namespace priomat {
-
-QColor colourFromValue(quint32 value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
 
 namespace {
 
@@ -28,13 +26,19 @@ public:
         const int row = index.row();
         const bool fixed = column == 0 || row == 0;
         const QPalette &palette = option.palette;
-        painter->fillRect(option.rect, fixed ? palette.color(QPalette::Button) : palette.color(QPalette::Base));
+        const bool marked = grid_->markedCell == QPoint(column, row);
+        painter->fillRect(option.rect, fixed    ? palette.color(QPalette::Button)
+                                       : marked ? QColor(0xFF, 0xC0, 0xC0)
+                                                : palette.color(QPalette::Base));
 
         QFont font = option.font;
         QColor colour = palette.color(QPalette::Text);
-        if (grid_->useColours && !fixed && column - 1 < grid_->colourSize && row - 1 < grid_->colourSize) {
+        if (marked) {
+            colour = QColor(0xC0, 0, 0);
+            font.setBold(true);
+        } else if (grid_->useColours && !fixed && column - 1 < grid_->colourSize && row - 1 < grid_->colourSize) {
             const quint32 value = grid_->cellColour(column, row);
-            colour = value ? colourFromValue(value) : QColor(Qt::black);
+            colour = value ? ColorFromValue(qint32(value)) : QColor(Qt::black);
             font.setBold(value != 0);
         }
         painter->save();
@@ -100,6 +104,9 @@ quint32 TMatrixGrid::cellColour(int column, int row) const
 
 void TMatrixGrid::resetCellColours(int n)
 {
+    // The grid never shows a matrix beyond the session's limit; no table for one either.
+    if (n < 0 || n > DocumentSession::GridLimit)
+        n = 0;
     colourSize = n;
     CellColours.assign(size_t(n) * size_t(n), 0);
 }

@@ -2,6 +2,7 @@
 // the inconsistency colours, and the mouse and key events the entry works from.
 #pragma once
 
+#include <QPoint>
 #include <QTableWidget>
 
 #include <vector>
@@ -29,6 +30,8 @@ public:
 
     // Whether drawing uses the colours (the Color option).
     bool useColours = false;
+    // The cell (column, row) whose value stops the computation, drawn marked; (-1, -1): none.
+    QPoint markedCell{-1, -1};
 
 signals:
     void cellMouseDown(int column, int row);
@@ -40,8 +43,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 };
-
-// 0x00BBGGRR to a colour.
-QColor colourFromValue(quint32 value);
 
 } // namespace priomat

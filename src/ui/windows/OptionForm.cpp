@@ -1,6 +1,7 @@
 #include "ui/windows/OptionForm.h"
 
 #include "app/Appli.h"
+#include "app/Placement.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -313,7 +314,7 @@ void TOptionForm::FontButtonClick()
 
 void TOptionForm::ColorButtonClick()
 {
-    const QColor current = colorFromValue(sampleColor_);
+    const QColor current = ColorFromValue(sampleColor_);
     std::optional<QColor> chosen;
     if (colorDialogRunner) {
         chosen = colorDialogRunner(current);
@@ -323,7 +324,7 @@ void TOptionForm::ColorButtonClick()
             chosen = color;
     }
     if (chosen && chosen->isValid())
-        setSampleColor(valueFromColor(*chosen));
+        setSampleColor(ValueFromColor(*chosen));
 }
 
 void TOptionForm::OkButtonClick()
@@ -406,40 +407,9 @@ void TOptionForm::showSample()
 {
     FontPanel->setFont(sampleFont_.toFont());
     QPalette palette = FontPanel->palette();
-    palette.setColor(QPalette::Window, colorFromValue(sampleColor_));
+    palette.setColor(QPalette::Window, ColorFromValue(sampleColor_));
     palette.setColor(QPalette::WindowText, sampleFont_.toColor());
     FontPanel->setPalette(palette);
-}
-
-QColor TOptionForm::colorFromValue(qint32 value)
-{
-    if (value >= 0) {
-        const quint32 bgr = quint32(value);
-        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-    }
-    // System colours: the low byte is the platform's colour index.
-    QPalette::ColorRole role = QPalette::Window;
-    switch (quint32(value) & 0xFF) {
-    case 5: role = QPalette::Base; break;            // window
-    case 7: case 8: role = QPalette::WindowText; break; // menu text, window text
-    case 9: case 14: role = QPalette::HighlightedText; break;
-    case 13: role = QPalette::Highlight; break;
-    case 16: role = QPalette::Dark; break;           // button shadow
-    case 18: role = QPalette::ButtonText; break;
-    case 20: role = QPalette::Light; break;          // button highlight
-    case 21: role = QPalette::Shadow; break;
-    case 22: role = QPalette::Midlight; break;
-    case 23: role = QPalette::ToolTipText; break;
-    case 24: role = QPalette::ToolTipBase; break;
-    default: break; // button face, menu and the rest: the dialog's own background
-    }
-    return QApplication::palette().color(role);
-}
-
-qint32 TOptionForm::valueFromColor(const QColor &color)
-{
-    const QColor rgb = color.toRgb();
-    return qint32((quint32(rgb.blue()) << 16) | (quint32(rgb.green()) << 8) | quint32(rgb.red()));
 }
 
 } // namespace priomat

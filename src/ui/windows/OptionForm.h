@@ -55,8 +55,6 @@ public:
     // The dynamic property holding a page's number (an int).
     static constexpr const char *PageNumberProperty = "pageNumber";
     // Colour values as the settings keep them: 0x00BBGGRR, or a negative system colour.
-    static QColor colorFromValue(qint32 value);
-    static qint32 valueFromColor(const QColor &color);
 
     void FormShow();
     void CategoryTreeChange(QTreeWidgetItem *node);

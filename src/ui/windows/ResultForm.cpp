@@ -25,6 +25,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QLabel>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -278,6 +279,13 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(MainMenu1);
+    ErrorLabel = new QLabel(this);
+    ErrorLabel->setObjectName(QStringLiteral("ErrorLabel"));
+    ErrorLabel->setWordWrap(true);
+    ErrorLabel->setContentsMargins(6, 6, 6, 6);
+    ErrorLabel->setStyleSheet(QStringLiteral("color: #c00000;"));
+    ErrorLabel->hide();
+    layout->addWidget(ErrorLabel);
     layout->addWidget(PageControl1);
 
     SaveDialog1 = {QStringLiteral("Text files (*.txt);;All files (*)"), QStringLiteral("txt"), QString()};
@@ -308,6 +316,19 @@ void TResultForm::setResults(const ResultLists &lists)
     fillList(AlternativesList, lists.alternatives);
     redrawCharts();
     MenuEditClick();
+}
+
+void TResultForm::setResults(const ResultLists &lists, const QString &error)
+{
+    if (error.isEmpty()) {
+        ErrorLabel->hide();
+    } else {
+        ErrorLabel->setText((japanese_ ? QStringLiteral("評価できません。次の値で計算が止まります:\n")
+                                       : QStringLiteral("No evaluation. This value stops the computation:\n"))
+                            + error);
+        ErrorLabel->show();
+    }
+    setResults(error.isEmpty() ? lists : ResultLists());
 }
 
 ResultLists TResultForm::results() const

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QTabWidget;
@@ -28,6 +29,8 @@ public:
 
     // Empties both lists and fills them with the evaluation's rows; redraws the charts.
     void setResults(const ResultLists &lists);
+    // With `error` set the lists stay empty and the window says which entry stops the evaluation.
+    void setResults(const ResultLists &lists, const QString &error);
     // The rows as the lists show them.
     ResultLists results() const;
 
@@ -52,6 +55,7 @@ public:
     QChartView *AlternativesChart;
     QChartView *RequirementsChart;
     QMenuBar *MainMenu1;
+    QLabel *ErrorLabel;
     QMenu *MenuEdit;
     QAction *MenuCopyAll;
     QAction *MenuCopy;

@@ -1,4 +1,4 @@
-#include "ui/main/RequirementTreeModel.h"
+#include "document/RequirementTreeModel.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -246,6 +246,37 @@ bool RequirementTreeModel::removeNode(const QModelIndex &index)
     return true; // `released` frees the subtree and its records here
 }
 
+std::unique_ptr<RequirementNode> RequirementTreeModel::takeNode(RequirementNode *node)
+{
+    if (!node)
+        return nullptr;
+    RequirementNode *parent = node->parent();
+    const int row = rowOf(node);
+    beginRemoveRows(indexOf(parent), row, row);
+    std::unique_ptr<RequirementNode> taken = parent ? parent->takeChild(row) : tree_.takeTopLevel(row);
+    endRemoveRows();
+    return taken;
+}
+
+RequirementNode *RequirementTreeModel::restoreNode(RequirementNode *parent, int row,
+                                                   std::unique_ptr<RequirementNode> node)
+{
+    beginInsertRows(indexOf(parent), row, row);
+    RequirementNode *restored = parent ? parent->insertChild(row, std::move(node))
+                                       : tree_.insertTopLevel(row, std::move(node));
+    endInsertRows();
+    return restored;
+}
+
+bool RequirementTreeModel::placeNode(RequirementNode *node, RequirementNode *newParent, int row)
+{
+    if (!node)
+        return false;
+    // moveNodeTo counts the row before the node leaves its siblings.
+    const bool sameParent = node->parent() == newParent;
+    return moveNodeTo(node, newParent, sameParent && row > rowOf(node) ? row + 1 : row);
+}
+
 bool RequirementTreeModel::canDropOnto(const RequirementNode *dragged, const RequirementNode *target)
 {
     return dragged && target && dragged->parent() && target != dragged->parent()
@@ -328,6 +359,8 @@ bool RequirementTreeModel::dropMimeData(const QMimeData *data, Qt::DropAction ac
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
     // The dropped node becomes the target's last child.
+    if (dropHandler)
+        return dropHandler(draggedNode(data), nodeOf(parent));
     return moveNodeTo(draggedNode(data), nodeOf(parent), -1);
 }
 

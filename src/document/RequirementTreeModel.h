@@ -53,6 +53,17 @@ public:
     // Removes the node and releases its whole subtree with the records.
     bool removeNode(const QModelIndex &node);
 
+    // For undo and redo: takes the node with its subtree out of the tree, and puts a taken
+    // node back as child `row` of `parent` (null: top level).
+    std::unique_ptr<RequirementNode> takeNode(RequirementNode *node);
+    RequirementNode *restoreNode(RequirementNode *parent, int row, std::unique_ptr<RequirementNode> node);
+    // Moves the node so that it ends up as child `row` of `newParent`; false when it is there.
+    bool placeNode(RequirementNode *node, RequirementNode *newParent, int row);
+
+    // When set, a drop asks this instead of moving the node itself (the session records the
+    // move as an undoable step).
+    std::function<bool(RequirementNode *node, RequirementNode *newParent)> dropHandler;
+
     // The drop rule of the tree: `target` must be a node, not the dragged node's parent,
     // not the dragged node and not below it; a top-level node is never dragged.
     static bool canDropOnto(const RequirementNode *dragged, const RequirementNode *target);
