@@ -21,17 +21,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "SanitizerDefaults.h"
+
 using namespace priomat;
-
-extern "C" const char *__ubsan_default_options()
-{
-    return "halt_on_error=1:print_stacktrace=1";
-}
-
-extern "C" const char *__asan_default_options()
-{
-    return "malloc_context_size=1";
-}
 
 namespace {
 
@@ -133,11 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size_)
 
     const int alternatives = size(in);
     const QString alternativeBase = name(in);
-    for (int i = 0; i < alternatives; ++i)
-        document.alternativesLines.append(i % 5 ? alternativeBase + QString::number(i) : name(in));
+    // Blank lines of the alternatives text are no alternatives and are not kept by a reload.
+    for (int i = 0; i < alternatives; ++i) {
+        const QString alternative = i % 5 ? alternativeBase + QString::number(i) : name(in);
+        if (!alternative.trimmed().isEmpty())
+            document.alternativesLines.append(alternative);
+    }
 
+    // No empty value: nothing stores one, and a line with an empty field is no entry.
     static const QStringList values = {QStringLiteral("3"), QStringLiteral("1/3"), QStringLiteral("0"),
-                                       QStringLiteral("x"), QStringLiteral("1e308"), QString()};
+                                       QStringLiteral("x"), QStringLiteral("1e308")};
     while (!in.empty()) {
         const QString value = values.at(in.byte() % values.size());
         if (in.byte() & 1)
@@ -166,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size_)
     }
     ResultLists results;
     try {
-        Recalculate(document, results, true, true, false);
+        Recalculate(document, results, {.force = true, .automatic = true, .loading = false});
     } catch (const ComputationError &) {
     }
     try {

@@ -25,18 +25,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "SanitizerDefaults.h"
+
 using namespace priomat;
-
-extern "C" const char *__ubsan_default_options()
-{
-    return "halt_on_error=1:print_stacktrace=1";
-}
-
-// Qt has no frame pointers: keep ASan's allocation stacks short (see README.md).
-extern "C" const char *__asan_default_options()
-{
-    return "malloc_context_size=1";
-}
 
 namespace {
 

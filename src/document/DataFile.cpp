@@ -27,6 +27,23 @@ QString guardBracket(QString line)
     return line;
 }
 
+// The structural tests of the section pass work alike on decoded lines and on UTF-8 bytes:
+// blanks, "[", TAB and the ASCII of the headers are single units in both.
+inline unsigned unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+inline unsigned unitAt(QByteArrayView text, qsizetype i) { return static_cast<unsigned char>(text[i]); }
+
+template <typename View>
+View trimmedView(View text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && unitAt(text, begin) <= 32)
+        ++begin;
+    while (end > begin && unitAt(text, end - 1) <= 32)
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 // Texts that cannot stand as they are get one "\\" in front: a tree caption that is empty
 // (a blank line is skipped) or, at the top level, begins with "[" (it would end the section
 // or be taken for a header); a comparison field that is empty (its TAB would be swallowed).
@@ -77,15 +94,15 @@ bool recreatedByReading(const RequirementTree &tree, const RequirementNode *node
 void appendEntries(QStringList &lines, const ComparisonTable &table)
 {
     for (const ComparisonTable::Entry &entry : table.entries()) {
-        // An empty first field stands as it is (the line begins with its TAB); any other empty
-        // field is escaped.
+        // Fields are written trimmed, as reading takes them. An empty first field stands as it
+        // is (the line begins with its TAB); any other empty field is escaped.
         QString line;
         line.reserve(entry.key.size() + entry.value.size() + 4);
         const QStringView key = entry.key;
         qsizetype start = 0;
         for (bool first = true;; first = false) {
             const qsizetype tab = key.indexOf(u'\t', start);
-            const QStringView field = key.sliced(start, (tab < 0 ? key.size() : tab) - start);
+            const QStringView field = trimmedView(key.sliced(start, (tab < 0 ? key.size() : tab) - start));
             if (first && field.isEmpty())
                 ;
             else
@@ -103,22 +120,6 @@ void appendEntries(QStringList &lines, const ComparisonTable &table)
 
 using LineViews = std::vector<QStringView>;
 
-// The structural tests of the section pass work alike on decoded lines and on UTF-8 bytes:
-// blanks, "[", TAB and the ASCII of the headers are single units in both.
-inline unsigned unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
-inline unsigned unitAt(QByteArrayView text, qsizetype i) { return static_cast<unsigned char>(text[i]); }
-
-template <typename View>
-View trimmedView(View text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && unitAt(text, begin) <= 32)
-        ++begin;
-    while (end > begin && unitAt(text, end - 1) <= 32)
-        --end;
-    return text.sliced(begin, end - begin);
-}
 
 template <typename View>
 qsizetype leadingBlanks(View text)

@@ -456,7 +456,9 @@ DocumentSession::DocumentSession(QObject *parent) : QObject(parent)
 
 DocumentSession::~DocumentSession()
 {
-    // The steps hold nodes and point into the tree: they go first.
+    // The steps hold nodes and point into the tree: they go first, telling no one, since the
+    // views watching the stack may be half destroyed already.
+    stack_->blockSignals(true);
     stack_->clear();
 }
 

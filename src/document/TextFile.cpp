@@ -91,11 +91,7 @@ DecodedWholeText ReadWholeTextFile(const QString &path)
 
 DecodedText ReadTextFile(const QString &path)
 {
-    DecodedWholeText whole = ReadWholeTextFile(path);
-    DecodedText result;
-    result.encoding = whole.encoding;
-    result.lines = splitTextLines(whole.text);
-    return result;
+    return DecodeTextLines(ReadFileBytes(path));
 }
 
 DecodedText ReadTextStream(QIODevice &device, const QString &name)

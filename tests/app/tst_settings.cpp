@@ -279,7 +279,7 @@ void TestSettings::damagedFileIsKeptAside()
     const QString path = environment.path("s.ini");
     writeBytes(path + ".damaged", "an older copy");
     const QList<QByteArray> damaged{
-        crlf({"A", " x=I:1"}) + QByteArray(" y=I:2\0 z=I:3\r\n", 17), // a NUL
+        crlf({"A", " x=I:1"}) + QByteArray(" y=I:2\0 z=I:3\r\n", 15), // a NUL
         crlf({"A", " x=I:1"}) + " y=I:",                           // cut off in a line
     };
     for (const QByteArray &bytes : damaged) {
