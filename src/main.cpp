@@ -83,8 +83,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication application(argc, argv);
+    // No display name: Qt would append it to every caption ("Error — Priomat").
     QApplication::setApplicationName(QStringLiteral("priomat"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Priomat"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutions();
 
