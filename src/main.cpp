@@ -7,6 +7,7 @@
 #include "app/Frame.h"
 #include "platform/LinuxServices.h"
 #include "app/Placement.h"
+#include "app/QtTranslations.h"
 #include "ui/windows/ResultForm.h"
 #include "setup/UninstallSwitches.h"
 #include "document/TextFile.h"
@@ -94,6 +95,7 @@ int main(int argc, char *argv[])
     int exitCode = 0;
     try {
         FrameStartup();
+        InstallQtTranslations(Appli->Japanese);
         application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
         if (!HandleUninstallSwitches())
             exitCode = runWindows(application);
