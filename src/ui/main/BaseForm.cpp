@@ -191,6 +191,11 @@ void TBaseForm::buildControls()
     connect(MatrixGrid, &TMatrixGrid::cellMouseDown, this, &TBaseForm::MatrixGridMouseDown);
     connect(MatrixGrid, &TMatrixGrid::cellMouseUp, this, &TBaseForm::MatrixGridMouseUp);
     connect(MatrixGrid, &TMatrixGrid::characterTyped, this, &TBaseForm::MatrixGridKeyPress);
+    // From the keyboard, the current cell is opened as if it had been clicked.
+    connect(MatrixGrid, &TMatrixGrid::openRequested, this, [this](int column, int row) {
+        MatrixGridMouseDown(column, row);
+        MatrixGridMouseUp(column, row);
+    });
     ConsistencyLabel = makeLabel(QStringLiteral("ConsistencyLabel"), QStringLiteral("整合度"), ComparisonPanel);
     ConsistencyLabel2 = makeLabel(QStringLiteral("ConsistencyLabel2"), QStringLiteral("　完璧に整合していれば０"), ComparisonPanel);
     ConsistencyLabel3 = makeLabel(QStringLiteral("ConsistencyLabel3"),
@@ -688,6 +693,7 @@ void TBaseForm::MatrixGridMouseUp(int column, int row)
         showError(error.message());
         return;
     }
+    dialog.placeBeside(MatrixGrid->cellRectOnScreen(column, row));
     const int result = compareDialogRunner ? compareDialogRunner(dialog) : dialog.exec();
     if (result == QDialog::Accepted)
         StoreEntry(column, row, dialog.ValueText, dialog.ReciprocalText);
