@@ -7,6 +7,7 @@
 #include "app/Frame.h"
 #include "platform/LinuxServices.h"
 #include "app/Placement.h"
+#include "app/QtTranslations.h"
 #include "ui/windows/ResultForm.h"
 #include "setup/UninstallSwitches.h"
 #include "document/TextFile.h"
@@ -83,8 +84,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication application(argc, argv);
+    // No display name: Qt would append it to every caption ("Error — Priomat").
     QApplication::setApplicationName(QStringLiteral("priomat"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Priomat"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutions();
 
@@ -94,6 +95,7 @@ int main(int argc, char *argv[])
     int exitCode = 0;
     try {
         FrameStartup();
+        InstallQtTranslations(Appli->Japanese);
         application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
         if (!HandleUninstallSwitches())
             exitCode = runWindows(application);

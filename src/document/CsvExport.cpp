@@ -13,6 +13,28 @@ namespace priomat {
 
 namespace {
 
+// A field with a comma, a double quote, CR or LF goes in double quotes with its quotes doubled
+// (RFC 4180); every other field stands as it is.
+QString field(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
+            QString quoted = text;
+            quoted.replace(u'"', QStringLiteral("\"\""));
+            return u'"' + quoted + u'"';
+        }
+    }
+    return text;
+}
+
+QString fields(const QStringList &texts)
+{
+    QString joined;
+    for (const QString &text : texts)
+        joined += u',' + field(text);
+    return joined;
+}
+
 // One matrix row: ",1" on the diagonal, the entered value as a number, or ",-".
 void appendCells(QString &line, const ComparisonMatrix &matrix, int row)
 {
@@ -36,9 +58,9 @@ void appendOutline(QStringList &lines, const RequirementTree &tree)
         const RequirementNode *parent = node->parent();
         // A first child continues its parent's row, so each node stands in its depth's column.
         if (parent && parent->child(0) == node && !lines.isEmpty())
-            lines.last() += u',' + node->caption();
+            lines.last() += u',' + field(node->caption());
         else
-            lines.append(QString(depth, u',') + node->caption());
+            lines.append(QString(depth, u',') + field(node->caption()));
     });
 }
 
@@ -63,7 +85,7 @@ void appendRequirementBlocks(QStringList &lines, const Document &document)
             firstBlock = false;
 
             const QStringList captions = node->childCaptions();
-            lines.append(node->caption() + u',' + captions.join(u',') + QStringLiteral(",Weight,Total Weight"));
+            lines.append(field(node->caption()) + fields(captions) + QStringLiteral(",Weight,Total Weight"));
             const ComparisonMatrix matrix(document.RequirementComparisons, captions);
             try {
                 matrix.checkComputable();
@@ -73,7 +95,7 @@ void appendRequirementBlocks(QStringList &lines, const Document &document)
             }
             for (int i = 0; i < node->childCount(); ++i) {
                 const double localWeight = node->child(i)->data().LocalWeight;
-                QString line = captions.at(i);
+                QString line = field(captions.at(i));
                 try {
                     appendCells(line, matrix, i);
                 } catch (ComputationError &error) {
@@ -94,8 +116,7 @@ void appendRequirementBlocks(QStringList &lines, const Document &document)
 void appendAlternativeBlocks(QStringList &lines, const Document &document)
 {
     const QStringList alternatives = document.alternatives();
-    const QString headerTail = (alternatives.isEmpty() ? QString() : u',' + alternatives.join(u','))
-                               + QStringLiteral(",Weight");
+    const QString headerTail = fields(alternatives) + QStringLiteral(",Weight");
     bool firstBlock = true;
     document.tree.forEachPreOrder([&](RequirementNode *node, int) {
         if (node->hasChildren())
@@ -103,7 +124,7 @@ void appendAlternativeBlocks(QStringList &lines, const Document &document)
         if (!firstBlock)
             lines.append(QString());
         firstBlock = false;
-        lines.append(node->caption() + headerTail);
+        lines.append(field(node->caption()) + headerTail);
         const ComparisonMatrix matrix(document.AlternativeComparisons, trimBlanks(node->caption()),
                                       alternatives);
         try {
@@ -111,7 +132,7 @@ void appendAlternativeBlocks(QStringList &lines, const Document &document)
             const MatrixValues values = ReadMatrixValues(matrix);
             const Priorities priorities = ComputePriorities(values);
             for (int i = 0; i < values.n; ++i) {
-                QString line = alternatives.at(i);
+                QString line = field(alternatives.at(i));
                 const auto cells = values.row(i);
                 auto next = cells.begin();
                 for (int j = 0; j < values.n; ++j) {
@@ -157,7 +178,7 @@ QStringList BuildCsvLines(const Document &document, const ResultLists &results)
         lines.append(QString());
         lines.append(QStringLiteral("[Alternatives]"));
         for (const ResultRow &row : results.alternatives)
-            lines.append(row.name + u',' + row.value);
+            lines.append(field(row.name) + u',' + field(row.value));
     }
     return lines;
 }

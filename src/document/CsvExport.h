@@ -1,4 +1,5 @@
 // The lines of the CSV export: outline, matrices with weights, and the alternatives' points.
+// Names with a comma, a double quote or a line break are quoted as RFC 4180 asks.
 #pragma once
 
 #include "model/Document.h"

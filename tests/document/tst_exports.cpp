@@ -53,6 +53,7 @@ private slots:
     void outlineOfSeveralTopLevelNodes();
     void unreadableValueStopsTheExport();
     void resultTextLines();
+    void namesWithCommasQuotesOrLineBreaksAreQuoted();
 };
 
 void TestExports::workedExampleByteForByte()
@@ -175,6 +176,19 @@ void TestExports::resultTextLines()
     QCOMPARE(BuildResultTextLines(results).last(), QStringLiteral("[Alternatives]"));
     QCOMPARE(BuildResultTextLines(ResultLists()),
              (QStringList{"[Requirements]", "", "[Alternatives]"}));
+}
+
+void TestExports::namesWithCommasQuotesOrLineBreaksAreQuoted()
+{
+    const QStringList lines =
+        csvOf({"車を選ぶ, \"比較\"", " Cost\nper year", " Say \"hi\""}, {"Car, A", "Car B"});
+    const QString root = "\"車を選ぶ, \"\"比較\"\"\"";
+    QCOMPARE(lines.mid(1, 2), (QStringList{root + ",\"Cost\nper year\"", ",\"Say \"\"hi\"\"\""}));
+    QVERIFY(lines.contains(root + ",\"Cost\nper year\",\"Say \"\"hi\"\"\",Weight,Total Weight"));
+    QVERIFY(lines.contains("\"Cost\nper year\",1,-,0.5,0.5"));
+    QVERIFY(lines.contains("\"Say \"\"hi\"\"\",\"Car, A\",Car B,Weight"));
+    QVERIFY(lines.contains("\"Car, A\",1,-,0.5"));
+    QCOMPARE(lines.last(2), (QStringList{"\"Car, A\",0.5", "Car B,0.5"}));
 }
 
 QTEST_GUILESS_MAIN(TestExports)

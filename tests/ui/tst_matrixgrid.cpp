@@ -42,6 +42,8 @@ private slots:
     void dialogPrepareAndKeys();
     void dialogLabelsLineUpWithTrack();
     void dialogTextsInBothLanguages();
+    void dialogShowsLongTextsInFull();
+    void keysOpenTheDialogBesideTheCurrentCell();
 
 private:
     void openDocument(const QByteArray &content);
@@ -412,6 +414,74 @@ void TestMatrixGrid::dialogTextsInBothLanguages()
     QCOMPARE(japanese.CancelButton->text(), QString::fromUtf8("キャンセル"));
     japanese.Prepare("L", "A", "B", "-");
     QCOMPARE(japanese.TitleLabel->text(), QString::fromUtf8("「L」に関する「A」と「B」との比較"));
+}
+
+void TestMatrixGrid::dialogShowsLongTextsInFull()
+{
+    for (const bool japanese : {false, true}) {
+        Appli->Japanese = japanese;
+        TCompareForm dialog;
+        dialog.Prepare("Commute time to the office", "Riverside Tower", "Old Town Loft", "-");
+        QVERIFY(!dialog.TitleLabel->wordWrap());
+        QVERIFY(dialog.TitleLabel->width() >= dialog.TitleLabel->sizeHint().width());
+        QVERIFY(dialog.TitleLabel->geometry().right() < dialog.width());
+        for (const ClickableLabel *label : dialog.Labels) {
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+            QVERIFY(label->height() >= label->sizeHint().height());
+            QVERIFY(label->geometry().right() < dialog.width());
+        }
+
+        // A question wider than the screen wraps within it, above the scale.
+        const QString longName = QStringLiteral("very long name ").repeated(40);
+        dialog.Prepare(longName, "A", "B", "-");
+        const QRect area = dialog.screen()->availableGeometry();
+        QVERIFY(dialog.width() <= area.width());
+        QVERIFY(dialog.TitleLabel->wordWrap());
+        QVERIFY(dialog.TitleLabel->height() >= dialog.TitleLabel->heightForWidth(dialog.TitleLabel->width()));
+        QVERIFY(dialog.TitleLabel->geometry().bottom() < dialog.TrackBar1->y());
+        QVERIFY(dialog.Labels[0]->y() > dialog.TitleLabel->geometry().bottom());
+        QVERIFY(dialog.TrackBar1->geometry().bottom() < dialog.Panel1->y());
+    }
+}
+
+void TestMatrixGrid::keysOpenTheDialogBesideTheCurrentCell()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    TMatrixGrid *grid = form_->MatrixGrid;
+    QStringList questions;
+    QList<QRect> places;
+    form_->compareDialogRunner = [&](TCompareForm &dialog) {
+        questions << dialog.TitleLabel->text();
+        places << dialog.frameGeometry();
+        dialog.Label1Click(13); // " 5"
+        return int(dialog.result());
+    };
+    const std::pair<Qt::Key, QPoint> cases[] = {
+        {Qt::Key_Return, {2, 1}}, {Qt::Key_Space, {3, 1}}, {Qt::Key_F2, {3, 2}}};
+    for (const auto &[key, cell] : cases) {
+        grid->setCurrentCell(cell.y(), cell.x());
+        QTest::keyClick(grid, key);
+        QCOMPARE(grid->cellText(cell.x(), cell.y()), QStringLiteral("5"));
+        QCOMPARE(grid->cellText(cell.y(), cell.x()), QStringLiteral("1/5"));
+        // The first time, without a stored placement, the dialog stands next to the cell, not
+        // over it; afterwards it keeps the placement it was closed with.
+        if (places.size() == 1) {
+            const QRect onScreen = grid->cellRectOnScreen(cell.x(), cell.y());
+            QVERIFY(!places.last().intersects(onScreen));
+            QVERIFY(places.last().top() <= onScreen.bottom() && places.last().bottom() >= onScreen.top());
+        } else {
+            QCOMPARE(places.last().topLeft(), places.first().topLeft());
+        }
+    }
+    QCOMPARE(questions, (QStringList{"Compare \"A\" and \"B\".", "Compare \"A\" and \"C\".",
+                                     "Compare \"B\" and \"C\"."}));
+    // The diagonal and the weight column open nothing.
+    for (const QPoint &cell : {QPoint(1, 1), QPoint(4, 1)}) {
+        grid->setCurrentCell(cell.y(), cell.x());
+        QTest::keyClick(grid, Qt::Key_F2);
+    }
+    QCOMPARE(questions.size(), 3);
 }
 
 QTEST_MAIN(TestMatrixGrid)

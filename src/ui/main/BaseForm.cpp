@@ -214,6 +214,11 @@ void TBaseForm::buildControls()
     MatrixMessage->setWordWrap(true);
     MatrixMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     MatrixMessage->hide();
+    // From the keyboard, the current cell is opened as if it had been clicked.
+    connect(MatrixGrid, &TMatrixGrid::openRequested, this, [this](int column, int row) {
+        MatrixGridMouseDown(column, row);
+        MatrixGridMouseUp(column, row);
+    });
     ConsistencyLabel = makeLabel(QStringLiteral("ConsistencyLabel"), QStringLiteral("整合度"), ComparisonPanel);
     ConsistencyLabel2 = makeLabel(QStringLiteral("ConsistencyLabel2"), QStringLiteral("　完璧に整合していれば０"), ComparisonPanel);
     ConsistencyLabel3 = makeLabel(QStringLiteral("ConsistencyLabel3"),
@@ -652,6 +657,7 @@ void TBaseForm::MatrixGridMouseUp(int column, int row)
         showError(error.message());
         return;
     }
+    dialog.placeBeside(MatrixGrid->cellRectOnScreen(column, row));
     const int result = compareDialogRunner ? compareDialogRunner(dialog) : dialog.exec();
     if (result == QDialog::Accepted)
         session_->enterValue({column, row, dialog.ValueText, dialog.ReciprocalText});

@@ -4,13 +4,18 @@
 #include "model/ComparisonValue.h"
 #include "platform/MessageBox.h"
 #include "app/Placement.h"
+#include "app/SettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+#include <algorithm>
 
 namespace priomat {
 
@@ -87,6 +92,7 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
+    storedPlacement_ = ReadSetting(Section, QStringLiteral("Left"), QVariant()).isValid();
     RestoreWindowPlacement(this, Section);
     alignLabels();
 }
@@ -137,7 +143,65 @@ void TCompareForm::Prepare(const QString &leafName, const QString &rowName, cons
         Labels[14]->setText(QStringLiteral(" 7   ") + quoted(r) + QStringLiteral(" has very strong importance"));
         Labels[16]->setText(QStringLiteral(" 9   ") + quoted(r) + QStringLiteral(" has absolute importance"));
     }
-    TitleLabel->adjustSize();
+    fitTexts();
+}
+
+static QRect availableArea(const QWidget *widget, const QPoint &near)
+{
+    const QScreen *screen = QGuiApplication::screenAt(near);
+    if (!screen)
+        screen = widget->screen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void TCompareForm::fitTexts()
+{
+    constexpr int LabelLeft = 56;
+    constexpr int Margin = 8;
+    const QRect area = availableArea(this, geometry().center());
+
+    // The step labels stay on one line each, level with their track positions.
+    int labelsWidth = 300;
+    for (const ClickableLabel *label : Labels)
+        labelsWidth = std::max(labelsWidth, label->sizeHint().width());
+    TitleLabel->setWordWrap(false);
+    const int questionWidth = TitleLabel->sizeHint().width();
+    const int width = std::min(std::max({this->width(), LabelLeft + labelsWidth + Margin,
+                                         TitleLabel->x() + questionWidth + Margin}),
+                               area.width());
+
+    // A question wider than the screen allows wraps, and the scale moves down below it.
+    const int titleWidth = width - TitleLabel->x() - Margin;
+    if (questionWidth > titleWidth) {
+        TitleLabel->setWordWrap(true);
+        TitleLabel->resize(titleWidth, TitleLabel->heightForWidth(titleWidth));
+    } else {
+        TitleLabel->resize(questionWidth, TitleLabel->sizeHint().height());
+    }
+    const int below = std::max(0, TitleLabel->y() + TitleLabel->height() + 2 - 20);
+    TrackBar1->move(TrackBar1->x(), 20 + below);
+    for (ClickableLabel *label : Labels)
+        label->resize(std::min(labelsWidth, width - LabelLeft - Margin),
+                      std::max(12, label->sizeHint().height()));
+
+    const int height = std::min(std::max(this->height(), 303 + below), area.height());
+    resize(width, height);
+    alignLabels();
+}
+
+void TCompareForm::placeBeside(const QRect &cell)
+{
+    if (storedPlacement_)
+        return;
+    const QRect area = availableArea(this, cell.center());
+    constexpr int Gap = 8;
+    int x = cell.right() + 1 + Gap;
+    if (x + width() > area.right() + 1)
+        x = cell.left() - Gap - width();
+    int y = cell.top();
+    x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - width()));
+    y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - height()));
+    move(x, y);
 }
 
 void TCompareForm::TrackBar1Change()

@@ -40,6 +40,10 @@ public:
     void Prepare(const QString &leafName, const QString &rowName, const QString &colName,
                  const QString &cellText);
 
+    // Without a stored placement, moves the dialog next to the cell it was opened for (screen
+    // coordinates), inside the screen's work area.
+    void placeBeside(const QRect &cell);
+
     void TrackBar1Change();
     void Label1Click(int number);
     void TitleLabelClick();
@@ -65,7 +69,9 @@ protected:
 
 private:
     void alignLabels();
+    void fitTexts();
     bool preparing_ = false;
+    bool storedPlacement_ = false;
 };
 
 } // namespace priomat

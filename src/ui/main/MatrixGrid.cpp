@@ -131,8 +131,20 @@ void TMatrixGrid::mouseReleaseEvent(QMouseEvent *event)
     emit cellMouseUp(index.isValid() ? index.column() : -1, index.isValid() ? index.row() : -1);
 }
 
+QRect TMatrixGrid::cellRectOnScreen(int column, int row) const
+{
+    const QRect rect = visualRect(model()->index(row, column));
+    return QRect(viewport()->mapToGlobal(rect.topLeft()), rect.size());
+}
+
 void TMatrixGrid::keyPressEvent(QKeyEvent *event)
 {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_F2)
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        emit openRequested(currentColumn(), currentRow());
+        return;
+    }
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).unicode() >= 32 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         emit characterTyped(text.at(0));

@@ -20,6 +20,8 @@ public:
     QString cellText(int column, int row) const;
     // Writes a cell only when its text changes, so unchanged cells are never rebuilt.
     void setCellText(int column, int row, const QString &text);
+    // Where cell (column, row) is on the screen.
+    QRect cellRectOnScreen(int column, int row) const;
 
     // Colour values 0x00BBGGRR of the matrix cells, indexed by (column − 1, row − 1); 0 is none.
     std::vector<quint32> CellColours;
@@ -37,6 +39,8 @@ signals:
     void cellMouseDown(int column, int row);
     void cellMouseUp(int column, int row);
     void characterTyped(QChar character);
+    // Enter, Space or F2: the comparison dialog for the current cell.
+    void openRequested(int column, int row);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
