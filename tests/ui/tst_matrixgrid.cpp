@@ -448,7 +448,7 @@ void TestMatrixGrid::keysOpenTheDialogBesideTheCurrentCell()
 {
     openDocument(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = form_->MatrixGrid;
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
     QStringList questions;
     QList<QRect> places;
     form_->compareDialogRunner = [&](TCompareForm &dialog) {
