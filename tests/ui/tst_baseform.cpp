@@ -39,6 +39,8 @@ private slots:
     void englishTexts();
     void defaultFlagsAndTreeWidth();
     void fileMenuSaveEnabling();
+    void shortcutsWorkWithoutOpeningTheMenus();
+    void rootOrLastNodeSelectedAfterOpenAndNew();
     void automaticCalculationAndToolMenu();
     void windowMenuFollowsWindows();
     void helpMenuHidesCopyright();
@@ -175,6 +177,87 @@ void TestBaseForm::fileMenuSaveEnabling()
     QVERIFY(named<QAction>(*form, "MenuSave")->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - saved.ahp"));
     QVERIFY(readBytes(app_->environment.path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
+}
+
+void TestBaseForm::shortcutsWorkWithoutOpeningTheMenus()
+{
+    auto form = makeForm(false);
+    const QString path = app_->environment.path("shortcut.ahp");
+    form->fileDialogRunner = [&](const FileDialogSettings &, bool, const QString &) { return path; };
+    form->FormShow();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    auto *save = named<QAction>(*form, "MenuSave");
+    QVERIFY(!save->isEnabled());
+
+    // Right after Save As, Ctrl+S saves the next edit.
+    form->MenuSaveAsClick();
+    QVERIFY(save->isEnabled());
+    form->session().setAlternativesText("Car A");
+    QTest::keySequence(form.get(), QKeySequence::Save);
+    QVERIFY(!form->session().isModified());
+    QVERIFY(readBytes(path).contains("\r\nCar A\r\n"));
+    // An edit undone back to the saved state leaves Save as it was.
+    form->TreeButtonAddClick();
+    named<QAction>(*form, "MenuUndo")->trigger();
+    QVERIFY(!form->session().isModified());
+    QVERIFY(save->isEnabled());
+    // New takes the file name away, and with it Save.
+    form->MenuNewClick();
+    QVERIFY(!save->isEnabled());
+
+    // F9 computes as soon as automatic calculation is off.
+    auto *calculate = named<QAction>(*form, "MenuCalculate");
+    QVERIFY(!calculate->isEnabled());
+    named<QAction>(*form, "MenuCalculateAutomatically")->trigger();
+    QVERIFY(calculate->isEnabled());
+    form->session().evaluate(false);
+    QVERIFY(form->session().results().requirements.isEmpty());
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    QCOMPARE(form->session().results().requirements.size(), 1);
+}
+
+void TestBaseForm::rootOrLastNodeSelectedAfterOpenAndNew()
+{
+    const QString first = app_->environment.path("car.ahp");
+    const QString second = app_->environment.path("office.ahp");
+    QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), first));
+    QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"), second));
+    auto form = makeForm(false);
+    auto *tree = named<QTreeView>(*form, "TreeTree");
+    auto selectedCaption = [&] {
+        const QModelIndexList rows = tree->selectionModel()->selectedRows();
+        return rows.size() == 1 ? form->treeModel()->nodeOf(rows.first())->caption() : QString();
+    };
+    auto editable = [&] {
+        return named<QLineEdit>(*form, "CaptionEdit")->isEnabled() && named<QPushButton>(*form, "TreeButtonAdd")->isEnabled();
+    };
+    form->FormShow();
+    QCOMPARE(selectedCaption(), DefaultRootCaption);
+    QVERIFY(editable());
+
+    form->LoadDocument(first);
+    const RequirementNode *root = form->session().document().tree.root();
+    QCOMPARE(selectedCaption(), root->caption());
+    QVERIFY(editable());
+    // Leaving a file remembers its node; reopening it in the same run selects it again.
+    form->session().setCurrentNode(root->child(1));
+    const QString chosen = root->child(1)->caption();
+    form->LoadDocument(second);
+    QCOMPARE(selectedCaption(), form->session().document().tree.root()->caption());
+    form->NewDocument();
+    QCOMPARE(selectedCaption(), DefaultRootCaption);
+    QVERIFY(editable());
+    form->LoadDocument(first);
+    QCOMPARE(selectedCaption(), chosen);
+    QCOMPARE(named<QLineEdit>(*form, "CaptionEdit")->text(), chosen);
+    QVERIFY(named<QPushButton>(*form, "TreeButtonDelete")->isEnabled());
+
+    // A tree that no longer has that node: the root.
+    writeBytes(first, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n");
+    form->LoadDocument(second);
+    form->LoadDocument(first);
+    QCOMPARE(selectedCaption(), QStringLiteral("Goal"));
 }
 
 void TestBaseForm::automaticCalculationAndToolMenu()

@@ -123,6 +123,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     connect(stack, &QUndoStack::indexChanged, this, &TBaseForm::updateUndoTexts);
     connect(stack, &QUndoStack::cleanChanged, this, &TBaseForm::updateUndoTexts);
     updateUndoTexts();
+    followDocumentState();
 
     setGeometry(18, 122, 409, 267);
     RestoreWindowPlacement(this, Section);
@@ -465,6 +466,7 @@ void TBaseForm::LoadOptionFlags()
     MenuCalculateAutomatically->setChecked(
         ReadSetting(QStringLiteral("Option"), QStringLiteral("Calculate"), true).toBool());
     MatrixGrid->useColours = colorOption();
+    updateActionStates();
 }
 
 bool TBaseForm::colorOption() const { return MenuColor->isChecked(); }
@@ -789,13 +791,60 @@ void TBaseForm::FormShow()
 
 void TBaseForm::NewDocument()
 {
+    rememberSelection();
     session_->newDocument();
 }
 
 void TBaseForm::LoadDocument(const QString &path)
 {
-    if (!session_->open(path))
+    rememberSelection();
+    if (!session_->open(path)) {
         RefreshComparisonPanel();
+        return;
+    }
+    restoreSelection();
+}
+
+namespace {
+
+QString selectionKey(const QString &fileName)
+{
+    const QString canonical = QFileInfo(fileName).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(fileName).absoluteFilePath() : canonical;
+}
+
+} // namespace
+
+void TBaseForm::rememberSelection()
+{
+    const RequirementNode *node = session_->currentNode();
+    if (session_->fileName().isEmpty() || !node)
+        return;
+    QList<int> rows;
+    for (; node->parent(); node = node->parent())
+        rows.prepend(node->parent()->indexOf(node));
+    rows.prepend(session_->document().tree.indexOfTopLevel(node));
+    lastSelection_.insert(selectionKey(session_->fileName()), rows);
+}
+
+void TBaseForm::restoreSelection()
+{
+    // The node selected when this file was last left in this run, if the tree still has it;
+    // the session has selected the root otherwise.
+    const auto found = lastSelection_.constFind(selectionKey(session_->fileName()));
+    if (found == lastSelection_.constEnd() || found->isEmpty())
+        return;
+    const RequirementTree &tree = session_->document().tree;
+    const QList<int> &rows = *found;
+    if (rows.first() < 0 || rows.first() >= tree.topLevelCount())
+        return;
+    RequirementNode *node = tree.topLevel(rows.first());
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        if (rows.at(i) < 0 || rows.at(i) >= node->childCount())
+            return;
+        node = node->child(rows.at(i));
+    }
+    session_->setCurrentNode(node);
 }
 
 bool TBaseForm::SaveDocument(const QString &path)
@@ -861,6 +910,26 @@ bool TBaseForm::QuerySaveModified()
     default:
         return false;
     }
+}
+
+void TBaseForm::followDocumentState()
+{
+    // The menus' enabling rules run whenever what they read changes, not only when a menu
+    // opens: a shortcut acts on the state the document is in.
+    auto update = [this] { updateActionStates(); };
+    connect(session_, &DocumentSession::fileNameChanged, this, update);
+    connect(session_, &DocumentSession::modifiedChanged, this, update);
+    connect(session_, &DocumentSession::shownMatrixChanged, this, update);
+    connect(session_, &DocumentSession::documentReplaced, this, update);
+    connect(session_->undoStack(), &QUndoStack::indexChanged, this, update);
+    connect(MenuCalculateAutomatically, &QAction::toggled, this, update);
+    updateActionStates();
+}
+
+void TBaseForm::updateActionStates()
+{
+    MenuFileClick();
+    MenuToolClick();
 }
 
 void TBaseForm::MenuFileClick()

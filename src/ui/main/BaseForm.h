@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <QHash>
+#include <QList>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -201,9 +203,16 @@ private:
     void FormClose();
     void updateCaption();
     void updateUndoTexts();
+    // Keeps the enabled state of the actions and their shortcuts true to the document.
+    void followDocumentState();
+    void updateActionStates();
     void applyButtonRule(const RequirementNode *node);
     void selectNode(const RequirementNode *node);
     void followSession(RequirementNode *node);
+    // The selected node of each file left in this run, as row numbers from the top level down.
+    QHash<QString, QList<int>> lastSelection_;
+    void rememberSelection();
+    void restoreSelection();
     int mouseDownColumn_ = -1;
     int mouseDownRow_ = -1;
 
