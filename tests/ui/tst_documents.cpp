@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 
 #include <QUndoStack>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,7 +136,8 @@ void TestDocuments::saveQuestionAnswers()
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(!form_->close());
     QVERIFY(form_->session().isModified());
-    QCOMPARE(dialogStarts_, QStringList{app_->environment.path("")});
+    // Never beside the program: in the user's home, as no other folder was used yet.
+    QCOMPARE(dialogStarts_, QStringList{app_->environment.home() + '/'});
     // Yes and a path: saved there, and the window may close.
     app_->platform.messageBox.answers = {IDYES};
     dialogAnswers_ = {path};
@@ -278,10 +280,11 @@ void TestDocuments::unreadableValueStillCompletesTheLoad()
 void TestDocuments::csvCommand()
 {
     makeForm(false);
-    // Without a document file: no name, the program folder.
+    // Without a document file: no name, the user's documents folder.
+    QVERIFY(QDir(app_->environment.home()).mkpath("Documents"));
     dialogAnswers_ = {QString()};
     form_->MenuSaveCSVClick();
-    QCOMPARE(dialogStarts_.last(), app_->environment.path(""));
+    QCOMPARE(dialogStarts_.last(), app_->environment.home() + "/Documents/");
 
     QDir(app_->environment.path("")).mkpath("dir.v2");
     const QString document = app_->environment.path("dir.v2/plan.final.ahp");
@@ -302,6 +305,11 @@ void TestDocuments::csvCommand()
     dialogAnswers_ = {QString()};
     form_->MenuSaveCSVClick();
     QCOMPARE(dialogStarts_.last(), bare + ".csv");
+    // After New, the dialogs start in the folder last used.
+    form_->NewDocument();
+    form_->MenuOpenClick();
+    QCOMPARE(dialogStarts_.last(), app_->environment.path("dir.v2/"));
+    form_->LoadDocument(bare);
 
     // A write error is reported; the document is untouched.
     form_->TreeButtonAddClick(); // any edit

@@ -234,7 +234,7 @@ void TestResultForm::savingTwiceReplacesAndStartsFromLastFile()
     form->MenuSaveAsClick();
     form->setResults({});
     form->MenuSaveAsClick();
-    QCOMPARE(starts, (QStringList{Appli->ProgramFolder, path}));
+    QCOMPARE(starts, (QStringList{app_->environment.home() + '/', path}));
     QCOMPARE(readBytes(path), QByteArray("[Requirements]\r\n\r\n[Alternatives]\r\n"));
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
 }
@@ -250,8 +250,12 @@ void TestResultForm::cancelledSaveWritesNothing()
     };
     form->MenuSaveAsClick();
     form->MenuSaveAsClick();
-    // A cancel chooses no file, so the next use still starts in the program folder.
-    QCOMPARE(starts, (QStringList{Appli->ProgramFolder, Appli->ProgramFolder}));
+    // A cancel chooses no file, so the next use starts where the first did; never beside the
+    // program, and in the open document's folder when there is one.
+    QCOMPARE(starts, (QStringList{app_->environment.home() + '/', app_->environment.home() + '/'}));
+    form->documentPath = [&] { return app_->environment.path("plan.ahp"); };
+    form->MenuSaveAsClick();
+    QCOMPARE(starts.last(), app_->environment.path(""));
     QCOMPARE(QDir(app_->environment.path("")).entryList(QDir::Files), QStringList{"priomat"});
 }
 
@@ -266,7 +270,7 @@ void TestResultForm::saveDialogOptions()
         QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
         QCOMPARE(dialog->nameFilters(), (QStringList{"Text files (*.txt)", "All files (*)"}));
-        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(Appli->ProgramFolder).canonicalPath());
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(app_->environment.home()).canonicalPath());
         checked = true;
         dialog->reject();
     });

@@ -4,6 +4,7 @@
 #include "ui/windows/ResultForm.h"
 
 #include "app/Appli.h"
+#include "app/DialogFolder.h"
 #include "ui/main/CompareForm.h"
 #include "model/ComparisonMatrix.h"
 #include "model/ComparisonValue.h"
@@ -392,6 +393,7 @@ void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm
         auto show = [this] { resultWindow_->setResults(session_->results(), session_->evaluationError()); };
         show();
         connect(session_, &DocumentSession::resultsChanged, resultWindow_, show);
+        resultWindow_->documentPath = [this] { return session_->fileName(); };
     }
     if (alternativesWindow_) {
         showAlternativesText();
@@ -879,8 +881,10 @@ QString TBaseForm::runFileDialog(FileDialogSettings &settings, bool save, const 
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             path = dialog.selectedFiles().first();
     }
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
         settings.fileName = path;
+        RememberDialogFolder(path);
+    }
     return path;
 }
 
@@ -902,7 +906,7 @@ bool TBaseForm::QuerySaveModified()
     case platform::IDYES: {
         if (!name.isEmpty())
             return SaveDocument(name);
-        const QString path = runFileDialog(SaveDialog1, true, Appli ? Appli->ProgramFolder : QString());
+        const QString path = runFileDialog(SaveDialog1, true, DialogStartFolder(QString()));
         return !path.isEmpty() && SaveDocument(path);
     }
     case platform::IDNO:
@@ -999,7 +1003,7 @@ void TBaseForm::MenuOpenClick()
     if (!QuerySaveModified())
         return;
     const QString &name = session_->fileName();
-    const QString start = name.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : name;
+    const QString start = name.isEmpty() ? DialogStartFolder(QString()) : name;
     const QString path = runFileDialog(OpenDialog1, false, start);
     if (!path.isEmpty())
         LoadDocument(path);
@@ -1014,7 +1018,7 @@ void TBaseForm::MenuSaveClick()
 void TBaseForm::MenuSaveAsClick()
 {
     const QString &name = session_->fileName();
-    const QString start = name.isEmpty() ? (Appli ? Appli->ProgramFolder : QString()) : name;
+    const QString start = name.isEmpty() ? DialogStartFolder(QString()) : name;
     const QString path = runFileDialog(SaveDialog1, true, start);
     if (!path.isEmpty())
         SaveDocument(path);
@@ -1022,7 +1026,7 @@ void TBaseForm::MenuSaveAsClick()
 
 void TBaseForm::MenuSaveCSVClick()
 {
-    QString start = Appli ? Appli->ProgramFolder : QString();
+    QString start = DialogStartFolder(QString());
     const QString &name = session_->fileName();
     if (!name.isEmpty()) {
         // The document's name with its extension, from the last dot of the file name, as .csv.

@@ -1,6 +1,7 @@
 #include "ui/windows/ResultForm.h"
 
 #include "app/Appli.h"
+#include "app/DialogFolder.h"
 #include "platform/MessageBox.h"
 #include "app/Placement.h"
 #include "document/ResultText.h"
@@ -365,8 +366,9 @@ QTreeWidget *TResultForm::activeList() const
 
 void TResultForm::MenuSaveAsClick()
 {
-    const QString start = SaveDialog1.fileName.isEmpty() ? (Appli ? Appli->ProgramFolder : QString())
-                                                         : SaveDialog1.fileName;
+    const QString start = SaveDialog1.fileName.isEmpty()
+                              ? DialogStartFolder(documentPath ? documentPath() : QString())
+                              : SaveDialog1.fileName;
     QString path;
     if (saveDialogRunner) {
         path = saveDialogRunner(start);
@@ -382,6 +384,7 @@ void TResultForm::MenuSaveAsClick()
     if (path.isEmpty())
         return;
     SaveDialog1.fileName = path;
+    RememberDialogFolder(path);
     try {
         WriteTextLines(path, BuildResultTextLines(results()));
     } catch (const FileError &error) {

@@ -37,6 +37,8 @@ public:
     // Replaces the save dialog when set: gets the start path, returns the chosen file (empty
     // for Cancel).
     std::function<QString(const QString &startPath)> saveDialogRunner;
+    // The open document's file, whose folder the first save starts in.
+    std::function<QString()> documentPath;
 
     struct SaveDialogSettings
     {
