@@ -24,6 +24,8 @@
 #include <QTreeView>
 #include <QPointer>
 
+#include <cmath>
+
 using namespace priomat;
 using namespace priomat::test;
 
@@ -48,6 +50,7 @@ private slots:
     void startupDocumentFromCommandLineOrDefault();
     void foreignStartupDocumentKeepsNewDocument();
     void comparisonPanelShowsRootMatrix();
+    void consistencyWarningHasAReadableCue();
     void splashLayout();
 
 private:
@@ -396,6 +399,51 @@ void TestBaseForm::comparisonPanelShowsRootMatrix()
     QVERIFY(!named<QPushButton>(*form, "TreeButtonDelete")->isEnabled());
     QVERIFY(!named<QPushButton>(*form, "TreeButtonUp")->isEnabled());
     QVERIFY(!named<QPushButton>(*form, "TreeButtonDown")->isEnabled());
+}
+
+void TestBaseForm::consistencyWarningHasAReadableCue()
+{
+    auto luminance = [](const QColor &c) {
+        auto f = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF());
+    };
+    auto contrast = [&](const QColor &a, const QColor &b) {
+        const double x = luminance(a), y = luminance(b);
+        return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+    };
+    auto form = makeForm(true);
+    auto *edit = named<QLineEdit>(*form, "ConsistencyEdit");
+    auto cue = [&]() -> QAction * {
+        for (QAction *action : edit->actions())
+            if (action->isVisible())
+                return action;
+        return nullptr;
+    };
+    // Two items with "a" entered one way give CI = √a − 1: 0.05, 0.12 and 0.2.
+    const QString path = app_->environment.path("ci.ahp");
+    for (const char *value : {"1.1025", "1.2544", "1.44"}) {
+        writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t" + QByteArray(value) + "\r\n");
+        form->LoadDocument(path);
+        const double ci = form->session().document().tree.root()->data().ConsistencyIndex;
+        if (ci <= 0.1) {
+            QVERIFY(!cue());
+            continue;
+        }
+        // The index keeps its colour; a sign beside it stands out from the field by 3:1 or more.
+        QCOMPARE(edit->palette().color(QPalette::Text), ci > 0.15 ? QColor(255, 0, 0) : QColor(255, 255, 0));
+        QVERIFY(cue());
+        QVERIFY(!cue()->toolTip().isEmpty());
+        const QColor background = edit->palette().color(QPalette::Base);
+        const QImage image = cue()->icon().pixmap(16, 16).toImage();
+        int strong = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) == 255 && contrast(image.pixelColor(x, y), background) >= 3.0)
+                    ++strong;
+        QVERIFY2(strong >= 20, qPrintable(QString::number(strong)));
+    }
+    form->NewDocument();
+    QVERIFY(!cue());
 }
 
 void TestBaseForm::splashLayout()

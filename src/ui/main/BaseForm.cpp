@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -44,6 +45,9 @@
 #include <QUndoStack>
 #include <QUndoView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace priomat {
 
@@ -536,6 +540,7 @@ void TBaseForm::RefreshComparisonPanel()
     RequirementNode *node = selectedNode();
     applyButtonRule(node);
     MatrixMessage->hide();
+    showConsistencyCue(ConsistencyCue::None);
     if (!node) {
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);
@@ -613,12 +618,14 @@ void TBaseForm::ShowWeightsAndConsistency()
 
     QPalette palette = ConsistencyEdit->palette();
     palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    showConsistencyCue(ConsistencyCue::None);
     if (!shown.computed) {
         // No number that could be taken for a result: the weights stay empty.
         for (int i = 0; i < n; ++i)
             MatrixGrid->setCellText(n + 1, i + 1, QString());
         ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
         palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
+        showConsistencyCue(ConsistencyCue::Failed);
     } else if (n < 2) {
         MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
         ConsistencyEdit->setText(QStringLiteral("0"));
@@ -627,13 +634,92 @@ void TBaseForm::ShowWeightsAndConsistency()
             MatrixGrid->setCellText(n + 1, i + 1, FormatFloat(shown.weights[size_t(i)]));
         const double ci = shown.consistencyIndex;
         ConsistencyEdit->setText(FormatFloat(ci));
-        if (ci > 0.15)
+        if (ci > 0.15) {
             palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
-        else if (ci > 0.1)
+            showConsistencyCue(ConsistencyCue::Poor);
+        } else if (ci > 0.1) {
             palette.setColor(QPalette::Text, ColorFromValue(0x00FFFF));
+            showConsistencyCue(ConsistencyCue::Doubtful);
+        }
     }
     ConsistencyEdit->setPalette(palette);
     MatrixGrid->viewport()->update();
+}
+
+namespace {
+
+double relativeLuminance(const QColor &colour)
+{
+    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double x = relativeLuminance(a);
+    const double y = relativeLuminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// A warning triangle in the index's own colour, outlined and marked in `ink`, so that its shape
+// stands out from the panel even where the fill colour does not.
+QIcon warningIcon(const QColor &fill, const QColor &ink)
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal unit = size / 16.0;
+        const QPolygonF triangle{QPointF(8 * unit, 1.2 * unit), QPointF(15.2 * unit, 14.6 * unit),
+                                 QPointF(0.8 * unit, 14.6 * unit)};
+        painter.setPen(QPen(ink, 1.6 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(fill);
+        painter.drawPolygon(triangle);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawRoundedRect(QRectF(7.1 * unit, 5 * unit, 1.8 * unit, 5.4 * unit), 0.6 * unit, 0.6 * unit);
+        painter.drawEllipse(QPointF(8 * unit, 12.2 * unit), 1.05 * unit, 1.05 * unit);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+void TBaseForm::showConsistencyCue(ConsistencyCue cue)
+{
+    if (!consistencyCue_) {
+        consistencyCue_ = ConsistencyEdit->addAction(QIcon(), QLineEdit::LeadingPosition);
+        consistencyCue_->setObjectName(QStringLiteral("ConsistencyCue"));
+    }
+    consistencyCue_->setVisible(cue != ConsistencyCue::None);
+    if (cue == ConsistencyCue::None)
+        return;
+    // Black or white, whichever stands out more from the field's background.
+    const QColor background = ConsistencyEdit->palette().color(QPalette::Base);
+    const QColor ink = contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? QColor(Qt::black)
+                                                                                                   : QColor(Qt::white);
+    const bool ja = japanese();
+    QString tip;
+    switch (cue) {
+    case ConsistencyCue::Doubtful:
+        tip = ja ? QStringLiteral("整合度が０．１を超えています（場合によっては０．１５まで合格）")
+                 : QStringLiteral("The consistency index is above 0.1 (acceptable up to 0.15 in some cases)");
+        break;
+    case ConsistencyCue::Poor:
+        tip = ja ? QStringLiteral("整合度が０．１５を超えています") : QStringLiteral("The consistency index is above 0.15");
+        break;
+    default:
+        tip = ja ? QStringLiteral("整合度を計算できません") : QStringLiteral("The consistency index cannot be computed");
+        break;
+    }
+    const quint32 fill = cue == ConsistencyCue::Doubtful ? 0x00FFFF : 0x0000FF;
+    consistencyCue_->setIcon(warningIcon(ColorFromValue(fill), ink));
+    consistencyCue_->setToolTip(tip);
+    consistencyCue_->setText(tip);
 }
 
 bool TBaseForm::isMatrixCell(int column, int row) const

@@ -206,6 +206,10 @@ private:
     // Keeps the enabled state of the actions and their shortcuts true to the document.
     void followDocumentState();
     void updateActionStates();
+    // A warning sign in the consistency field, for an index drawn in yellow or red.
+    enum class ConsistencyCue { None, Doubtful, Poor, Failed };
+    void showConsistencyCue(ConsistencyCue cue);
+    QAction *consistencyCue_ = nullptr;
     void applyButtonRule(const RequirementNode *node);
     void selectNode(const RequirementNode *node);
     void followSession(RequirementNode *node);
