@@ -94,6 +94,8 @@ private slots:
     void menuCopyFollowsSelectionAndPage();
     void ctrlCCopiesWholeRowOnly();
     void columnWidthsDefaultAndSurviveNewWindow();
+    void valueColumnsFitTheirNumbersUnlessGivenAWidth();
+    void highestPointsInBoldInListOrder();
     void closeHidesAndStoresPlacement();
     void chartsFollowResults();
     void chartsKeepRepeatedNames();
@@ -410,6 +412,68 @@ void TestResultForm::columnWidthsDefaultAndSurviveNewWindow()
     QCOMPARE(again.RequirementsList->columnWidth(1), 61);
     QCOMPARE(again.AlternativesList->columnWidth(0), 83);
     QCOMPARE(again.AlternativesList->columnWidth(1), 120);
+}
+
+void TestResultForm::valueColumnsFitTheirNumbersUnlessGivenAWidth()
+{
+    auto form = makeForm(false);
+    ResultLists lists;
+    lists.requirements = {{"Cost", "0.123456789012345"}, {"Comfort", "1.23456789012345E-5"}};
+    lists.alternatives = {{"Car A", "0.270833333333333"}, {"Car B", "0.729166666666667"}};
+    form->setResults(lists);
+    WriteSetting("ResultForm\\Alternatives", "Width1", 61);
+    TResultForm stored;
+    stored.setResults(lists);
+    QVERIFY(form->AlternativesList->columnWidth(1) > 100);
+    QCOMPARE(stored.AlternativesList->columnWidth(1), 61);
+    // Without a stored width the numbers fit, bold ones too; a stored width rules.
+    QTreeWidget *list = form->RequirementsList;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = list->topLevelItem(i);
+        const int text = QFontMetrics(item->font(1)).horizontalAdvance(item->text(1));
+        QVERIFY2(list->columnWidth(1) > text, qPrintable(QString::number(list->columnWidth(1))));
+    }
+    QCOMPARE(list->columnWidth(0), 100);
+    // The user's width stays through the next results, and only that width is stored.
+    form->show();
+    form->close();
+    QVERIFY(!ReadSetting("ResultForm\\Requirements", "Width1", QVariant()).isValid());
+    list->setColumnWidth(1, 70);
+    form->setResults(lists);
+    QCOMPARE(list->columnWidth(1), 70);
+    form->show();
+    form->close();
+    QCOMPARE(ReadSetting("ResultForm\\Requirements", "Width1", 0), QVariant(70));
+}
+
+void TestResultForm::highestPointsInBoldInListOrder()
+{
+    auto form = makeForm(true);
+    auto bold = [&] {
+        QStringList names;
+        for (int i = 0; i < form->AlternativesList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = form->AlternativesList->topLevelItem(i);
+            if (item->font(0).bold() || item->font(1).bold())
+                names.append(item->text(0) + (item->font(0).bold() == item->font(1).bold() ? "" : " (half)"));
+        }
+        return names;
+    };
+    ResultLists lists;
+    lists.alternatives = {{"A", "0.25"}, {"B", "0.5"}, {"C", "0.0625"}, {"D", "0.1875"}};
+    form->setResults(lists);
+    QCOMPARE(bold(), QStringList{"B"});
+    QCOMPARE(form->results(), lists); // order and texts as given
+    QVERIFY(!form->RequirementsList->topLevelItemCount() || !form->RequirementsList->topLevelItem(0)->font(1).bold());
+    // Ties for the highest are all marked; when every alternative has it, none stands out.
+    lists.alternatives = {{"A", "0.4"}, {"B", "0.2"}, {"C", "0.4"}};
+    form->setResults(lists);
+    QCOMPARE(bold(), (QStringList{"A", "C"}));
+    lists.alternatives = {{"A", "0.5"}, {"B", "0.5"}};
+    form->setResults(lists);
+    QCOMPARE(bold(), QStringList());
+    lists.alternatives = {{"A", "1E-5"}, {"B", "2E-5"}, {"C", ""}};
+    form->setResults(lists);
+    QCOMPARE(bold(), QStringList{"B"});
 }
 
 void TestResultForm::closeHidesAndStoresPlacement()

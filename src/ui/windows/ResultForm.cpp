@@ -31,6 +31,9 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <array>
+#include <limits>
+#include <vector>
 #include <cmath>
 
 namespace priomat {
@@ -88,6 +91,35 @@ void fillList(QTreeWidget *list, const QList<ResultRow> &rows)
     list->addTopLevelItems(items);
 }
 
+// Bold for the rows with the highest value, in place; nothing when every row has it.
+void markHighest(QTreeWidget *list)
+{
+    std::vector<double> values;
+    double highest = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        bool ok = false;
+        double value = list->topLevelItem(i)->text(1).toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            value = std::numeric_limits<double>::quiet_NaN();
+        else
+            highest = std::max(highest, value);
+        values.push_back(value);
+    }
+    const auto marked = std::count(values.begin(), values.end(), highest);
+    if (marked == 0 || (marked == qsizetype(values.size()) && values.size() > 1))
+        return;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (values[size_t(i)] != highest)
+            continue;
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        for (int column = 0; column < 2; ++column) {
+            QFont font = list->font();
+            font.setBold(true);
+            item->setFont(column, font);
+        }
+    }
+}
+
 QList<ResultRow> listRows(const QTreeWidget *list)
 {
     QList<ResultRow> rows;
@@ -98,19 +130,28 @@ QList<ResultRow> listRows(const QTreeWidget *list)
     return rows;
 }
 
-void readColumnWidths(QTreeWidget *list, const QString &section)
+// Sets the stored widths; true for each column that has one.
+std::array<bool, 2> readColumnWidths(QTreeWidget *list, const QString &section)
 {
+    std::array<bool, 2> stored{};
     for (int column = 0; column < 2; ++column) {
-        const int width = ReadSetting(section, widthName(column), list->columnWidth(column)).toInt();
+        const QVariant value = ReadSetting(section, widthName(column), QVariant());
+        const int width = value.isValid() ? value.toInt() : list->columnWidth(column);
+        stored[size_t(column)] = value.isValid();
         if (width >= 0)
             list->setColumnWidth(column, width);
     }
+    return stored;
 }
 
-void writeColumnWidths(const QTreeWidget *list, const QString &section)
+// A value column that still follows its text keeps no width, so it goes on following it.
+void writeColumnWidths(const QTreeWidget *list, const QString &section, bool valueColumnFitted)
 {
-    for (int column = 0; column < 2; ++column)
+    for (int column = 0; column < 2; ++column) {
+        if (column == 1 && valueColumnFitted)
+            continue;
         WriteSetting(section, widthName(column), list->columnWidth(column));
+    }
 }
 
 QChartView *makeChartView(QWidget *parent, const QString &name)
@@ -304,8 +345,16 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
     setGeometry(18, 562, 272, 169);
     RestoreWindowPlacement(this, Section);
-    readColumnWidths(RequirementsList, RequirementsSection);
-    readColumnWidths(AlternativesList, AlternativesSection);
+    fitValueColumn_[0] = !readColumnWidths(RequirementsList, RequirementsSection)[1];
+    fitValueColumn_[1] = !readColumnWidths(AlternativesList, AlternativesSection)[1];
+    // Once the user sets a value column's width, it stays as set.
+    for (int i = 0; i < 2; ++i) {
+        connect((i == 0 ? RequirementsList : AlternativesList)->header(), &QHeaderView::sectionResized, this,
+                [this, i](int column) {
+                    if (column == 1 && !fittingColumns_)
+                        fitValueColumn_[size_t(i)] = false;
+                });
+    }
 
     redrawCharts();
     MenuEditClick();
@@ -315,6 +364,8 @@ void TResultForm::setResults(const ResultLists &lists)
 {
     fillList(RequirementsList, lists.requirements);
     fillList(AlternativesList, lists.alternatives);
+    markHighest(AlternativesList);
+    fitValueColumns();
     redrawCharts();
     MenuEditClick();
 }
@@ -353,6 +404,22 @@ void TResultForm::redrawCharts()
         drawBars(RequirementsChart, rows.requirements, QStringLiteral("Importance of the requirements"),
                  QStringLiteral("Importance: no results"), labels, text);
     }
+}
+
+void TResultForm::fitValueColumns()
+{
+    // Without a stored width, a value column opens wide enough for its numbers and heading.
+    fittingColumns_ = true;
+    for (int i = 0; i < 2; ++i) {
+        QTreeWidget *list = i == 0 ? RequirementsList : AlternativesList;
+        if (!fitValueColumn_[size_t(i)])
+            continue;
+        // (QTreeView hides the view's public hint; the view's interface reaches it.)
+        const int needed = std::max(static_cast<const QAbstractItemView *>(list)->sizeHintForColumn(1),
+                                    list->header()->sectionSizeHint(1));
+        list->setColumnWidth(1, std::max(DefaultColumnWidth, needed));
+    }
+    fittingColumns_ = false;
 }
 
 QTreeWidget *TResultForm::activeList() const
@@ -423,8 +490,8 @@ void TResultForm::MenuCopyAllClick()
 
 void TResultForm::closeEvent(QCloseEvent *event)
 {
-    writeColumnWidths(RequirementsList, RequirementsSection);
-    writeColumnWidths(AlternativesList, AlternativesSection);
+    writeColumnWidths(RequirementsList, RequirementsSection, fitValueColumn_[0]);
+    writeColumnWidths(AlternativesList, AlternativesSection, fitValueColumn_[1]);
     SaveWindowPlacement(this, Section);
     QWidget::closeEvent(event);
 }

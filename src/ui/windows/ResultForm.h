@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class QAction;
@@ -77,6 +78,12 @@ protected:
 private:
     QTreeWidget *activeList() const;
     void redrawCharts();
+    void fitValueColumns();
+
+    // Per list (requirements, alternatives): the value column follows its text, as long as
+    // neither the settings nor the user gave it a width.
+    std::array<bool, 2> fitValueColumn_{true, true};
+    bool fittingColumns_ = false;
 
     bool japanese_ = true;
 };
