@@ -256,7 +256,7 @@ QString RandomIndexTableName(RandomIndexTable table, bool japanese)
 {
     switch (table) {
     case RandomIndexTable::Saaty:
-        return japanese ? QStringLiteral("Saaty の random index 表 (n ≤ 15)")
+        return japanese ? QStringLiteral("Saaty のランダム整合度 (RI) 表 (n ≤ 15)")
                         : QStringLiteral("Saaty's random index table (n ≤ 15)");
     case RandomIndexTable::AlonsoLamata:
         return japanese ? QStringLiteral("Alonso・Lamata (2006) の線形近似 RI = (1.7699n − 4.3513) / (n − 1)")

@@ -108,6 +108,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     session_->setOptionSource([this] { return SessionOptions{calculateAutomatically(), inverseOption()}; });
     buildControls();
     buildMenus();
+    buildAdvisorControls();
     if (!japanese())
         applyEnglishTexts();
 
@@ -363,6 +364,7 @@ void TBaseForm::applyEnglishTexts()
     // The new document's root, before any history exists.
     if (RequirementNode *root = session_->document().tree.root())
         treeModel()->setData(treeModel()->indexOf(root), QStringLiteral("Root Requirement"));
+    applyAdvisorEnglishTexts();
 }
 
 int TBaseForm::treeWidth() const
@@ -873,6 +875,7 @@ void TBaseForm::MenuToolClick()
 {
     MenuChangeShown1->setEnabled(!MatrixGrid->isHidden() && session_->hasDashes());
     MenuCalculate->setEnabled(!calculateAutomatically());
+    updateAdvisorControls();
 }
 
 void TBaseForm::MenuWindowClick()
