@@ -163,15 +163,21 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         stepLog[p] = std::log(scaleNumber(p));
 
     const double nd = double(n);
+    // n-th roots of the steps, so that a candidate needs no exp or log of its own.
+    double stepRoot[ScaleLastPosition + 1];
+    for (int p = ScaleFirstPosition; p <= ScaleLastPosition; ++p)
+        stepRoot[p] = std::exp(stepLog[p] / nd);
+    // For one pair: the n-th roots of 1 / a_ij and 1 / a_ji.
+    double rootI = 1.0, rootJ = 1.0;
     auto approximateAfter = [&](int i, int j, int position) {
         const double x = scaleNumber(position);
         const double aij = m.at(i, j), aji = m.at(j, i);
         const double gi = g[size_t(i)], gj = g[size_t(j)];
-        const double giNew = gi * std::exp((stepLog[position] - std::log(aij)) / nd);
+        const double giNew = gi * stepRoot[position] * rootI;
         double y = aji, gjNew = gj;
         if (inverse) {
             y = 1.0 / x;
-            gjNew = gj * std::exp((-stepLog[position] - std::log(aji)) / nd);
+            gjNew = gj * rootJ / stepRoot[position];
         }
         const double di = giNew - gi, dj = gjNew - gj;
         const double others = q - rowSum[size_t(i)] / gi - rowSum[size_t(j)] / gj
@@ -194,6 +200,8 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
             if (inverse && i > j && m.isEntered(j, i))
                 continue;
             Candidate best{i, j, 0, indexNow};
+            rootI = std::exp(-std::log(m.at(i, j)) / nd);
+            rootJ = std::exp(-std::log(m.at(j, i)) / nd);
             for (int p = ScaleFirstPosition; p <= ScaleLastPosition; ++p) {
                 const double after = std::abs(approximateAfter(i, j, p));
                 if (std::isfinite(after) && after < best.approximate - tolerance) {
@@ -206,7 +214,7 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         }
     }
     // Rank by the estimate, then take the index of the best few exactly as the program does.
-    const size_t exactCount = std::min(candidates.size(), size_t(std::max(count, 0)) * 3 + 5);
+    const size_t exactCount = std::min(candidates.size(), size_t(std::max(count, 0)) * 2 + 2);
     std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(exactCount), candidates.end(),
                       [](const Candidate &a, const Candidate &b) { return a.approximate < b.approximate; });
     candidates.resize(exactCount);
@@ -277,6 +285,8 @@ struct RankingPreviewer::Copy
     bool ready = false;
     QString error;
     QStringList before;
+    // Leaf weights stay between the evaluations; a changed leaf is dropped before and after.
+    LeafWeightCache leafWeights;
 };
 
 RankingPreviewer::RankingPreviewer(const Document &document, const RequirementNode *node) : copy_(new Copy)
@@ -311,7 +321,7 @@ RankingPreviewer::RankingPreviewer(const Document &document, const RequirementNo
     }
     try {
         ResultLists lists;
-        Recalculate(copy.document, lists, {.force = true});
+        Recalculate(copy.document, lists, {.force = true, .cache = &copy.leafWeights});
         copy.before = rankingOf(lists.alternatives);
         copy.ready = true;
     } catch (const ComputationError &error) {
@@ -373,8 +383,10 @@ RankingPreview RankingPreviewer::preview(const AdvisorSuggestion &suggestion, bo
     try {
         if (!copy.items.leafShown)
             UpdateChildWeights(copy.document.RequirementComparisons, copy.node);
+        else
+            copy.leafWeights.invalidateLeaf(copy.items.leafName);
         ResultLists lists;
-        Recalculate(copy.document, lists, {.force = true});
+        Recalculate(copy.document, lists, {.force = true, .cache = &copy.leafWeights});
         result.before = copy.before;
         result.after = rankingOf(lists.alternatives);
         result.bestChanges = result.before.value(0) != result.after.value(0);
@@ -389,6 +401,8 @@ RankingPreview RankingPreviewer::preview(const AdvisorSuggestion &suggestion, bo
         else
             table.removeLast();
     }
+    if (copy.items.leafShown)
+        copy.leafWeights.invalidateLeaf(copy.items.leafName);
     copy.node->data() = nodeData;
     for (int i = 0; i < copy.node->childCount(); ++i)
         copy.node->child(i)->data().LocalWeight = childWeights[size_t(i)];
