@@ -18,6 +18,13 @@ double scaleNumber(int position)
                                           : 1.0 / double(ScaleEqualPosition + 1 - position);
 }
 
+// The number of the reciprocal text, as reading it gives it (not 1 / x, which can differ in
+// the last bit).
+double mirrorNumber(int position)
+{
+    return scaleNumber(ScaleFirstPosition + ScaleLastPosition - position);
+}
+
 // The matrix as dense numbers with the entered cells marked; 1 where nothing is entered.
 struct DenseMatrix
 {
@@ -176,7 +183,7 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         const double giNew = gi * stepRoot[position] * rootI;
         double y = aji, gjNew = gj;
         if (inverse) {
-            y = 1.0 / x;
+            y = mirrorNumber(position);
             gjNew = gj * rootJ / stepRoot[position];
         }
         const double di = giNew - gi, dj = gjNew - gj;
@@ -230,7 +237,8 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         const double x = scaleNumber(candidate.position);
         try {
             suggestion.indexAfter
-                = ComputePriorities(withChange(m, i, j, x, inverse, 1.0 / x, &suggestion.suggested)).consistencyIndex;
+                = ComputePriorities(withChange(m, i, j, x, inverse, mirrorNumber(candidate.position), &suggestion.suggested))
+                      .consistencyIndex;
         } catch (const ComputationError &) {
             continue;
         }
