@@ -3,6 +3,7 @@
 #include "model/ComparisonMatrix.h"
 #include "document/CsvExport.h"
 #include "document/DocumentOpen.h"
+#include "model/ConsistencyAdvisor.h"
 #include "model/Evaluation.h"
 #include "model/FloatFormat.h"
 #include "model/Priorities.h"
@@ -65,6 +66,41 @@ QStringList CheckLines(const Document &document)
                                  consistencyVerdict(priorities.consistencyIndex)}
                          .join(u'\t'));
     });
+    return lines;
+}
+
+QStringList AdviseLines(const Document &document, QString &failure)
+{
+    QStringList lines;
+    failure.clear();
+    document.tree.forEachPreOrder([&](RequirementNode *node, int) {
+        if (!failure.isEmpty())
+            return;
+        const MatrixItems items = ItemsUnder(document, node);
+        if (items.names.size() < 2)
+            return;
+        const ComparisonMatrix matrix = ComparisonMatrix::of(document, items);
+        // The program's default: "Inverse" on.
+        const AdvisorResult result = AdviseMatrix(matrix, node->caption(), true);
+        if (!result.computed) {
+            failure = result.unreadable
+                          ? QStringLiteral("the matrix of '%1' holds a value that cannot be read: row '%2', column '%3', '%4'")
+                                .arg(result.unreadable->owner, result.unreadable->row, result.unreadable->column,
+                                     result.unreadable->text)
+                          : result.error;
+            return;
+        }
+        if (!(result.consistencyIndex > 0.1))
+            return;
+        for (const AdvisorSuggestion &suggestion : result.suggestions) {
+            lines.append(QStringList{node->caption(), items.names.at(suggestion.row), items.names.at(suggestion.column),
+                                     suggestion.value, suggestion.suggested, FormatFloat(result.consistencyIndex),
+                                     FormatFloat(suggestion.indexAfter)}
+                             .join(u'\t'));
+        }
+    });
+    if (!failure.isEmpty())
+        lines.clear();
     return lines;
 }
 

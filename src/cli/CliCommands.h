@@ -17,5 +17,9 @@ enum ExitCode {
 QStringList EvaluateLines(Document &document);
 QStringList CsvLines(Document &document, bool calculate);
 QStringList CheckLines(const Document &document);
+// The advisor's suggestions for every matrix whose index is above 0.1, one TAB-separated line
+// each: owner, row, column, value, suggested value, index now, index after. A matrix that
+// cannot be computed stops it: `failure` names the entry and nothing is returned.
+QStringList AdviseLines(const Document &document, QString &failure);
 
 } // namespace priomat::cli

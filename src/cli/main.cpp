@@ -32,6 +32,9 @@ const char *const Usage =
     "  format FILE                 print the data file as Priomat saves it\n"
     "  check FILE                  print every matrix's size, consistency index, missing\n"
     "                              entries and verdict (OK, CHECK, INCONSISTENT), tab-separated\n"
+    "  advise FILE                 for every matrix whose consistency index is above 0.1, up to\n"
+    "                              five changes that lower it most: owner, row, column, value,\n"
+    "                              suggested value, index now, index after, tab-separated\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -138,7 +141,8 @@ static int run(int argc, char *argv[])
         }
     }
     static const QStringList commands{QStringLiteral("evaluate"), QStringLiteral("csv"),
-                                      QStringLiteral("format"), QStringLiteral("check")};
+                                      QStringLiteral("format"), QStringLiteral("check"),
+                                      QStringLiteral("advise")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -174,7 +178,14 @@ static int run(int argc, char *argv[])
             lines = CsvLines(document, !parsed.noCalculate);
         else if (parsed.command == u"format")
             lines = FormatDataFile(document);
-        else
+        else if (parsed.command == u"advise") {
+            QString failure;
+            lines = AdviseLines(document, failure);
+            if (!failure.isEmpty()) {
+                printError(failure);
+                return ExitComputation;
+            }
+        } else
             lines = CheckLines(document);
     } catch (const ComputationError &error) {
         printError(error.message());

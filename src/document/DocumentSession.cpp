@@ -880,6 +880,24 @@ void DocumentSession::changeDashesToOne()
                                shown_.items.leafShown, shown_.items.leafName, std::move(cells)));
 }
 
+Completion DocumentSession::completeFromEntered()
+{
+    const int n = shown_.size();
+    if (!current_ || n < 2 || n > GridLimit)
+        return {};
+    Completion completion = CompleteFromEntered(ComparisonMatrix::of(document_, shown_.items),
+                                                current_->caption(), options().inverse);
+    if (!completion.computed || completion.groups.size() > 1 || completion.cells.empty())
+        return completion;
+    QList<CellEntry> cells;
+    cells.reserve(qsizetype(completion.cells.size()));
+    for (const CompletionCell &cell : completion.cells)
+        cells.append({cell.column + 1, cell.row + 1, cell.value, cell.reciprocal});
+    stack_->push(new EntryStep(*this, stepText(japanese_, "入力済みの値から補完", "Complete from entered"), current_,
+                               shown_.items.leafShown, shown_.items.leafName, std::move(cells)));
+    return completion;
+}
+
 void DocumentSession::pushTreeInsert(RequirementNode *parent, int row, const QString &text)
 {
     auto node = std::make_unique<RequirementNode>(UniqueNewItemName(document_.tree));

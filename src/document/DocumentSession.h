@@ -5,6 +5,7 @@
 
 #include "document/DocumentOpen.h"
 #include "document/TextFile.h"
+#include "model/ConsistencyAdvisor.h"
 #include "model/Document.h"
 #include "model/Evaluation.h"
 
@@ -138,6 +139,9 @@ public:
     // Edits; each one is one undoable step.
     void enterValue(const CellEntry &entry);
     void changeDashesToOne();
+    // Fills every "-" cell of the shown matrix from the entered pairs as one step; nothing
+    // changes when the result says why not (disconnected groups, an unreadable entry).
+    Completion completeFromEntered();
     void addChild();
     void insertSibling();
     void moveUp();

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "SmallTmpfs.h"
+#include <cmath>
 #include <tuple>
 
 #include "TestFiles.h"
@@ -58,6 +59,7 @@ private slots:
     void formatReproducesTheFile();
     void formatNeverReadsValues();
     void checkListsEveryMatrix();
+    void adviseListsSuggestions();
     void computationErrorExitsWithOne();
     void tooLargeGroupsGiveOneLineNamingTheNode();
     void usageAndFileErrorsExitWithTwo();
@@ -133,13 +135,47 @@ void TestCli::checkListsEveryMatrix()
     QVERIFY(lines.at(4).isEmpty());
 }
 
+void TestCli::adviseListsSuggestions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("advise.ahp");
+    // Goal: 2 and 2 make 4, but A against C is entered the other way round; A1 is consistent.
+    writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n  A1\r\n B\r\n C\r\n"
+                     "[Alternatives]\r\nx\r\ny\r\n[Comparison]\r\n"
+                     "A\tB\t2\r\nB\tA\t1/2\r\nB\tC\t2\r\nC\tB\t1/2\r\nA\tC\t1/4\r\nC\tA\t4\r\n"
+                     "[AlternativesComparison]\r\nA1\tx\ty\t2\r\nA1\ty\tx\t1/2\r\n");
+    const QString out = dir.filePath("advice.txt");
+    const Run run = runCli({"advise", path, "-o", out});
+    QCOMPARE(run.exitCode, 0);
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.size() >= 2 && lines.size() <= 6);
+    QVERIFY(lines.last().isEmpty());
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines.at(i).chopped(1).split('\t');
+        QCOMPARE(fields.size(), 7);
+        QCOMPARE(fields.at(0), QByteArray("Goal"));
+        QVERIFY(fields.at(6).toDouble() < fields.at(5).toDouble());
+    }
+    QVERIFY2(lines.at(0).startsWith("Goal\tA\tC\t1/4\t4\t"), lines.at(0).constData());
+    QVERIFY(std::abs(lines.at(0).chopped(1).split('\t').at(6).toDouble()) < 1e-12);
+
+    // A value that cannot be read: named with its place, nothing printed.
+    writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nB\tA\tabc\r\n");
+    const Run bad = runCli({"advise", path});
+    QCOMPARE(bad.exitCode, 1);
+    QVERIFY(bad.out.isEmpty());
+    QVERIFY2(bad.err.contains("'Goal'") && bad.err.contains("row 'B', column 'A', 'abc'"), bad.err.constData());
+}
+
 void TestCli::computationErrorExitsWithOne()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("bad.ahp");
     writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price\r\n Quality\r\n"
                      "[Alternatives]\r\nx\r\ny\r\n[AlternativesComparison]\r\nQuality\tx\ty\t1/0\r\n");
-    for (const char *command : {"evaluate", "csv", "check"}) {
+    for (const char *command : {"evaluate", "csv", "check", "advise"}) {
         const Run run = runCli({command, path});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
@@ -164,7 +200,7 @@ void TestCli::tooLargeGroupsGiveOneLineNamingTheNode()
                                              std::tuple{"alternatives.ahp", alternatives, "'Leaf'"}}) {
         const QString path = dir.filePath(name);
         writeBytes(path, bytes);
-        for (const char *command : {"evaluate", "csv", "check"}) {
+        for (const char *command : {"evaluate", "csv", "check", "advise"}) {
             const Run run = runCli({command, path});
             QCOMPARE(run.exitCode, 1);
             QVERIFY(run.out.isEmpty());

@@ -113,6 +113,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     session_->setOptionSource([this] { return SessionOptions{calculateAutomatically(), inverseOption()}; });
     buildControls();
     buildMenus();
+    buildAdvisorControls();
     if (!japanese())
         applyEnglishTexts();
 
@@ -369,6 +370,7 @@ void TBaseForm::applyEnglishTexts()
     // The new document's root, before any history exists.
     if (RequirementNode *root = session_->document().tree.root())
         treeModel()->setData(treeModel()->indexOf(root), QStringLiteral("Root Requirement"));
+    applyAdvisorEnglishTexts();
 }
 
 int TBaseForm::treeWidth() const
@@ -1032,6 +1034,7 @@ void TBaseForm::MenuToolClick()
 {
     MenuChangeShown1->setEnabled(!MatrixGrid->isHidden() && session_->hasDashes());
     MenuCalculate->setEnabled(!calculateAutomatically());
+    updateAdvisorControls();
 }
 
 void TBaseForm::MenuWindowClick()

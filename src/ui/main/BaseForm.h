@@ -113,6 +113,11 @@ public:
     void MenuExitClick();
     void MenuSaveCSVClick();
     void MenuEstablishmentClick();
+    // The consistency advisor and the completion of the shown matrix (BaseFormAdvisor.cpp).
+    void MenuAdvisorClick();
+    void MenuCompleteClick();
+    // Runs the advisor dialog; tests answer it instead of a modal loop.
+    std::function<int(class TAdvisorForm &)> advisorDialogRunner;
 
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
@@ -177,6 +182,10 @@ private:
     QMenu *MenuTool;
     QAction *MenuCalculate;
     QAction *MenuChangeShown1;
+    QAction *MenuAdvisor = nullptr;
+    QAction *MenuComplete = nullptr;
+    // Beside the index while it is above 0.1: opens the advisor.
+    QPushButton *AdvisorButton = nullptr;
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
@@ -200,6 +209,9 @@ private:
     void buildControls();
     void buildMenus();
     void applyEnglishTexts();
+    void buildAdvisorControls();
+    void applyAdvisorEnglishTexts();
+    void updateAdvisorControls();
     void FormClose();
     void updateCaption();
     void updateUndoTexts();

@@ -1,0 +1,96 @@
+// The main window's part of the consistency advisor: the Tool menu commands, the button beside
+// the index, and the completion of missing judgements.
+#include "ui/main/BaseForm.h"
+
+#include "app/Appli.h"
+#include "platform/MessageBox.h"
+#include "ui/windows/AdvisorForm.h"
+
+#include <QBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+namespace priomat {
+
+namespace {
+
+bool japaneseTexts()
+{
+    return !Appli || Appli->Japanese;
+}
+
+} // namespace
+
+void TBaseForm::buildAdvisorControls()
+{
+    MenuAdvisor = MenuTool->addAction(QStringLiteral("整合性アドバイザ (&Advisor)"));
+    MenuAdvisor->setObjectName(QStringLiteral("MenuAdvisor"));
+    MenuComplete = MenuTool->addAction(QStringLiteral("入力済みの値から補完 (&Complete from entered)"));
+    MenuComplete->setObjectName(QStringLiteral("MenuComplete"));
+    connect(MenuAdvisor, &QAction::triggered, this, &TBaseForm::MenuAdvisorClick);
+    connect(MenuComplete, &QAction::triggered, this, &TBaseForm::MenuCompleteClick);
+
+    // The button shares the index's line.
+    AdvisorButton = new QPushButton(QStringLiteral("アドバイザ..."), ComparisonPanel);
+    AdvisorButton->setObjectName(QStringLiteral("AdvisorButton"));
+    AdvisorButton->setFocusPolicy(Qt::NoFocus);
+    AdvisorButton->hide();
+    if (auto *panelLayout = qobject_cast<QBoxLayout *>(ComparisonPanel->layout())) {
+        const int index = panelLayout->indexOf(ConsistencyEdit);
+        if (index >= 0) {
+            panelLayout->removeWidget(ConsistencyEdit);
+            auto *row = new QHBoxLayout;
+            row->setSpacing(4);
+            row->addWidget(ConsistencyEdit, 1);
+            row->addWidget(AdvisorButton);
+            panelLayout->insertLayout(index, row);
+        }
+    }
+    connect(AdvisorButton, &QPushButton::clicked, this, &TBaseForm::MenuAdvisorClick);
+    connect(session_, &DocumentSession::shownMatrixChanged, this, &TBaseForm::updateAdvisorControls);
+    connect(session_, &DocumentSession::currentNodeChanged, this, &TBaseForm::updateAdvisorControls);
+}
+
+void TBaseForm::applyAdvisorEnglishTexts()
+{
+    // Not the caption LocalizeMenu derives from the Japanese one.
+    MenuAdvisor->setText(QStringLiteral("Consistency &advisor"));
+    MenuComplete->setText(QStringLiteral("&Complete from entered"));
+    AdvisorButton->setText(QStringLiteral("Advisor..."));
+}
+
+void TBaseForm::updateAdvisorControls()
+{
+    const ShownMatrix &shown = session_->shownMatrix();
+    const bool matrix = selectedNode() && shown.size() >= 2 && shown.size() <= DocumentSession::GridLimit;
+    MenuAdvisor->setEnabled(matrix);
+    MenuComplete->setEnabled(matrix && session_->hasDashes());
+    AdvisorButton->setVisible(matrix && shown.computed && shown.consistencyIndex > 0.1);
+}
+
+void TBaseForm::MenuAdvisorClick()
+{
+    TAdvisorForm dialog(*session_, japaneseTexts(), this);
+    if (advisorDialogRunner)
+        advisorDialogRunner(dialog);
+    else
+        dialog.exec();
+}
+
+void TBaseForm::MenuCompleteClick()
+{
+    const Completion completion = session_->completeFromEntered();
+    const bool japanese = japaneseTexts();
+    QString message;
+    if (completion.unreadable)
+        message = UnreadableEntryText(*completion.unreadable, japanese);
+    else if (!completion.computed)
+        message = completion.error;
+    else if (completion.groups.size() > 1)
+        message = DisconnectedGroupsText(completion.groups, japanese);
+    if (!message.isEmpty())
+        ShowMessageBox(message, QStringLiteral("Warning"), platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+} // namespace priomat
