@@ -24,7 +24,7 @@ using namespace priomat::cli;
 namespace {
 
 const char *const Usage =
-    "Usage: priomat-cli COMMAND FILE [-o OUT]\n"
+    "Usage: priomat-cli COMMAND FILE [--node NAME] [-o OUT]\n"
     "\n"
     "Commands:\n"
     "  evaluate FILE               print the overall evaluation as the result window saves it\n"
@@ -32,6 +32,11 @@ const char *const Usage =
     "  format FILE                 print the data file as Priomat saves it\n"
     "  check FILE                  print every matrix's size, consistency index, missing\n"
     "                              entries and verdict (OK, CHECK, INCONSISTENT), tab-separated\n"
+    "  sensitivity FILE [--node NAME]\n"
+    "                              print, tab-separated, the weights of the node's children\n"
+    "                              (default the root) at which the best alternative changes,\n"
+    "                              then for every entered requirement judgement the nearest\n"
+    "                              scale step in each direction that changes it\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -82,6 +87,8 @@ struct Arguments
     QString output;
     bool hasOutput = false;
     bool noCalculate = false;
+    QString node;
+    bool hasNode = false;
 };
 
 // The data file named on the command line, or standard input for "-".
@@ -98,6 +105,23 @@ DataFileRead readInput(const QString &file)
     read.parsed = ParseDataFile(text.lines);
     read.status = read.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
     return read;
+}
+
+// Thrown for a --node that names no node with two or more children.
+struct NodeNotFound
+{
+    QString message;
+};
+
+QStringList sensitivityCommand(Document &document, const Arguments &arguments)
+{
+    const RequirementNode *node = arguments.hasNode ? FindSensitivityNode(document, arguments.node)
+                                                    : document.tree.root();
+    if (arguments.hasNode && !node)
+        throw NodeNotFound{QStringLiteral("no node named '%1'").arg(arguments.node)};
+    if (arguments.hasNode && node->childCount() < 2)
+        throw NodeNotFound{QStringLiteral("node '%1' has fewer than two children").arg(node->caption())};
+    return SensitivityLines(document, node);
 }
 
 } // namespace
@@ -125,6 +149,11 @@ static int run(int argc, char *argv[])
                 return usageError(QStringLiteral("-o needs a file name"));
             parsed.output = args.at(++i);
             parsed.hasOutput = parsed.output != u"-";
+        } else if (option && arg == u"--node") {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("--node needs a node name"));
+            parsed.node = args.at(++i);
+            parsed.hasNode = true;
         } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
         } else if (option) {
@@ -138,7 +167,8 @@ static int run(int argc, char *argv[])
         }
     }
     static const QStringList commands{QStringLiteral("evaluate"), QStringLiteral("csv"),
-                                      QStringLiteral("format"), QStringLiteral("check")};
+                                      QStringLiteral("format"), QStringLiteral("check"),
+                                      QStringLiteral("sensitivity")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -147,6 +177,8 @@ static int run(int argc, char *argv[])
         return usageError(QStringLiteral("no file given"));
     if (parsed.noCalculate && parsed.command != u"csv")
         return usageError(QStringLiteral("--no-calculate belongs to the csv command"));
+    if (parsed.hasNode && parsed.command != u"sensitivity")
+        return usageError(QStringLiteral("--node belongs to the sensitivity command"));
 
     Document document;
     try {
@@ -174,11 +206,15 @@ static int run(int argc, char *argv[])
             lines = CsvLines(document, !parsed.noCalculate);
         else if (parsed.command == u"format")
             lines = FormatDataFile(document);
+        else if (parsed.command == u"sensitivity")
+            lines = sensitivityCommand(document, parsed);
         else
             lines = CheckLines(document);
     } catch (const ComputationError &error) {
         printError(error.message());
         return ExitComputation;
+    } catch (const NodeNotFound &error) {
+        return usageError(error.message);
     }
 
     try {
