@@ -391,6 +391,7 @@ void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm
         auto show = [this] { resultWindow_->setResults(session_->results(), session_->evaluationError()); };
         show();
         connect(session_, &DocumentSession::resultsChanged, resultWindow_, show);
+        resultWindow_->attachSession(session_);
     }
     if (alternativesWindow_) {
         showAlternativesText();
