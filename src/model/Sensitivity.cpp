@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace priomat {
 
@@ -70,16 +71,102 @@ MatrixValues withChanges(const MatrixValues &base, const std::vector<CellChange>
     return changed;
 }
 
-// Cells that an entry under the names (a, b) reaches in a matrix of `names`: every row named a
-// against every column named b, letter case ignored as the tables ignore it.
-void addChanges(const QStringList &names, const QString &a, const QString &b, double value,
+// The weights of a matrix with a few cells changed, as ComputePriorities would give them, but
+// recomputing only the changed rows' geometric means: the same products in the same order,
+// the same root, the same sum. Falls back to the full computation (and its errors) when a
+// changed row's product leaves the range of a double.
+class ChangedWeights
+{
+public:
+    explicit ChangedWeights(const MatrixValues &values) : values_(values), e_(1.0L / static_cast<long double>(values.n))
+    {
+        g_.resize(size_t(values.n));
+        for (int i = 0; i < values.n; ++i) {
+            double product = 1.0;
+            for (const MatrixValues::Cell &cell : values.row(i))
+                product = product * cell.value;
+            g_[size_t(i)] = root(product);
+        }
+    }
+
+    std::vector<double> weights(const std::vector<CellChange> &changes) const
+    {
+        const int n = values_.n;
+        if (n < 2)
+            return ComputePriorities(withChanges(values_, changes)).weights;
+        std::vector<double> g = g_;
+        for (const CellChange &first : changes) {
+            const int i = first.row;
+            bool done = false;
+            for (const CellChange &earlier : changes) {
+                if (&earlier == &first)
+                    break;
+                done = done || earlier.row == i;
+            }
+            if (done)
+                continue;
+            // The row's product in column order, each changed cell at its place (last change wins).
+            double product = 1.0;
+            const auto cells = values_.row(i);
+            auto next = cells.begin();
+            for (int k = 0; k < n; ++k) {
+                const double *value = nullptr;
+                if (next != cells.end() && next->column == k) {
+                    value = &next->value;
+                    ++next;
+                }
+                for (const CellChange &change : changes) {
+                    if (change.row == i && change.column == k)
+                        value = &change.value;
+                }
+                if (value)
+                    product = product * *value;
+            }
+            if (!std::isfinite(product) || product == 0.0)
+                return ComputePriorities(withChanges(values_, changes)).weights;
+            g[size_t(i)] = root(product);
+        }
+        double s = 0.0;
+        for (double x : g)
+            s = s + x;
+        for (double &x : g)
+            x = x / s;
+        return g;
+    }
+
+private:
+    double root(double product) const
+    {
+        return static_cast<double>(std::exp(e_ * std::log(static_cast<long double>(product))));
+    }
+
+    const MatrixValues &values_;
+    long double e_;
+    std::vector<double> g_;
+};
+
+// For each of `names`, the items of a matrix of `items` that carry it, letter case ignored as
+// the tables ignore it.
+std::vector<std::vector<int>> matchingItems(const QStringList &names, const QStringList &items)
+{
+    std::vector<std::vector<int>> matches(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        for (qsizetype p = 0; p < items.size(); ++p) {
+            if (sameName(names.at(i), items.at(p)))
+                matches[size_t(i)].push_back(int(p));
+        }
+    }
+    return matches;
+}
+
+// Cells that an entry under the names (a, b) reaches: every row named a against every column
+// named b.
+void addChanges(const std::vector<int> &rowsNamedA, const std::vector<int> &columnsNamedB, double value,
                 const QString *text, std::vector<CellChange> &changes)
 {
-    for (int p = 0; p < names.size(); ++p) {
-        if (!sameName(names.at(p), a))
-            continue;
-        for (int q = 0; q < names.size(); ++q) {
-            if (q != p && sameName(names.at(q), b))
+    for (int p : rowsNamedA) {
+        for (int q : columnsNamedB) {
+            if (q != p)
                 changes.push_back({p, q, value, text});
         }
     }
@@ -183,9 +270,9 @@ SensitivityAnalysis::SensitivityAnalysis(const Document &document, const LeafWei
                 }
             }
             weights.resize(k, 0.0);
-            found = leafWeights_.insert(key, std::move(weights));
+            found = leafWeights_.emplace(key, std::move(weights)).first;
         }
-        info.leafWeights = &found.value();
+        info.leafWeights = &found->second;
     }
     // Then every node's share bottom-up: reversed pre-order visits children before parents.
     for (auto it = nodes_.rbegin(); it != nodes_.rend(); ++it) {
@@ -355,6 +442,8 @@ std::vector<JudgementRobustness> SensitivityAnalysis::judgementRobustness(const 
         const RequirementNode *node;
         QStringList names;
         MatrixValues values;
+        std::unique_ptr<ChangedWeights> weights;
+        std::vector<std::vector<int>> matches; // by index into `names`
     };
     std::vector<Reader> readers;
     if (items.leafShown) {
@@ -380,29 +469,45 @@ std::vector<JudgementRobustness> SensitivityAnalysis::judgementRobustness(const 
             }
             if (shared < 2)
                 continue;
-            Reader reader{node, captions, {}};
-            reader.values = captions == names ? values
-                                              : ReadMatrixValues(ComparisonMatrix(document_.RequirementComparisons,
-                                                                                  captions));
-            readers.push_back(std::move(reader));
+            readers.push_back({node, captions,
+                               captions == names ? values
+                                                 : ReadMatrixValues(ComparisonMatrix(document_.RequirementComparisons,
+                                                                                     captions)),
+                               nullptr, matchingItems(names, captions)});
         }
+        for (Reader &reader : readers)
+            reader.weights = std::make_unique<ChangedWeights>(reader.values);
     }
 
-    // The points after the pair (row, column) took `value` (and its reciprocal with `inverse`).
-    auto pointsAfter = [&](int row, int column, const QString &value, const QString &reciprocal) {
-        const double number = ReadComparisonValue(value);
-        const double reciprocalNumber = ReadComparisonValue(reciprocal);
-        const QString &a = names.at(row);
-        const QString &b = names.at(column);
+    const ChangedWeights leafChange(values);
+    const std::vector<std::vector<int>> ownMatches = matchingItems(names, names);
+    struct ScaleStep
+    {
+        QString text;
+        QString reciprocal;
+        double number;
+        double reciprocalNumber;
+    };
+    std::vector<ScaleStep> scale(ScaleLastPosition + 1);
+    for (int position = ScaleFirstPosition; position <= ScaleLastPosition; ++position) {
+        ScaleStep &step = scale[size_t(position)];
+        step = {ScaleText(position), ScaleReciprocalText(position), 0.0, 0.0};
+        step.number = ReadComparisonValue(step.text);
+        step.reciprocalNumber = ReadComparisonValue(step.reciprocal);
+    }
+
+    // The points after the pair (row, column) took a scale step (and its reciprocal with `inverse`).
+    auto pointsAfter = [&](int row, int column, const ScaleStep &step) {
         std::vector<double> points = points_;
         std::vector<CellChange> changes;
         if (items.leafShown) {
             if (!leafWeights)
                 return points;
-            addChanges(names, a, b, number, &value, changes);
+            addChanges(ownMatches[size_t(row)], ownMatches[size_t(column)], step.number, &step.text, changes);
             if (inverse)
-                addChanges(names, b, a, reciprocalNumber, &reciprocal, changes);
-            const std::vector<double> weights = ComputePriorities(withChanges(values, changes)).weights;
+                addChanges(ownMatches[size_t(column)], ownMatches[size_t(row)], step.reciprocalNumber,
+                           &step.reciprocal, changes);
+            const std::vector<double> weights = leafChange.weights(changes);
             for (size_t x = 0; x < k; ++x)
                 points[x] += leafImportance * (weights[x] - (*leafWeights)[x]);
             return points;
@@ -410,11 +515,13 @@ std::vector<JudgementRobustness> SensitivityAnalysis::judgementRobustness(const 
         QHash<const RequirementNode *, std::vector<double>> changed;
         for (const Reader &reader : readers) {
             changes.clear();
-            addChanges(reader.names, a, b, number, &value, changes);
+            const std::vector<int> &namedA = reader.matches[size_t(row)];
+            const std::vector<int> &namedB = reader.matches[size_t(column)];
+            addChanges(namedA, namedB, step.number, &step.text, changes);
             if (inverse)
-                addChanges(reader.names, b, a, reciprocalNumber, &reciprocal, changes);
+                addChanges(namedB, namedA, step.reciprocalNumber, &step.reciprocal, changes);
             if (!changes.empty())
-                changed.insert(reader.node, ComputePriorities(withChanges(reader.values, changes)).weights);
+                changed.insert(reader.node, reader.weights->weights(changes));
         }
         if (changed.size() != 1)
             return changed.isEmpty() ? points : pointsWithOverrides(changed);
@@ -437,11 +544,9 @@ std::vector<JudgementRobustness> SensitivityAnalysis::judgementRobustness(const 
             const int next = position + direction * steps;
             if (next < ScaleFirstPosition || next > ScaleLastPosition)
                 break;
-            const QString value = ScaleText(next);
-            const int best =
-                WinnerAfterChange(pointsAfter(pair.row, pair.column, value, ScaleReciprocalText(next)), winner_);
+            const int best = WinnerAfterChange(pointsAfter(pair.row, pair.column, scale[size_t(next)]), winner_);
             if (best != winner_) {
-                step = {true, value, steps, best};
+                step = {true, scale[size_t(next)].text, steps, best};
                 break;
             }
         }

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -139,7 +140,8 @@ private:
 
     const Document &document_;
     QStringList alternatives_;
-    QHash<QString, std::vector<double>> leafWeights_; // by case-folded trimmed leaf name
+    // By case-folded trimmed leaf name; a map, because nodes keep pointers into it.
+    std::map<QString, std::vector<double>> leafWeights_;
     std::vector<NodeInfo> nodes_;                     // the root's subtree in pre-order
     QHash<const RequirementNode *, int> index_;
     std::vector<double> points_;
