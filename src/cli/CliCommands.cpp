@@ -9,6 +9,7 @@
 #include "model/Priorities.h"
 #include "document/ResultText.h"
 #include "model/ComputationError.h"
+#include "model/Sensitivity.h"
 
 namespace priomat::cli {
 
@@ -101,6 +102,48 @@ QStringList AdviseLines(const Document &document, QString &failure)
     });
     if (!failure.isEmpty())
         lines.clear();
+const RequirementNode *FindSensitivityNode(const Document &document, const QString &name)
+{
+    const RequirementNode *found = nullptr;
+    walkPreOrder(document.tree.root(), [&](RequirementNode *node, int) {
+        if (!found && node->caption() == name)
+            found = node;
+    });
+    return found;
+}
+
+QStringList SensitivityLines(Document &document, const RequirementNode *node)
+{
+    LeafWeightCache cache;
+    ResultLists results;
+    ComputeDocument(document, results, {.automatic = true, .cache = &cache});
+    const QStringList alternatives = document.alternatives();
+    // The evaluation has just computed every leaf's weights.
+    const SensitivityAnalysis analysis(document, [&](const QString &leafName) {
+        const std::vector<double> *kept = cache.find(leafName, alternatives);
+        return kept ? *kept
+                    : ComputePriorities(ComparisonMatrix(document.AlternativeComparisons, leafName, alternatives))
+                          .weights;
+    });
+
+    QStringList lines{QStringLiteral("Child\tWeight\tWinner\tBelow\tWinner below\tAbove\tWinner above")};
+    for (const TippingPoint &point : analysis.tippingPoints(node))
+        lines.append(TippingPointCells(point, alternatives).join(u'\t'));
+    lines.append(QString());
+    lines.append(QStringLiteral("Node\tRow\tColumn\tValue\tLower\tSteps\tWinner\tHigher\tSteps\tWinner\tClose"));
+    walkPreOrder(document.tree.root(), [&](RequirementNode *parent, int) {
+        if (parent->childCount() < 2)
+            return;
+        std::vector<JudgementRobustness> pairs;
+        try {
+            pairs = analysis.judgementRobustness(ItemsUnder(document, parent), true);
+        } catch (ComputationError &error) {
+            error.setOwner(parent->caption());
+            throw;
+        }
+        for (const JudgementRobustness &pair : pairs)
+            lines.append(parent->caption() + u'\t' + JudgementCells(pair, alternatives).join(u'\t'));
+    });
     return lines;
 }
 

@@ -22,4 +22,11 @@ QStringList CheckLines(const Document &document);
 // cannot be computed stops it: `failure` names the entry and nothing is returned.
 QStringList AdviseLines(const Document &document, QString &failure);
 
+// The node a sensitivity report is about: the root, or the first node in pre-order whose
+// caption is `name`; nullptr when there is none.
+const RequirementNode *FindSensitivityNode(const Document &document, const QString &name);
+// The tipping points of `node`'s children, an empty line, then the robustness of every entered
+// requirement judgement; each table with a header line.
+QStringList SensitivityLines(Document &document, const RequirementNode *node);
+
 } // namespace priomat::cli

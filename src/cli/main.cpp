@@ -24,7 +24,7 @@ using namespace priomat::cli;
 namespace {
 
 const char *const Usage =
-    "Usage: priomat-cli COMMAND FILE [-o OUT]\n"
+    "Usage: priomat-cli COMMAND FILE [--node NAME] [-o OUT]\n"
     "\n"
     "Commands:\n"
     "  evaluate FILE               print the overall evaluation as the result window saves it\n"
@@ -35,6 +35,11 @@ const char *const Usage =
     "  advise FILE                 for every matrix whose consistency index is above 0.1, up to\n"
     "                              five changes that lower it most: owner, row, column, value,\n"
     "                              suggested value, index now, index after, tab-separated\n"
+    "  sensitivity FILE [--node NAME]\n"
+    "                              print, tab-separated, the weights of the node's children\n"
+    "                              (default the root) at which the best alternative changes,\n"
+    "                              then for every entered requirement judgement the nearest\n"
+    "                              scale step in each direction that changes it\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -85,6 +90,8 @@ struct Arguments
     QString output;
     bool hasOutput = false;
     bool noCalculate = false;
+    QString node;
+    bool hasNode = false;
 };
 
 // The data file named on the command line, or standard input for "-".
@@ -101,6 +108,23 @@ DataFileRead readInput(const QString &file)
     read.parsed = ParseDataFile(text.lines);
     read.status = read.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
     return read;
+}
+
+// Thrown for a --node that names no node with two or more children.
+struct NodeNotFound
+{
+    QString message;
+};
+
+QStringList sensitivityCommand(Document &document, const Arguments &arguments)
+{
+    const RequirementNode *node = arguments.hasNode ? FindSensitivityNode(document, arguments.node)
+                                                    : document.tree.root();
+    if (arguments.hasNode && !node)
+        throw NodeNotFound{QStringLiteral("no node named '%1'").arg(arguments.node)};
+    if (arguments.hasNode && node->childCount() < 2)
+        throw NodeNotFound{QStringLiteral("node '%1' has fewer than two children").arg(node->caption())};
+    return SensitivityLines(document, node);
 }
 
 } // namespace
@@ -128,6 +152,11 @@ static int run(int argc, char *argv[])
                 return usageError(QStringLiteral("-o needs a file name"));
             parsed.output = args.at(++i);
             parsed.hasOutput = parsed.output != u"-";
+        } else if (option && arg == u"--node") {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("--node needs a node name"));
+            parsed.node = args.at(++i);
+            parsed.hasNode = true;
         } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
         } else if (option) {
@@ -142,7 +171,7 @@ static int run(int argc, char *argv[])
     }
     static const QStringList commands{QStringLiteral("evaluate"), QStringLiteral("csv"),
                                       QStringLiteral("format"), QStringLiteral("check"),
-                                      QStringLiteral("advise")};
+                                      QStringLiteral("advise"), QStringLiteral("sensitivity")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -151,6 +180,8 @@ static int run(int argc, char *argv[])
         return usageError(QStringLiteral("no file given"));
     if (parsed.noCalculate && parsed.command != u"csv")
         return usageError(QStringLiteral("--no-calculate belongs to the csv command"));
+    if (parsed.hasNode && parsed.command != u"sensitivity")
+        return usageError(QStringLiteral("--node belongs to the sensitivity command"));
 
     Document document;
     try {
@@ -185,11 +216,15 @@ static int run(int argc, char *argv[])
                 printError(failure);
                 return ExitComputation;
             }
-        } else
+        } else if (parsed.command == u"sensitivity")
+            lines = sensitivityCommand(document, parsed);
+        else
             lines = CheckLines(document);
     } catch (const ComputationError &error) {
         printError(error.message());
         return ExitComputation;
+    } catch (const NodeNotFound &error) {
+        return usageError(error.message);
     }
 
     try {

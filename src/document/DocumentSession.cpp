@@ -665,6 +665,17 @@ void DocumentSession::evaluate(bool force)
     emit resultsChanged();
 }
 
+std::vector<double> DocumentSession::leafWeights(const QString &leafName)
+{
+    const QStringList alternatives = document_.alternatives();
+    if (const std::vector<double> *kept = leafWeights_.find(leafName, alternatives))
+        return *kept;
+    std::vector<double> weights =
+        ComputePriorities(ComparisonMatrix(document_.AlternativeComparisons, leafName, alternatives)).weights;
+    leafWeights_.store(leafName, alternatives, weights);
+    return weights;
+}
+
 void DocumentSession::selectQuietly(RequirementNode *node)
 {
     if (current_ == node)

@@ -156,6 +156,9 @@ public:
 
     // The overall evaluation into the results; `force` runs it with automatic calculation off.
     void evaluate(bool force);
+    // The alternatives' weights under a leaf (trimmed caption), kept from the evaluation or
+    // computed and kept now. Throws ComputationError.
+    std::vector<double> leafWeights(const QString &leafName);
     // Recomputes the shown matrix (after an option change, for example).
     void refreshShown();
     // The selected node's weights, the shown matrix and the evaluation, as after an entry.

@@ -67,6 +67,7 @@ private slots:
     void optionsEndAndStandardStreams();
     void fullDiskFailsTheCommand();
     void recoveryIsAnsweredYes();
+    void sensitivityOfTheCarExample();
 };
 
 void TestCli::evaluateWorkedExample()
@@ -175,7 +176,7 @@ void TestCli::computationErrorExitsWithOne()
     const QString path = dir.filePath("bad.ahp");
     writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price\r\n Quality\r\n"
                      "[Alternatives]\r\nx\r\ny\r\n[AlternativesComparison]\r\nQuality\tx\ty\t1/0\r\n");
-    for (const char *command : {"evaluate", "csv", "check", "advise"}) {
+    for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity"}) {
         const Run run = runCli({command, path});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
@@ -200,7 +201,7 @@ void TestCli::tooLargeGroupsGiveOneLineNamingTheNode()
                                              std::tuple{"alternatives.ahp", alternatives, "'Leaf'"}}) {
         const QString path = dir.filePath(name);
         writeBytes(path, bytes);
-        for (const char *command : {"evaluate", "csv", "check", "advise"}) {
+        for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity"}) {
             const Run run = runCli({command, path});
             QCOMPARE(run.exitCode, 1);
             QVERIFY(run.out.isEmpty());
@@ -324,6 +325,33 @@ void TestCli::recoveryIsAnsweredYes()
     const Run run = runCli({"evaluate", path});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray("[Requirements]\r\nA\t0.75\r\nB\t0.25\r\n\r\n[Alternatives]\r\n"));
+}
+
+
+void TestCli::sensitivityOfTheCarExample()
+{
+    // Car A scores Cost/6 + Comfort · 7/12, Car B 5·Cost/6 + Comfort · 5/12: they tie at Cost 0.2.
+    // Cost against Comfort at 1/5 puts Cost at 1/6, the first scale step below it.
+    const Run run = runCli({"sensitivity", Example});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    QCOMPARE(lines.at(0), QByteArray("Child\tWeight\tWinner\tBelow\tWinner below\tAbove\tWinner above\r"));
+    QCOMPARE(lines.at(1), QByteArray("Cost\t0.75\tCar B\t0.2\tCar A\t\u2014\t\u2014\r"));
+    QCOMPARE(lines.at(2), QByteArray("Comfort\t0.25\tCar B\t\u2014\t\u2014\t0.8\tCar A\r"));
+    QCOMPARE(lines.at(3), QByteArray("\r"));
+    QVERIFY(lines.at(4).startsWith("Node\tRow\tColumn\tValue\t"));
+    QCOMPARE(lines.at(5), QByteArray("Choose a car\tCost\tComfort\t3\t1/5\t6\tCar A\t\u2014\t\u2014\t\u2014\t\r"));
+    QVERIFY(lines.at(6).startsWith("Comfort\tSeats\tNoise\t1/2\t"));
+
+    const Run comfort = runCli({"sensitivity", Example, "--node", "Comfort"});
+    QCOMPARE(comfort.exitCode, 0);
+    QVERIFY(comfort.out.split('\n').at(1).startsWith("Seats\t"));
+
+    const Run unknown = runCli({"sensitivity", Example, "--node", "Colour"});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY(unknown.out.isEmpty());
+    QVERIFY2(unknown.err.contains("'Colour'"), unknown.err.constData());
+    QCOMPARE(runCli({"evaluate", Example, "--node", "Cost"}).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -400,6 +400,7 @@ void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm
         show();
         connect(session_, &DocumentSession::resultsChanged, resultWindow_, show);
         resultWindow_->documentPath = [this] { return session_->fileName(); };
+        resultWindow_->attachSession(session_);
     }
     if (alternativesWindow_) {
         showAlternativesText();

@@ -7,6 +7,7 @@
 #include "document/ResultText.h"
 #include "app/SettingsStore.h"
 #include "document/TextFile.h"
+#include "ui/windows/SensitivityPage.h"
 
 #include <QAction>
 #include <QBarCategoryAxis>
@@ -315,6 +316,8 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
     PageControl1->addTab(RequirementsPage, requirementsCaption);
     PageControl1->addTab(AlternativesPage, alternativesCaption);
     PageControl1->addTab(ChartsPage, chartsCaption);
+    Sensitivity = new SensitivityPage(japanese_);
+    PageControl1->addTab(Sensitivity, japanese_ ? QStringLiteral("感度分析") : QStringLiteral("Sensitivity"));
     PageControl1->setCurrentWidget(RequirementsPage);
 
     auto *layout = new QVBoxLayout(this);
@@ -342,6 +345,9 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
         connect(list, &QTreeWidget::itemSelectionChanged, this, &TResultForm::MenuEditClick);
         list->installEventFilter(this);
     }
+    connect(Sensitivity, &SensitivityPage::selectionChanged, this, &TResultForm::MenuEditClick);
+    for (QTreeWidget *list : Sensitivity->findChildren<QTreeWidget *>())
+        list->installEventFilter(this);
 
     setGeometry(18, 562, 272, 169);
     RestoreWindowPlacement(this, Section);
@@ -422,6 +428,11 @@ void TResultForm::fitValueColumns()
     fittingColumns_ = false;
 }
 
+void TResultForm::attachSession(DocumentSession *session)
+{
+    Sensitivity->attachSession(session);
+}
+
 QTreeWidget *TResultForm::activeList() const
 {
     if (PageControl1->currentWidget() == RequirementsPage)
@@ -433,6 +444,10 @@ QTreeWidget *TResultForm::activeList() const
 
 void TResultForm::MenuSaveAsClick()
 {
+    if (PageControl1->currentWidget() == Sensitivity) {
+        Sensitivity->saveAs(this); // the page saves its chart
+        return;
+    }
     const QString start = SaveDialog1.fileName.isEmpty()
                               ? DialogStartFolder(documentPath ? documentPath() : QString())
                               : SaveDialog1.fileName;
@@ -462,11 +477,17 @@ void TResultForm::MenuSaveAsClick()
 void TResultForm::MenuEditClick()
 {
     const QTreeWidget *list = activeList();
-    MenuCopy->setEnabled(list && !list->selectedItems().isEmpty());
+    MenuCopy->setEnabled((list && !list->selectedItems().isEmpty())
+                         || (PageControl1->currentWidget() == Sensitivity && !Sensitivity->selectedRowText().isEmpty()));
 }
 
 void TResultForm::MenuCopyClick()
 {
+    if (PageControl1->currentWidget() == Sensitivity) {
+        if (const QString row = Sensitivity->selectedRowText(); !row.isEmpty())
+            QGuiApplication::clipboard()->setText(row);
+        return;
+    }
     const QTreeWidget *list = activeList();
     if (!list)
         return;
@@ -479,6 +500,10 @@ void TResultForm::MenuCopyClick()
 
 void TResultForm::MenuCopyAllClick()
 {
+    if (PageControl1->currentWidget() == Sensitivity) {
+        QGuiApplication::clipboard()->setText(Sensitivity->allText());
+        return;
+    }
     const QTreeWidget *list = activeList();
     if (!list)
         return;

@@ -21,6 +21,9 @@ class QChartView;
 
 namespace priomat {
 
+class DocumentSession;
+class SensitivityPage;
+
 class TResultForm : public QWidget
 {
     Q_OBJECT
@@ -34,6 +37,8 @@ public:
     void setResults(const ResultLists &lists, const QString &error);
     // The rows as the lists show them.
     ResultLists results() const;
+    // The sensitivity page follows this session's document.
+    void attachSession(DocumentSession *session);
 
     // Replaces the save dialog when set: gets the start path, returns the chosen file (empty
     // for Cancel).
@@ -53,6 +58,7 @@ public:
     QWidget *RequirementsPage;
     QWidget *AlternativesPage;
     QWidget *ChartsPage;
+    SensitivityPage *Sensitivity;
     QTreeWidget *AlternativesList;
     QTreeWidget *RequirementsList;
     QChartView *AlternativesChart;
