@@ -102,6 +102,9 @@ QStringList AdviseLines(const Document &document, QString &failure)
     });
     if (!failure.isEmpty())
         lines.clear();
+    return lines;
+}
+
 const RequirementNode *FindSensitivityNode(const Document &document, const QString &name)
 {
     const RequirementNode *found = nullptr;
