@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <new>
+
 namespace priomat {
 
 namespace {
@@ -71,17 +73,27 @@ void TBaseForm::updateAdvisorControls()
 
 void TBaseForm::MenuAdvisorClick()
 {
-    TAdvisorForm dialog(*session_, japaneseTexts(), this);
-    if (advisorDialogRunner)
-        advisorDialogRunner(dialog);
-    else
-        dialog.exec();
+    try {
+        TAdvisorForm dialog(*session_, japaneseTexts(), this);
+        if (advisorDialogRunner)
+            advisorDialogRunner(dialog);
+        else
+            dialog.exec();
+    } catch (const std::bad_alloc &) {
+        showError(japaneseTexts() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+    }
 }
 
 void TBaseForm::MenuCompleteClick()
 {
-    const Completion completion = session_->completeFromEntered();
     const bool japanese = japaneseTexts();
+    Completion completion;
+    try {
+        completion = session_->completeFromEntered();
+    } catch (const std::bad_alloc &) {
+        showError(japanese ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+        return;
+    }
     QString message;
     if (completion.unreadable)
         message = UnreadableEntryText(*completion.unreadable, japanese);
