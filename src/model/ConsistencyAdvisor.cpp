@@ -32,6 +32,7 @@ struct DenseMatrix
     std::vector<double> a;
     std::vector<char> entered;
     std::vector<const QString *> text;
+    size_t enteredCount = 0;
     double at(int i, int j) const { return a[size_t(i) * size_t(n) + size_t(j)]; }
     bool isEntered(int i, int j) const { return entered[size_t(i) * size_t(n) + size_t(j)] != 0; }
 };
@@ -52,6 +53,7 @@ DenseMatrix toDense(const MatrixValues &values)
             m.text[k] = cell.text;
         }
     }
+    m.enteredCount = values.cells.size();
     return m;
 }
 
@@ -61,6 +63,7 @@ MatrixValues withChange(const DenseMatrix &m, int i, int j, double x, bool alsoT
 {
     MatrixValues values;
     values.n = m.n;
+    values.cells.reserve(m.enteredCount + 2);
     values.rowStart.reserve(size_t(m.n) + 1);
     values.rowStart.push_back(0);
     for (int r = 0; r < m.n; ++r) {

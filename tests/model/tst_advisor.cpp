@@ -47,6 +47,7 @@ private slots:
     void unreadableValueGivesNoSuggestions();
     void completionFromEnteredPairs();
     void disconnectedItemsCompleteNothing();
+    void randomIndexFitContinuesSaatysTable();
 };
 
 void TestAdvisor::flippedJudgementComesFirst()
@@ -186,6 +187,22 @@ void TestAdvisor::disconnectedItemsCompleteNothing()
     QCOMPARE(completion.groups[0], (QStringList{"A", "B"}));
     QCOMPARE(completion.groups[1], (QStringList{"C", "D"}));
     QCOMPARE(completion.groups[2], (QStringList{"E"}));
+}
+
+void TestAdvisor::randomIndexFitContinuesSaatysTable()
+{
+    QCOMPARE(RandomIndexFor(2).table, RandomIndexTable::None);
+    QCOMPARE(RandomIndexFor(15).table, RandomIndexTable::Saaty);
+    QCOMPARE(RandomIndexFor(16).table, RandomIndexTable::AlonsoLamata);
+    // The fit of the mean eigenvalue of random matrices lands next to Saaty's last value and
+    // grows slowly towards 1.7699.
+    QVERIFY(std::abs(RandomIndexFor(16).value - RandomIndexFor(15).value) < 0.02);
+    double previous = RandomIndexFor(15).value;
+    for (int n = 16; n <= 400; ++n) {
+        const double ri = RandomIndexFor(n).value;
+        QVERIFY(ri > previous && ri < 1.7699);
+        previous = ri;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAdvisor)

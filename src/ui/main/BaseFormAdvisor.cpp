@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <new>
+
 namespace priomat {
 
 namespace {
@@ -18,6 +20,21 @@ namespace {
 bool japaneseTexts()
 {
     return !Appli || Appli->Japanese;
+}
+
+// The box layout, at any depth below `layout`, that holds `widget` itself.
+QBoxLayout *boxHolding(QLayout *layout, QWidget *widget)
+{
+    if (!layout)
+        return nullptr;
+    auto *box = qobject_cast<QBoxLayout *>(layout);
+    if (box && box->indexOf(widget) >= 0)
+        return box;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QBoxLayout *found = boxHolding(layout->itemAt(i)->layout(), widget))
+            return found;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -36,16 +53,16 @@ void TBaseForm::buildAdvisorControls()
     AdvisorButton->setObjectName(QStringLiteral("AdvisorButton"));
     AdvisorButton->setFocusPolicy(Qt::NoFocus);
     AdvisorButton->hide();
-    if (auto *panelLayout = qobject_cast<QBoxLayout *>(ComparisonPanel->layout())) {
-        const int index = panelLayout->indexOf(ConsistencyEdit);
-        if (index >= 0) {
-            panelLayout->removeWidget(ConsistencyEdit);
-            auto *row = new QHBoxLayout;
-            row->setSpacing(4);
-            row->addWidget(ConsistencyEdit, 1);
-            row->addWidget(AdvisorButton);
-            panelLayout->insertLayout(index, row);
-        }
+    if (QBoxLayout *holder = boxHolding(ComparisonPanel->layout(), ConsistencyEdit)) {
+        const int index = holder->indexOf(ConsistencyEdit);
+        holder->removeWidget(ConsistencyEdit);
+        auto *row = new QHBoxLayout;
+        row->setSpacing(4);
+        row->addWidget(ConsistencyEdit, 1);
+        row->addWidget(AdvisorButton);
+        holder->insertLayout(index, row);
+    } else if (ComparisonPanel->layout()) {
+        ComparisonPanel->layout()->addWidget(AdvisorButton);
     }
     connect(AdvisorButton, &QPushButton::clicked, this, &TBaseForm::MenuAdvisorClick);
     connect(session_, &DocumentSession::shownMatrixChanged, this, &TBaseForm::updateAdvisorControls);
@@ -71,17 +88,27 @@ void TBaseForm::updateAdvisorControls()
 
 void TBaseForm::MenuAdvisorClick()
 {
-    TAdvisorForm dialog(*session_, japaneseTexts(), this);
-    if (advisorDialogRunner)
-        advisorDialogRunner(dialog);
-    else
-        dialog.exec();
+    try {
+        TAdvisorForm dialog(*session_, japaneseTexts(), this);
+        if (advisorDialogRunner)
+            advisorDialogRunner(dialog);
+        else
+            dialog.exec();
+    } catch (const std::bad_alloc &) {
+        showError(japaneseTexts() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+    }
 }
 
 void TBaseForm::MenuCompleteClick()
 {
-    const Completion completion = session_->completeFromEntered();
     const bool japanese = japaneseTexts();
+    Completion completion;
+    try {
+        completion = session_->completeFromEntered();
+    } catch (const std::bad_alloc &) {
+        showError(japanese ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+        return;
+    }
     QString message;
     if (completion.unreadable)
         message = UnreadableEntryText(*completion.unreadable, japanese);
