@@ -134,10 +134,11 @@ void TestResultForm::japaneseControlsAndTexts()
     QCOMPARE(form->windowTitle(), QString::fromUtf8("結果 / Priomat"));
     QCOMPARE(form->geometry(), QRect(18, 562, 272, 169));
     QCOMPARE(form->PageControl1->currentWidget(), form->RequirementsPage);
-    QCOMPARE(form->PageControl1->count(), 3);
+    QCOMPARE(form->PageControl1->count(), 4);
     QCOMPARE(form->PageControl1->tabText(0), QString::fromUtf8("要求"));
     QCOMPARE(form->PageControl1->tabText(1), QString::fromUtf8("代替案"));
     QCOMPARE(form->PageControl1->tabText(2), QString::fromUtf8("グラフ"));
+    QCOMPARE(form->PageControl1->tabText(3), QString::fromUtf8("感度分析"));
     QCOMPARE(form->RequirementsList->headerItem()->text(0), QString::fromUtf8("要求"));
     QCOMPARE(form->RequirementsList->headerItem()->text(1), QString::fromUtf8("重要度"));
     QCOMPARE(form->AlternativesList->headerItem()->text(0), QString::fromUtf8("代替案"));
@@ -177,6 +178,7 @@ void TestResultForm::englishTexts()
     QCOMPARE(form->PageControl1->tabText(0), QStringLiteral("Requirements"));
     QCOMPARE(form->PageControl1->tabText(1), QStringLiteral("Alternatives"));
     QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("Charts"));
+    QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Sensitivity"));
     QCOMPARE(form->RequirementsList->headerItem()->text(0), QStringLiteral("Requirement"));
     QCOMPARE(form->RequirementsList->headerItem()->text(1), QStringLiteral("Importance"));
     QCOMPARE(form->AlternativesList->headerItem()->text(0), QStringLiteral("Alternative"));
