@@ -344,6 +344,16 @@ void SensitivityPage::fillJudgements()
                                           : QStringLiteral("Robustness of the judgements: no matrix shown."));
         return;
     }
+    // Every pair is tried at every step: beyond this size the table would hold up each entry.
+    constexpr int JudgementTableLimit = 200;
+    if (shown.size() > JudgementTableLimit) {
+        JudgementLabel->setText(
+            japanese_ ? QStringLiteral("判断の頑健さ: 「%1」のマトリックスは大きすぎます（%2 項目、最大 %3）。")
+                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementTableLimit)
+                      : QStringLiteral("Robustness of the judgements: the matrix of \"%1\" is too large (%2 items, at most %3).")
+                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementTableLimit));
+        return;
+    }
     JudgementLabel->setText(
         japanese_ ? QStringLiteral("判断の頑健さ: 「%1」のマトリックス（1〜2 段で最良の代替案が変わる判断に印）")
                         .arg(shown.node->caption())
