@@ -9,6 +9,7 @@
 #include "model/ComparisonValue.h"
 #include "model/ComputationError.h"
 #include "document/CsvExport.h"
+#include "ui/main/CutTextTips.h"
 #include "document/DocumentFile.h"
 #include "setup/FileTypeRegistration.h"
 #include "model/FloatFormat.h"
@@ -38,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeView>
 #include <QUndoStack>
@@ -167,6 +169,7 @@ void TBaseForm::buildControls()
     TreeTree->setDefaultDropAction(Qt::MoveAction);
     TreeTree->setDragDropOverwriteMode(true); // a drop lands on a node, never between two
     TreeTree->setModel(session_->treeModel());
+    new CutTextTips(TreeTree, TreeTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TreeTree) + 1);
     treeLayout->addWidget(TreeTree, 1);
     connect(TreeTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
