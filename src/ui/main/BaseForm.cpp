@@ -25,6 +25,8 @@
 #include "document/TextFile.h"
 #include "model/TextRules.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -127,6 +129,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     updateUndoTexts();
 
     setGeometry(18, 122, 409, 267);
+    firstStart_ = !HasStoredPlacement(Section);
     RestoreWindowPlacement(this, Section);
     setTreeWidth(ReadSetting(Section, QStringLiteral("TreeWidth"), treeWidth_).toInt());
     LoadOptionFlags();
@@ -774,6 +777,47 @@ void TBaseForm::showEvent(QShowEvent *event)
     shownOnce_ = true;
     setTreeWidth(treeWidth_);
     FormShow();
+    if (firstStart_)
+        fitFirstStart();
+}
+
+void TBaseForm::fitFirstStart()
+{
+    const QRect area = platform::services().system->workArea();
+    const QSize bound(area.width() * 2 / 3, area.height() * 2 / 3);
+    int gridMoreWidth = 0;
+    int gridMoreHeight = 0;
+    if (!MatrixGrid->isHidden() && MatrixGrid->columnCount() > 0) {
+        // Column 0 as wide as the longest name, within a third of the widest window.
+        const QFontMetrics metrics(MatrixGrid->font());
+        int names = MatrixGrid->columnWidth(0);
+        for (int row = 1; row < MatrixGrid->rowCount(); ++row)
+            names = qMax(names, metrics.horizontalAdvance(MatrixGrid->cellText(0, row)) + 6);
+        MatrixGrid->setColumnWidth(0, qMin(names, qMax(MatrixGrid->columnWidth(0), bound.width() / 3)));
+        gridMoreWidth = MatrixGrid->horizontalHeader()->length() - MatrixGrid->viewport()->width();
+        gridMoreHeight = MatrixGrid->verticalHeader()->length() - MatrixGrid->viewport()->height();
+    }
+    // The tree's rows in full: the widest caption and every row, counted up to the bound.
+    int treeHeight = 0;
+    for (QModelIndex index = treeModel()->index(0, 0); index.isValid() && treeHeight <= bound.height();
+         index = TreeTree->indexBelow(index))
+        treeHeight += TreeTree->visualRect(index).height();
+    const QAbstractItemView *treeView = TreeTree; // the widest row, indentation included
+    const int treeMoreWidth = qMax(0, treeView->sizeHintForColumn(0) - TreeTree->viewport()->width());
+    const int treeMoreHeight = treeHeight - TreeTree->viewport()->height();
+
+    const QSize wanted = size() + QSize(treeMoreWidth + qMax(0, gridMoreWidth), std::max({0, gridMoreHeight, treeMoreHeight}));
+    const QSize fitted = FirstStartSize(size(), wanted, area.size());
+    if (fitted == size())
+        return;
+    // Kept within the work area, frame included.
+    const QSize frame = frameGeometry().size() - size();
+    QRect placed(geometry().topLeft(), fitted);
+    placed.moveLeft(qMax(area.left(), qMin(placed.left(), area.right() + 1 - fitted.width() - frame.width())));
+    placed.moveTop(qMax(area.top(), qMin(placed.top(), area.bottom() + 1 - fitted.height() - frame.height())));
+    const int tree = treeWidth_ + treeMoreWidth;
+    setGeometry(placed);
+    setTreeWidth(qMin(tree, fitted.width() / 2));
 }
 
 void TBaseForm::FormShow()
