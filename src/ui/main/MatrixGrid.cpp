@@ -24,25 +24,17 @@ QColor markColour(const QPalette &palette)
                   (button.blue() * 3 + highlight.blue() * 2) / 5);
 }
 
-// Cell text at two pixels from the left, vertically centred, on one line, cut at the cell's
-// right edge. Drawn at its baseline: laying out a text box per cell would cost a scroll's time.
+// Cell text at two pixels from the left, vertically centred, on one line.
 void drawCellText(QPainter *painter, const QRect &rect, const QFont &font, const QColor &colour, const QString &text)
 {
-    if (text.isEmpty())
-        return;
+    painter->save();
     painter->setFont(font);
     painter->setPen(colour);
     const QFontMetrics metrics(font);
     const int y = rect.top() + (rect.height() - metrics.height()) / 2;
-    const QRect box(rect.left() + 2, y, rect.width() - 2, metrics.height());
-    const bool cut = metrics.horizontalAdvance(text) > box.width();
-    if (cut) {
-        painter->save();
-        painter->setClipRect(box, Qt::IntersectClip);
-    }
-    painter->drawText(QPoint(box.left(), box.top() + metrics.ascent()), text);
-    if (cut)
-        painter->restore();
+    painter->drawText(QRect(rect.left() + 2, y, rect.width() - 2, metrics.height()),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
 }
 
 // Paints a cell as the grid wants it: the fixed colour for row and column 0, the text at two
