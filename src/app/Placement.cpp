@@ -201,4 +201,15 @@ void RestoreWindowPlacement(QWidget *window, const QString &section)
         window->setWindowState(Qt::WindowNoState);
 }
 
+bool HasStoredPlacement(const QString &section)
+{
+    return ReadSetting(section, QStringLiteral("Left"), QVariant()).isValid();
+}
+
+QSize FirstStartSize(QSize current, QSize wanted, QSize workArea)
+{
+    const QSize bound(workArea.width() * 2 / 3, workArea.height() * 2 / 3);
+    return current.expandedTo(wanted.boundedTo(bound));
+}
+
 } // namespace priomat

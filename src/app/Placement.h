@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -48,5 +49,10 @@ void LoadFontSettings(const QString &section, FontSettings &font);
 void SaveWindowPlacement(const QWidget *window, const QString &section);
 // Restores them, keeping the window on the primary screen.
 void RestoreWindowPlacement(QWidget *window, const QString &section);
+// Whether a placement is stored under `section`.
+bool HasStoredPlacement(const QString &section);
+// The size a window opens with when no placement is stored: `current` grown towards `wanted`,
+// but by no more than up to two thirds of the work area in each direction.
+QSize FirstStartSize(QSize current, QSize wanted, QSize workArea);
 
 } // namespace priomat

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeView>
 #include <QPointer>
@@ -52,6 +53,7 @@ private slots:
     void comparisonPanelShowsRootMatrix();
     void consistencyWarningHasAReadableCue();
     void splashLayout();
+    void firstStartFitsTheDocument();
 
 private:
     std::unique_ptr<TBaseForm> makeForm(bool japanese);
@@ -470,6 +472,57 @@ void TestBaseForm::splashLayout()
     ReleaseSplash(splash);
     QVERIFY(watch); // released only when events are processed
     QTRY_VERIFY(!watch);
+}
+
+void TestBaseForm::firstStartFitsTheDocument()
+{
+    auto startWith = [this](int items, bool storedPlacement = false) {
+        QByteArray content = "Priomat - Data File\r\n[Tree]\r\nChoosing the new office\r\n";
+        for (int i = 1; i <= items; ++i)
+            content += " Requirement, longer name " + QByteArray::number(i) + "\r\n";
+        const QString path = app_->environment.path("start.ahp");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        file.close();
+        app_->platform.system.arguments = {app_->platform.system.program, path};
+        FrameStartup();
+        if (storedPlacement)
+            for (const auto &[name, value] : {std::pair{"Left", 30}, {"Top", 40}, {"Width", 450}, {"Height", 300}})
+                WriteSetting(QStringLiteral("BaseForm"), QString::fromLatin1(name), value);
+        auto form = std::make_unique<TBaseForm>();
+        form->show();
+        return form;
+    };
+    const QRect area = app_->platform.system.work;
+    const QSize bound(area.width() * 2 / 3, area.height() * 2 / 3);
+
+    // Without a stored placement the window grows until names, tree and matrix show uncut.
+    {
+        auto form = startWith(4);
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        TMatrixGrid *grid = named<TMatrixGrid>(*form, "MatrixGrid");
+        QTreeView *tree = named<QTreeView>(*form, "TreeTree");
+        QVERIFY(form->width() > 409 && form->height() > 267);
+        QVERIFY(form->width() <= bound.width() && form->height() <= bound.height());
+        QVERIFY(area.contains(form->geometry()));
+        const QFontMetrics metrics(grid->font());
+        for (int row = 1; row < grid->rowCount(); ++row)
+            QVERIFY(metrics.horizontalAdvance(grid->cellText(0, row)) + 2 <= grid->columnWidth(0));
+        QVERIFY(grid->horizontalHeader()->length() <= grid->viewport()->width());
+        QVERIFY(grid->verticalHeader()->length() <= grid->viewport()->height());
+        QVERIFY(static_cast<QAbstractItemView *>(tree)->sizeHintForColumn(0) <= tree->viewport()->width());
+    }
+    // A document too large for that stops at two thirds of the work area.
+    {
+        auto form = startWith(40);
+        QCOMPARE(form->size(), bound);
+    }
+    // A stored placement rules.
+    {
+        auto form = startWith(40, true);
+        QCOMPARE(form->size(), QSize(450, 300));
+    }
 }
 
 QTEST_MAIN(TestBaseForm)

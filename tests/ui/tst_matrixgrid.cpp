@@ -14,8 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QTreeView>
 
 using namespace priomat;
@@ -44,6 +47,10 @@ private slots:
     void dialogTextsInBothLanguages();
     void dialogShowsLongTextsInFull();
     void keysOpenTheDialogBesideTheCurrentCell();
+    void fixedRowAndColumnStayWhileScrolling();
+    void userColumnWidthsAcrossRefreshes();
+    void currentCellHeadersAreMarked();
+    void cutCaptionsShowAsToolTips();
 
 private:
     void openDocument(const QByteArray &content);
@@ -482,6 +489,140 @@ void TestMatrixGrid::keysOpenTheDialogBesideTheCurrentCell()
         QTest::keyClick(grid, Qt::Key_F2);
     }
     QCOMPARE(questions.size(), 3);
+}
+
+namespace {
+
+QByteArray manyItems(int n, const QString &prefix)
+{
+    QByteArray content = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n";
+    for (int i = 1; i <= n; ++i)
+        content += " " + (prefix + QString::number(i)).toUtf8() + "\r\n";
+    return content;
+}
+
+QColor pixel(const QImage &image, const QPoint &point)
+{
+    return image.pixelColor(point);
+}
+
+} // namespace
+
+void TestMatrixGrid::fixedRowAndColumnStayWhileScrolling()
+{
+    openDocument(manyItems(40, QStringLiteral("Item ")));
+    select("Goal");
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    QHeaderView *header = grid->horizontalHeader();
+    QTableView *names = grid->nameColumn();
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QVERIFY(grid->horizontalScrollBar()->maximum() > 0 && grid->verticalScrollBar()->maximum() > 0);
+
+    // The name column stands at the left edge, as wide as column 0, over the header and the
+    // cells, and is seen whole; the row of column headers is seen whole beside it, above the cells.
+    QCOMPARE(names->geometry().topLeft(), QPoint(grid->frameWidth(), grid->frameWidth()));
+    QCOMPARE(names->width(), grid->columnWidth(0));
+    QCOMPARE(names->viewport()->visibleRegion(), QRegion(names->viewport()->rect()));
+    const QRegion headerBeside(QRect(names->width(), 0, header->width() - names->width(), header->height()));
+    QCOMPARE(header->viewport()->visibleRegion().intersected(headerBeside), headerBeside);
+    QCOMPARE(header->geometry().bottom() + 1, grid->viewport()->geometry().top());
+    // Beside it, the headers and names belong to the cells the scroll brought into view.
+    const QPoint inside(grid->columnWidth(0) + 5, grid->viewport()->height() / 2);
+    const int column = grid->columnAt(inside.x());
+    const int row = grid->rowAt(inside.y());
+    QVERIFY(column > 1 && row > 1);
+    QCOMPARE(header->logicalIndexAt(inside.x()), column);
+    QCOMPARE(names->rowAt(inside.y()), row);
+    QCOMPARE(names->indexAt(QPoint(5, inside.y())).data().toString(), grid->cellText(0, row));
+
+    // Going left with the keyboard brings column 1 out from under the names, never into them.
+    grid->setFocus();
+    grid->setCurrentCell(row, column);
+    for (int i = 0; i < column + 2; ++i)
+        QTest::keyClick(grid, Qt::Key_Left);
+    QCOMPARE(grid->currentColumn(), 1);
+    QCOMPARE(grid->visualRect(grid->model()->index(row, 1)).left(), grid->columnWidth(0));
+}
+
+void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    // The user drags the edges: column 0 on the name column's header, the others on the row above.
+    grid->nameColumn()->horizontalHeader()->resizeSection(0, 180);
+    grid->horizontalHeader()->resizeSection(2, 60);
+    QCOMPARE(grid->columnWidth(0), 180);
+    QCOMPARE(grid->columnWidth(2), 60);
+    QCOMPARE(grid->nameColumn()->width(), 180);
+    // Other nodes, one with no grid at all (a leaf without alternatives), and back.
+    openDocument(QByteArray(ThreeItems).replace("[Alternatives]\r\nx\r\ny\r\n", ""));
+    select("A");
+    QVERIFY(grid->isHidden());
+    select("Goal");
+    QCOMPARE(grid->columnWidth(0), 180);
+    QCOMPARE(grid->nameColumn()->width(), 180);
+    QCOMPARE(grid->columnWidth(2), 24);
+    QCOMPARE(grid->columnWidth(4), 128);
+}
+
+void TestMatrixGrid::currentCellHeadersAreMarked()
+{
+    openDocument(ThreeItems);
+    select("Goal");
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    QHeaderView *header = grid->horizontalHeader();
+    QTableView *names = grid->nameColumn();
+    // A point in the blank right part of a header section and of a name cell, in grid coordinates.
+    auto sectionPoint = [&](int column) {
+        return header->geometry().topLeft() + QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) - 3, 3);
+    };
+    auto namePoint = [&](int row) {
+        const QRect cell = names->visualRect(names->model()->index(row, 0));
+        return names->geometry().topLeft() + names->viewport()->geometry().topLeft() + QPoint(cell.right() - 3, cell.top() + 3);
+    };
+    for (const QPoint &current : {QPoint(3, 2), QPoint(1, 3)}) {
+        grid->setCurrentCell(current.y(), current.x());
+        const QImage image = grid->grab().toImage();
+        for (int i = 1; i <= 3; ++i) {
+            const int other = i % 3 + 1;
+            QCOMPARE(pixel(image, sectionPoint(i)) != pixel(image, sectionPoint(other)), i == current.x() || other == current.x());
+            QCOMPARE(pixel(image, namePoint(i)) != pixel(image, namePoint(other)), i == current.y() || other == current.y());
+        }
+        QVERIFY(grid->isHeaderMarked(current.x(), 0) && grid->isHeaderMarked(0, current.y()));
+    }
+}
+
+void TestMatrixGrid::cutCaptionsShowAsToolTips()
+{
+    const QString longName = QStringLiteral("A requirement with a caption far too long for the panel");
+    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n " + longName.toUtf8() + "\r\n Short\r\n");
+    select("Goal");
+    form_->setTreeWidth(120);
+    QTreeView *tree = named<QTreeView>(*form_, "TreeTree");
+    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    auto tipAt = [](QWidget *viewport, const QPoint &point) {
+        QToolTip::hideText();
+        QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+        QHelpEvent event(QEvent::ToolTip, point, viewport->mapToGlobal(point));
+        QApplication::sendEvent(viewport, &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    auto treePoint = [&](int row) {
+        return tree->visualRect(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(row))).center();
+    };
+    QCOMPARE(tipAt(tree->viewport(), treePoint(0)), longName);
+    QCOMPARE(tipAt(tree->viewport(), treePoint(1)), QString());
+    QTableView *names = grid->nameColumn();
+    auto namePoint = [&](int row) { return names->visualRect(names->model()->index(row, 0)).center(); };
+    QCOMPARE(tipAt(names->viewport(), namePoint(1)), "(A) " + longName);
+    QCOMPARE(tipAt(names->viewport(), namePoint(2)), QString());
+    QHeaderView *header = grid->horizontalHeader();
+    header->resizeSection(1, 10);
+    QCOMPARE(tipAt(header->viewport(), QPoint(header->sectionViewportPosition(1) + 5, 5)), QStringLiteral("(A)"));
+    QCOMPARE(tipAt(header->viewport(), QPoint(header->sectionViewportPosition(2) + 5, 5)), QString());
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(TestMatrixGrid)

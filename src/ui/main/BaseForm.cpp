@@ -10,6 +10,7 @@
 #include "model/ComparisonValue.h"
 #include "model/ComputationError.h"
 #include "document/CsvExport.h"
+#include "ui/main/CutTextTips.h"
 #include "document/DocumentFile.h"
 #include "setup/FileTypeRegistration.h"
 #include "model/FloatFormat.h"
@@ -24,6 +25,8 @@
 #include "platform/SystemInfo.h"
 #include "document/TextFile.h"
 #include "model/TextRules.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +43,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeView>
 #include <QUndoStack>
@@ -132,6 +136,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     followDocumentState();
 
     setGeometry(18, 122, 409, 267);
+    firstStart_ = !HasStoredPlacement(Section);
     RestoreWindowPlacement(this, Section);
     setTreeWidth(ReadSetting(Section, QStringLiteral("TreeWidth"), treeWidth_).toInt());
     LoadOptionFlags();
@@ -174,6 +179,7 @@ void TBaseForm::buildControls()
     TreeTree->setDefaultDropAction(Qt::MoveAction);
     TreeTree->setDragDropOverwriteMode(true); // a drop lands on a node, never between two
     TreeTree->setModel(session_->treeModel());
+    new CutTextTips(TreeTree, TreeTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TreeTree) + 1);
     treeLayout->addWidget(TreeTree, 1);
     connect(TreeTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
@@ -864,6 +870,47 @@ void TBaseForm::showEvent(QShowEvent *event)
     shownOnce_ = true;
     setTreeWidth(treeWidth_);
     FormShow();
+    if (firstStart_)
+        fitFirstStart();
+}
+
+void TBaseForm::fitFirstStart()
+{
+    const QRect area = platform::services().system->workArea();
+    const QSize bound(area.width() * 2 / 3, area.height() * 2 / 3);
+    int gridMoreWidth = 0;
+    int gridMoreHeight = 0;
+    if (!MatrixGrid->isHidden() && MatrixGrid->columnCount() > 0) {
+        // Column 0 as wide as the longest name, within a third of the widest window.
+        const QFontMetrics metrics(MatrixGrid->font());
+        int names = MatrixGrid->columnWidth(0);
+        for (int row = 1; row < MatrixGrid->rowCount(); ++row)
+            names = qMax(names, metrics.horizontalAdvance(MatrixGrid->cellText(0, row)) + 6);
+        MatrixGrid->setColumnWidth(0, qMin(names, qMax(MatrixGrid->columnWidth(0), bound.width() / 3)));
+        gridMoreWidth = MatrixGrid->horizontalHeader()->length() - MatrixGrid->viewport()->width();
+        gridMoreHeight = MatrixGrid->verticalHeader()->length() - MatrixGrid->viewport()->height();
+    }
+    // The tree's rows in full: the widest caption and every row, counted up to the bound.
+    int treeHeight = 0;
+    for (QModelIndex index = treeModel()->index(0, 0); index.isValid() && treeHeight <= bound.height();
+         index = TreeTree->indexBelow(index))
+        treeHeight += TreeTree->visualRect(index).height();
+    const QAbstractItemView *treeView = TreeTree; // the widest row, indentation included
+    const int treeMoreWidth = qMax(0, treeView->sizeHintForColumn(0) - TreeTree->viewport()->width());
+    const int treeMoreHeight = treeHeight - TreeTree->viewport()->height();
+
+    const QSize wanted = size() + QSize(treeMoreWidth + qMax(0, gridMoreWidth), std::max({0, gridMoreHeight, treeMoreHeight}));
+    const QSize fitted = FirstStartSize(size(), wanted, area.size());
+    if (fitted == size())
+        return;
+    // Kept within the work area, frame included.
+    const QSize frame = frameGeometry().size() - size();
+    QRect placed(geometry().topLeft(), fitted);
+    placed.moveLeft(qMax(area.left(), qMin(placed.left(), area.right() + 1 - fitted.width() - frame.width())));
+    placed.moveTop(qMax(area.top(), qMin(placed.top(), area.bottom() + 1 - fitted.height() - frame.height())));
+    const int tree = treeWidth_ + treeMoreWidth;
+    setGeometry(placed);
+    setTreeWidth(qMin(tree, fitted.width() / 2));
 }
 
 void TBaseForm::FormShow()

@@ -242,6 +242,9 @@ private:
     TResultForm *resultWindow_ = nullptr;
     QWidget *historyWindow_ = nullptr;
     bool shownOnce_ = false;
+    // No placement was stored: the window grows to show the first document once it is open.
+    bool firstStart_ = false;
+    void fitFirstStart();
     int treeWidth_ = 137;
     bool closing_ = false;
 };

@@ -2,16 +2,40 @@
 
 #include "app/Placement.h"
 #include "document/DocumentSession.h"
+#include "ui/main/CutTextTips.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace priomat {
 
 namespace {
+
+// The background of a fixed cell that heads the current cell's row or column.
+QColor markColour(const QPalette &palette)
+{
+    const QColor button = palette.color(QPalette::Button);
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return QColor((button.red() * 3 + highlight.red() * 2) / 5, (button.green() * 3 + highlight.green() * 2) / 5,
+                  (button.blue() * 3 + highlight.blue() * 2) / 5);
+}
+
+// Cell text at two pixels from the left, vertically centred, on one line.
+void drawCellText(QPainter *painter, const QRect &rect, const QFont &font, const QColor &colour, const QString &text)
+{
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(colour);
+    const QFontMetrics metrics(font);
+    const int y = rect.top() + (rect.height() - metrics.height()) / 2;
+    painter->drawText(QRect(rect.left() + 2, y, rect.width() - 2, metrics.height()),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
+}
 
 // Paints a cell as the grid wants it: the fixed colour for row and column 0, the text at two
 // pixels from the left, vertically centred, bold in its colour when the Color option is on.
@@ -27,7 +51,9 @@ public:
         const bool fixed = column == 0 || row == 0;
         const QPalette &palette = option.palette;
         const bool marked = grid_->markedCell == QPoint(column, row);
-        painter->fillRect(option.rect, fixed    ? palette.color(QPalette::Button)
+        const bool heading = fixed && grid_->isHeaderMarked(column, row);
+        painter->fillRect(option.rect, heading  ? markColour(palette)
+                                       : fixed  ? palette.color(QPalette::Button)
                                        : marked ? QColor(0xFF, 0xC0, 0xC0)
                                                 : palette.color(QPalette::Base));
 
@@ -36,19 +62,14 @@ public:
         if (marked) {
             colour = QColor(0xC0, 0, 0);
             font.setBold(true);
+        } else if (heading) {
+            font.setBold(true);
         } else if (grid_->useColours && !fixed && column - 1 < grid_->colourSize && row - 1 < grid_->colourSize) {
             const quint32 value = grid_->cellColour(column, row);
             colour = value ? ColorFromValue(qint32(value)) : QColor(Qt::black);
             font.setBold(value != 0);
         }
-        painter->save();
-        painter->setFont(font);
-        painter->setPen(colour);
-        const QFontMetrics metrics(font);
-        const int y = option.rect.top() + (option.rect.height() - metrics.height()) / 2;
-        painter->drawText(QRect(option.rect.left() + 2, y, option.rect.width() - 2, metrics.height()),
-                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, index.data().toString());
-        painter->restore();
+        drawCellText(painter, option.rect, font, colour, index.data().toString());
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect.adjusted(1, 1, -1, -1);
@@ -61,21 +82,170 @@ private:
     TMatrixGrid *grid_;
 };
 
+// The fixed row: each section drawn as the grid's cell of row 0 in that column, with the grid
+// lines of a fixed cell. Dragging a section's right edge resizes the column.
+class FixedRowHeader : public QHeaderView
+{
+public:
+    explicit FixedRowHeader(TMatrixGrid *grid, QWidget *parent) : QHeaderView(Qt::Horizontal, parent), grid_(grid)
+    {
+        setSectionsClickable(false);
+        setHighlightSections(false);
+        setMinimumSectionSize(8);
+        setDefaultSectionSize(32);
+    }
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
+    {
+        if (!rect.isValid() || !model())
+            return;
+        const bool heading = grid_->isHeaderMarked(logicalIndex, 0);
+        painter->fillRect(rect, heading ? markColour(palette()) : palette().color(QPalette::Button));
+        QStyleOptionViewItem option;
+        option.initFrom(this);
+        painter->save();
+        painter->setPen(QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->restore();
+        QFont font = this->font();
+        font.setBold(heading);
+        drawCellText(painter, rect.adjusted(0, 0, -1, -1), font, palette().color(QPalette::Text),
+                     model()->index(0, logicalIndex).data().toString());
+    }
+
+private:
+    TMatrixGrid *grid_;
+};
+
 } // namespace
 
 TMatrixGrid::TMatrixGrid(QWidget *parent) : QTableWidget(2, 2, parent)
 {
-    horizontalHeader()->hide();
+    setHorizontalHeader(new FixedRowHeader(this, this));
     verticalHeader()->hide();
-    horizontalHeader()->setMinimumSectionSize(8);
-    horizontalHeader()->setDefaultSectionSize(32);
     verticalHeader()->setDefaultSectionSize(24);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setFixedHeight(verticalHeader()->defaultSectionSize());
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
     setItemDelegate(new CellDelegate(this));
+    // Per pixel, so that the matrix slides under the fixed column without a jump.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    nameColumn_ = new QTableView(this);
+    nameColumn_->setObjectName(QStringLiteral("MatrixGridNames"));
+    nameColumn_->setModel(model());
+    nameColumn_->setHorizontalHeader(new FixedRowHeader(this, nameColumn_));
+    nameColumn_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    nameColumn_->verticalHeader()->hide();
+    nameColumn_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    nameColumn_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    nameColumn_->setItemDelegate(itemDelegate());
+    nameColumn_->setFocusPolicy(Qt::NoFocus);
+    nameColumn_->setFrameShape(QFrame::NoFrame);
+    nameColumn_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    nameColumn_->setSelectionMode(QAbstractItemView::NoSelection);
+    nameColumn_->setTextElideMode(Qt::ElideNone);
+    nameColumn_->setWordWrap(false);
+    nameColumn_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    nameColumn_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    nameColumn_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->stackUnder(nameColumn_);
+
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, nameColumn_->verticalScrollBar(), &QScrollBar::setValue);
+    connect(nameColumn_->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section != 0 || columnCount() == 0)
+            return;
+        nameWidth_ = size;
+        nameColumn_->setColumnWidth(0, size);
+        placeNameColumn();
+    });
+    // The user resizes column 0 on the fixed column's header.
+    connect(nameColumn_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section == 0 && columnCount() > 0)
+            setColumnWidth(0, size);
+    });
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &TMatrixGrid::hideFixedCells);
+    connect(model(), &QAbstractItemModel::columnsInserted, this, [this](const QModelIndex &, int first) {
+        if (first == 0)
+            setColumnWidth(0, nameWidth_);
+        hideFixedCells();
+    });
+    hideFixedCells();
+    new CutTextTips(this, 2);
+    new CutTextTips(nameColumn_, 2);
+    new CutTextTips(horizontalHeader(), [this](int section) { return cellText(section, 0); }, 2);
+}
+
+void TMatrixGrid::hideFixedCells()
+{
+    setRowHidden(0, true);
+    nameColumn_->setRowHidden(0, true);
+    for (int column = 1; column < columnCount(); ++column)
+        nameColumn_->setColumnHidden(column, true);
+    if (columnCount() > 0)
+        nameColumn_->setColumnWidth(0, columnWidth(0));
+}
+
+void TMatrixGrid::placeNameColumn()
+{
+    const int width = columnCount() > 0 ? columnWidth(0) : 0;
+    nameColumn_->setGeometry(frameWidth(), frameWidth(), qMin(width, viewport()->width()),
+                             horizontalHeader()->height() + viewport()->height());
+}
+
+void TMatrixGrid::resizeEvent(QResizeEvent *event)
+{
+    QTableWidget::resizeEvent(event);
+    placeNameColumn();
+}
+
+void TMatrixGrid::updateGeometries()
+{
+    QTableWidget::updateGeometries();
+    if (nameColumn_)
+        placeNameColumn();
+}
+
+bool TMatrixGrid::isHeaderMarked(int column, int row) const
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return false;
+    return (row == 0 && column > 0 && column == current.column()) || (column == 0 && row > 0 && row == current.row());
+}
+
+void TMatrixGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableWidget::currentChanged(current, previous);
+    horizontalHeader()->viewport()->update();
+    nameColumn_->viewport()->update();
+}
+
+QModelIndex TMatrixGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // The current cell stays out of the fixed column.
+    QModelIndex index = QTableWidget::moveCursor(cursorAction, modifiers);
+    if (index.isValid() && index.column() == 0 && columnCount() > 1)
+        index = model()->index(index.row(), 1);
+    return index;
+}
+
+void TMatrixGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    QTableWidget::scrollTo(index, hint);
+    // A cell scrolled into view must not stay under the fixed column.
+    if (!index.isValid() || index.column() == 0 || columnCount() == 0)
+        return;
+    const int hidden = columnWidth(0) - visualRect(index).left();
+    if (hidden > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hidden);
 }
 
 QString TMatrixGrid::cellText(int column, int row) const

@@ -35,6 +35,13 @@ public:
     // The cell (column, row) whose value stops the computation, drawn marked; (-1, -1): none.
     QPoint markedCell{-1, -1};
 
+    // Row 0 is drawn by the horizontal header and column 0 by this view laid over the grid's
+    // left edge, so both stay in place while the matrix scrolls. Its header's only section is
+    // the top-left cell, whose right edge resizes column 0.
+    QTableView *nameColumn() const { return nameColumn_; }
+    // Whether a fixed cell is drawn marked as the header of the current cell's row or column.
+    bool isHeaderMarked(int column, int row) const;
+
 signals:
     void cellMouseDown(int column, int row);
     void cellMouseUp(int column, int row);
@@ -46,6 +53,19 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void updateGeometries() override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void hideFixedCells();
+    void placeNameColumn();
+
+    QTableView *nameColumn_ = nullptr;
+    // Column 0's width, given back when the column is created again after the grid was emptied.
+    int nameWidth_ = 96;
 };
 
 } // namespace priomat
