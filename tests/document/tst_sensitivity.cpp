@@ -8,6 +8,7 @@
 #include "model/Sensitivity.h"
 #include "DataGenerator.h"
 #include "DocumentBuilder.h"
+#include "RecordingHost.h"
 
 #include <QTest>
 #include <QUndoStack>
@@ -18,14 +19,6 @@ using namespace priomat;
 using namespace priomat::test;
 
 namespace {
-
-struct QuietHost : SessionHost
-{
-    QStringList errors;
-    bool askRecovery() override { return true; }
-    void showError(const QString &message) override { errors.append(message); }
-    void showNotADataFile(const QString &message) override { errors.append(message); }
-};
 
 std::vector<double> pointsOf(const ResultLists &lists)
 {
@@ -161,7 +154,7 @@ void TestSensitivity::judgementTippingPointsAgreeWithEntering()
     int checkedSteps = 0;
     for (const bool inverse : {true, false}) {
         DocumentSession session;
-        QuietHost host;
+        RecordingHost host;
         session.setHost(&host);
         session.setOptionSource([inverse] { return SessionOptions{.calculateAutomatically = true, .inverse = inverse}; });
         session.editableDocument() = bench::BuildDocument({.leaves = 4, .parents = 2, .alternatives = 4}, 7);

@@ -6,6 +6,7 @@
 #include "model/ComparisonValue.h"
 #include "DataGenerator.h"
 #include "DocumentBuilder.h"
+#include "RecordingHost.h"
 #include "TestFiles.h"
 
 #include <QRandomGenerator>
@@ -17,14 +18,6 @@ using namespace priomat;
 using namespace priomat::test;
 
 namespace {
-
-struct RecordingHost : SessionHost
-{
-    QStringList errors;
-    bool askRecovery() override { return true; }
-    void showError(const QString &message) override { errors.append(message); }
-    void showNotADataFile(const QString &message) override { errors.append(message); }
-};
 
 // Everything an undo must give back: the saved lines, every node's numbers, the results,
 // the selection and the shown matrix.

@@ -1,5 +1,5 @@
 // The comparison matrix grid and the pairwise comparison dialog, driven like a user would.
-#include "AppFixture.h"
+#include "MainWindowFixture.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
@@ -53,56 +53,36 @@ private slots:
     void cutCaptionsShowAsToolTips();
 
 private:
-    void openDocument(const QByteArray &content);
     void select(const QString &caption);
     QPoint cellCentre(int column, int row) const;
 
-    std::unique_ptr<AppFixture> app_;
-    std::unique_ptr<TBaseForm> form_;
+    MainWindowFixture window_;
 };
 
 void TestMatrixGrid::init()
 {
-    app_ = std::make_unique<AppFixture>();
-    FrameStartup();
-    Appli->Japanese = false;
-    form_ = std::make_unique<TBaseForm>();
-    form_->resize(700, 500);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    window_.start();
 }
 
 void TestMatrixGrid::cleanup()
 {
-    form_->session().undoStack()->setClean();
-    form_.reset();
-    app_.reset();
-}
-
-void TestMatrixGrid::openDocument(const QByteArray &content)
-{
-    const QString path = app_->environment.path("doc.ahp");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
-    form_->LoadDocument(path);
+    window_.finish();
 }
 
 void TestMatrixGrid::select(const QString &caption)
 {
     RequirementNode *found = nullptr;
-    form_->session().document().tree.forEachPreOrder([&](RequirementNode *node, int) {
+    window_.form->session().document().tree.forEachPreOrder([&](RequirementNode *node, int) {
         if (!found && node->caption() == caption)
             found = node;
     });
     QVERIFY(found);
-    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(found));
+    named<QTreeView>(*window_.form, "TreeTree")->setCurrentIndex(window_.form->treeModel()->indexOf(found));
 }
 
 QPoint TestMatrixGrid::cellCentre(int column, int row) const
 {
-    return named<TMatrixGrid>(*form_, "MatrixGrid")->visualRect(named<TMatrixGrid>(*form_, "MatrixGrid")->model()->index(row, column)).center();
+    return named<TMatrixGrid>(*window_.form, "MatrixGrid")->visualRect(named<TMatrixGrid>(*window_.form, "MatrixGrid")->model()->index(row, column)).center();
 }
 
 const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n"
@@ -110,14 +90,14 @@ const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B
 
 void TestMatrixGrid::cellTableOfALeaf()
 {
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price \r\n[Alternatives]\r\nx\r\n y \r\nz\r\n"
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price \r\n[Alternatives]\r\nx\r\n y \r\nz\r\n"
                  "[AlternativesComparison]\r\nPrice\tx\ty\t3\r\n");
     select("Price");
     // A caption with blanks around it finds its entries under the trimmed name.
-    form_->treeModel()->setData(named<QTreeView>(*form_, "TreeTree")->currentIndex(), QStringLiteral(" Price "));
-    form_->RefreshComparisonPanel();
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
-    QVERIFY(form_->session().shownMatrix().items.leafShown);
+    window_.form->treeModel()->setData(named<QTreeView>(*window_.form, "TreeTree")->currentIndex(), QStringLiteral(" Price "));
+    window_.form->RefreshComparisonPanel();
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
+    QVERIFY(window_.form->session().shownMatrix().items.leafShown);
     QCOMPARE(grid->columnCount(), 5);
     QCOMPARE(grid->rowCount(), 4);
     QCOMPARE(grid->cellText(0, 0), QString());
@@ -135,37 +115,37 @@ void TestMatrixGrid::cellTableOfALeaf()
 
 void TestMatrixGrid::oneItemMatrixAndHiddenGrid()
 {
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  Leaf\r\n[Alternatives]\r\nx\r\n");
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  Leaf\r\n[Alternatives]\r\nx\r\n");
     select("Only");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(0, 1), QStringLiteral("(A) Leaf"));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 1), QStringLiteral("1"));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
-    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("0"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(0, 1), QStringLiteral("(A) Leaf"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(1, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->text(), QStringLiteral("0"));
     select("Leaf"); // one alternative: a 1 x 1 matrix too
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(2, 1), QStringLiteral("1"));
 
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n");
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Leaf\r\n");
     select("Leaf"); // no alternatives: nothing to show
-    QVERIFY(named<TMatrixGrid>(*form_, "MatrixGrid")->isHidden());
-    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QString());
+    QVERIFY(named<TMatrixGrid>(*window_.form, "MatrixGrid")->isHidden());
+    QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->text(), QString());
 }
 
 void TestMatrixGrid::keyEntryAndReciprocalPending()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     grid->setFocus();
     grid->setCurrentCell(1, 2); // row A, column B
     QTest::keyClicks(grid, "05");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/5"));
     QCOMPARE(grid->cellText(1, 2), QStringLiteral("5"));
-    QCOMPARE(*form_->session().document().RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
-    QCOMPARE(*form_->session().document().RequirementComparisons.value("B\tA"), QStringLiteral("5"));
-    QVERIFY(form_->session().isModified());
+    QCOMPARE(*window_.form->session().document().RequirementComparisons.value("A\tB"), QStringLiteral("1/5"));
+    QCOMPARE(*window_.form->session().document().RequirementComparisons.value("B\tA"), QStringLiteral("5"));
+    QVERIFY(window_.form->session().isModified());
     // The weights follow at once: B over A by 5.
-    QVERIFY(form_->session().document().tree.root()->child(1)->data().LocalWeight
-            > form_->session().document().tree.root()->child(0)->data().LocalWeight);
+    QVERIFY(window_.form->session().document().tree.root()->child(1)->data().LocalWeight
+            > window_.form->session().document().tree.root()->child(0)->data().LocalWeight);
 
     QTest::keyClicks(grid, "0x7"); // a letter leaves the flag set
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/7"));
@@ -179,7 +159,7 @@ void TestMatrixGrid::keyEntryAndReciprocalPending()
     grid->setCurrentCell(1, 1); // the diagonal
     QTest::keyClicks(grid, "04");
     QCOMPARE(grid->cellText(1, 1), QStringLiteral("1"));
-    QVERIFY(!form_->ReciprocalPending);
+    QVERIFY(!window_.form->ReciprocalPending);
     grid->setCurrentCell(1, 2);
     QTest::keyClicks(grid, "6");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("6"));
@@ -187,40 +167,40 @@ void TestMatrixGrid::keyEntryAndReciprocalPending()
 
 void TestMatrixGrid::keyEntryWithoutInverse()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    named<QAction>(*form_, "MenuInverse")->trigger(); // off
-    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
-    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "5");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 2), QStringLiteral("-"));
-    QVERIFY(!form_->session().document().RequirementComparisons.value("B\tA"));
+    named<QAction>(*window_.form, "MenuInverse")->trigger(); // off
+    named<TMatrixGrid>(*window_.form, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*window_.form, "MatrixGrid"), "5");
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(1, 2), QStringLiteral("-"));
+    QVERIFY(!window_.form->session().document().RequirementComparisons.value("B\tA"));
 }
 
 void TestMatrixGrid::shiftedDigitsStoreReciprocals()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 3); // row A, column C
-    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "#");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/3"));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(1, 3), QStringLiteral("3"));
-    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), ")");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/9"));
-    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "!");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("1"));
+    named<TMatrixGrid>(*window_.form, "MatrixGrid")->setCurrentCell(1, 3); // row A, column C
+    QTest::keyClicks(named<TMatrixGrid>(*window_.form, "MatrixGrid"), "#");
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/3"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(1, 3), QStringLiteral("3"));
+    QTest::keyClicks(named<TMatrixGrid>(*window_.form, "MatrixGrid"), ")");
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QStringLiteral("1/9"));
+    QTest::keyClicks(named<TMatrixGrid>(*window_.form, "MatrixGrid"), "!");
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QStringLiteral("1"));
 }
 
 void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
     int opened = 0;
-    form_->compareDialogRunner = [&opened](TCompareForm &dialog) {
+    window_.form->compareDialogRunner = [&opened](TCompareForm &dialog) {
         ++opened;
         dialog.Label1Click(13); // " 5": row item strongly more important
         return int(dialog.result());
     };
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCentre(3, 1));
     QCOMPARE(opened, 0);
@@ -236,38 +216,38 @@ void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
 
 void TestMatrixGrid::cancelStoresNothingButRecomputes()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
     // Weights that the document's entries do not give, to see them recomputed.
-    form_->session().document().tree.root()->child(0)->data().LocalWeight = 0.9;
-    form_->compareDialogRunner = [](TCompareForm &dialog) {
+    window_.form->session().document().tree.root()->child(0)->data().LocalWeight = 0.9;
+    window_.form->compareDialogRunner = [](TCompareForm &dialog) {
         dialog.TrackBar1->setValue(17);
         dialog.reject();
         return int(dialog.result());
     };
-    QTest::mouseClick(named<TMatrixGrid>(*form_, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("-"));
-    QVERIFY(form_->session().document().RequirementComparisons.isEmpty());
-    QCOMPARE(form_->session().document().tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(4, 1), QStringLiteral("0.333333333333333"));
+    QTest::mouseClick(named<TMatrixGrid>(*window_.form, "MatrixGrid")->viewport(), Qt::LeftButton, {}, cellCentre(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(2, 1), QStringLiteral("-"));
+    QVERIFY(window_.form->session().document().RequirementComparisons.isEmpty());
+    QCOMPARE(window_.form->session().document().tree.root()->child(0)->data().LocalWeight, 1.0 / 3.0);
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(4, 1), QStringLiteral("0.333333333333333"));
 }
 
 void TestMatrixGrid::coloursAfterEnteringNine()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
-    QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "9");
-    const TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    named<TMatrixGrid>(*window_.form, "MatrixGrid")->setCurrentCell(1, 2);
+    QTest::keyClicks(named<TMatrixGrid>(*window_.form, "MatrixGrid"), "9");
+    const TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QCOMPARE(grid->cellColour(2, 1), 0x0000FFu); // A over B: red
     QCOMPARE(grid->cellColour(1, 2), 0xFF0000u); // B over A: blue
     for (const QPoint &cell : {QPoint(3, 1), QPoint(1, 3), QPoint(3, 2), QPoint(2, 3), QPoint(1, 1)})
         QCOMPARE(grid->cellColour(cell.x(), cell.y()), 0u); // "-" cells and the diagonal
     // The colours are kept whether or not they are drawn.
     QVERIFY(!grid->useColours);
-    named<QAction>(*form_, "MenuColor")->trigger();
+    named<QAction>(*window_.form, "MenuColor")->trigger();
     QVERIFY(grid->useColours);
-    named<QAction>(*form_, "MenuColor")->trigger();
+    named<QAction>(*window_.form, "MenuColor")->trigger();
     QVERIFY(!grid->useColours);
 }
 
@@ -282,56 +262,56 @@ void TestMatrixGrid::consistencyIndexColours()
                  {"1.2544", QColor(255, 255, 0)},
                  {"1.44", QColor(255, 0, 0)}};
     for (const auto &c : cases) {
-        openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
+        window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
-        const double ci = form_->session().document().tree.root()->data().ConsistencyIndex;
-        QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->palette().color(QPalette::Text), c.colour);
+        const double ci = window_.form->session().document().tree.root()->data().ConsistencyIndex;
+        QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->palette().color(QPalette::Text), c.colour);
         QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
     }
 }
 
 void TestMatrixGrid::changeShownDashesToOne()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    form_->MenuToolClick();
-    QVERIFY(named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
-    named<QAction>(*form_, "MenuChangeShown1")->trigger();
+    window_.form->MenuToolClick();
+    QVERIFY(named<QAction>(*window_.form, "MenuChangeShown1")->isEnabled());
+    named<QAction>(*window_.form, "MenuChangeShown1")->trigger();
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 3; ++column)
-            QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(column, row), QStringLiteral("1"));
-    QCOMPARE(form_->session().document().RequirementComparisons.size(), 6);
-    form_->MenuToolClick();
-    QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
+            QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(column, row), QStringLiteral("1"));
+    QCOMPARE(window_.form->session().document().RequirementComparisons.size(), 6);
+    window_.form->MenuToolClick();
+    QVERIFY(!named<QAction>(*window_.form, "MenuChangeShown1")->isEnabled());
 }
 
 void TestMatrixGrid::unreadableValueLeavesTheDisplay()
 {
     // A value that cannot be read: no weights, no index, the cell marked, the error once; and
     // selecting another matrix and back never shows numbers from elsewhere.
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n M\r\n[Alternatives]\r\nx\r\ny\r\n"
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n L\r\n M\r\n[Alternatives]\r\nx\r\ny\r\n"
                  "[AlternativesComparison]\r\nL\tx\ty\t2\r\nM\tx\ty\t3\r\n");
     select("L");
-    QVERIFY(!named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1).isEmpty());
-    app_->platform.messageBox.shown.clear();
-    form_->session().editableDocument().AlternativeComparisons.store("L\tx\ty", "abc");
-    form_->session().refreshShown();
-    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
-    QVERIFY(app_->platform.messageBox.shown.at(0).text.contains("'abc'"));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(2, 1), QStringLiteral("abc"));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(2, 1));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 2), QString());
-    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
+    QVERIFY(!named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1).isEmpty());
+    window_.app->platform.messageBox.shown.clear();
+    window_.form->session().editableDocument().AlternativeComparisons.store("L\tx\ty", "abc");
+    window_.form->session().refreshShown();
+    QCOMPARE(window_.app->platform.messageBox.shown.size(), 1);
+    QVERIFY(window_.app->platform.messageBox.shown.at(0).text.contains("'abc'"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(2, 1), QStringLiteral("abc"));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->markedCell, QPoint(2, 1));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 2), QString());
+    QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
 
     select("M");
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->markedCell, QPoint(-1, -1));
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->markedCell, QPoint(-1, -1));
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QStringLiteral("0.633974596215561")); // √3 / (√3 + 1)
     select("L");
-    QCOMPARE(app_->platform.messageBox.shown.size(), 2); // said again on selection
-    QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(3, 1), QString());
-    QCOMPARE(named<QLineEdit>(*form_, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
+    QCOMPARE(window_.app->platform.messageBox.shown.size(), 2); // said again on selection
+    QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(3, 1), QString());
+    QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->text(), QStringLiteral("cannot be computed"));
 }
 
 void TestMatrixGrid::dialogPrepareAndKeys()
@@ -378,10 +358,10 @@ void TestMatrixGrid::dialogPrepareAndKeys()
     QCOMPARE(escaped.result(), int(QDialog::Rejected));
 
     TCompareForm credit;
-    app_->platform.messageBox.shown.clear();
+    window_.app->platform.messageBox.shown.clear();
     QTest::mouseClick(credit.TitleLabel, Qt::LeftButton);
-    QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Programed by Tarvek."));
-    QCOMPARE(app_->platform.messageBox.shown.at(0).caption, QStringLiteral("Programer"));
+    QCOMPARE(window_.app->platform.messageBox.shown.at(0).text, QStringLiteral("Programed by Tarvek."));
+    QCOMPARE(window_.app->platform.messageBox.shown.at(0).caption, QStringLiteral("Programer"));
 }
 
 void TestMatrixGrid::dialogLabelsLineUpWithTrack()
@@ -453,12 +433,12 @@ void TestMatrixGrid::dialogShowsLongTextsInFull()
 
 void TestMatrixGrid::keysOpenTheDialogBesideTheCurrentCell()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QStringList questions;
     QList<QRect> places;
-    form_->compareDialogRunner = [&](TCompareForm &dialog) {
+    window_.form->compareDialogRunner = [&](TCompareForm &dialog) {
         questions << dialog.TitleLabel->text();
         places << dialog.frameGeometry();
         dialog.Label1Click(13); // " 5"
@@ -510,9 +490,9 @@ QColor pixel(const QImage &image, const QPoint &point)
 
 void TestMatrixGrid::fixedRowAndColumnStayWhileScrolling()
 {
-    openDocument(manyItems(40, QStringLiteral("Item ")));
+    window_.open(manyItems(40, QStringLiteral("Item ")));
     select("Goal");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QHeaderView *header = grid->horizontalHeader();
     QTableView *names = grid->nameColumn();
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
@@ -547,9 +527,9 @@ void TestMatrixGrid::fixedRowAndColumnStayWhileScrolling()
 
 void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     // The user drags the edges: column 0 on the name column's header, the others on the row above.
     grid->nameColumn()->horizontalHeader()->resizeSection(0, 180);
     grid->horizontalHeader()->resizeSection(2, 60);
@@ -557,7 +537,7 @@ void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
     QCOMPARE(grid->columnWidth(2), 60);
     QCOMPARE(grid->nameColumn()->width(), 180);
     // Other nodes, one with no grid at all (a leaf without alternatives), and back.
-    openDocument(QByteArray(ThreeItems).replace("[Alternatives]\r\nx\r\ny\r\n", ""));
+    window_.open(QByteArray(ThreeItems).replace("[Alternatives]\r\nx\r\ny\r\n", ""));
     select("A");
     QVERIFY(grid->isHidden());
     select("Goal");
@@ -569,9 +549,9 @@ void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
 
 void TestMatrixGrid::currentCellHeadersAreMarked()
 {
-    openDocument(ThreeItems);
+    window_.open(ThreeItems);
     select("Goal");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QHeaderView *header = grid->horizontalHeader();
     QTableView *names = grid->nameColumn();
     // A point in the blank right part of a header section and of a name cell, in grid coordinates.
@@ -597,11 +577,11 @@ void TestMatrixGrid::currentCellHeadersAreMarked()
 void TestMatrixGrid::cutCaptionsShowAsToolTips()
 {
     const QString longName = QStringLiteral("A requirement with a caption far too long for the panel");
-    openDocument("Priomat - Data File\r\n[Tree]\r\nGoal\r\n " + longName.toUtf8() + "\r\n Short\r\n");
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n " + longName.toUtf8() + "\r\n Short\r\n");
     select("Goal");
-    form_->setTreeWidth(120);
-    QTreeView *tree = named<QTreeView>(*form_, "TreeTree");
-    TMatrixGrid *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+    window_.form->setTreeWidth(120);
+    QTreeView *tree = named<QTreeView>(*window_.form, "TreeTree");
+    TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     auto tipAt = [](QWidget *viewport, const QPoint &point) {
         QToolTip::hideText();
         QTest::qWaitFor([] { return !QToolTip::isVisible(); });
@@ -610,7 +590,7 @@ void TestMatrixGrid::cutCaptionsShowAsToolTips()
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     auto treePoint = [&](int row) {
-        return tree->visualRect(form_->treeModel()->indexOf(form_->session().document().tree.root()->child(row))).center();
+        return tree->visualRect(window_.form->treeModel()->indexOf(window_.form->session().document().tree.root()->child(row))).center();
     };
     QCOMPARE(tipAt(tree->viewport(), treePoint(0)), longName);
     QCOMPARE(tipAt(tree->viewport(), treePoint(1)), QString());

@@ -1,6 +1,7 @@
 // The result window's sensitivity page on a live session: it follows entries, copies its
 // tables, saves its chart as PNG or SVG and falls back to a note without a decision to analyse.
 #include "AppFixture.h"
+#include "RecordingHost.h"
 #include "app/Frame.h"
 #include "document/DocumentSession.h"
 #include "ui/windows/ResultForm.h"
@@ -22,14 +23,6 @@ using namespace priomat;
 using namespace priomat::test;
 
 namespace {
-
-struct RecordingHost : SessionHost
-{
-    QStringList errors;
-    bool askRecovery() override { return true; }
-    void showError(const QString &message) override { errors.append(message); }
-    void showNotADataFile(const QString &message) override { errors.append(message); }
-};
 
 QStringList rowTexts(const QTreeWidget *list, int row)
 {

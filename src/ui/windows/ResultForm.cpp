@@ -1,4 +1,5 @@
 #include "ui/windows/ResultForm.h"
+#include "ui/windows/ReportList.h"
 
 #include "app/Appli.h"
 #include "app/DialogFolder.h"
@@ -55,21 +56,7 @@ QString widthName(int column)
 
 QTreeWidget *makeList(QWidget *page, const QString &name, const QStringList &headings)
 {
-    auto *list = new QTreeWidget(page);
-    list->setObjectName(name);
-    list->setColumnCount(2);
-    list->setHeaderLabels(headings);
-    list->setRootIsDecorated(false);
-    list->setItemsExpandable(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSortingEnabled(false);
-    // Report-style columns keep the widths they are given, also the last one.
-    list->header()->setStretchLastSection(false);
-    list->header()->setSectionsMovable(false);
+    QTreeWidget *list = MakeReportList(page, name, headings);
     for (int column = 0; column < 2; ++column)
         list->setColumnWidth(column, DefaultColumnWidth);
     // The lists take the window's colour rather than the white of an edit field.

@@ -1,5 +1,6 @@
 #include "app/DialogFolder.h"
 #include "ui/windows/SensitivityPage.h"
+#include "ui/windows/ReportList.h"
 
 #include "app/Appli.h"
 #include "document/DocumentSession.h"
@@ -36,24 +37,6 @@
 namespace priomat {
 
 namespace {
-
-QTreeWidget *makeTable(QWidget *parent, const QString &name, const QStringList &headings)
-{
-    auto *list = new QTreeWidget(parent);
-    list->setObjectName(name);
-    list->setColumnCount(int(headings.size()));
-    list->setHeaderLabels(headings);
-    list->setRootIsDecorated(false);
-    list->setItemsExpandable(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->header()->setStretchLastSection(false);
-    list->header()->setSectionsMovable(false);
-    return list;
-}
 
 QStringList headerCells(const QTreeWidget *list)
 {
@@ -137,7 +120,7 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
     WeightChart->setRenderHint(QPainter::Antialiasing);
     WeightChart->setMinimumHeight(120);
 
-    TippingList = makeTable(splitter, QStringLiteral("TippingList"),
+    TippingList = MakeReportList(splitter, QStringLiteral("TippingList"),
                             japanese_ ? QStringList{QStringLiteral("要求"), QStringLiteral("重み"), QStringLiteral("最良"),
                                                     QStringLiteral("下の転換点"), QStringLiteral("その最良"),
                                                     QStringLiteral("上の転換点"), QStringLiteral("その最良")}
@@ -150,7 +133,7 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
     JudgementLabel = new QLabel(judgements);
     JudgementLabel->setObjectName(QStringLiteral("JudgementLabel"));
     JudgementLabel->setWordWrap(true);
-    JudgementList = makeTable(judgements, QStringLiteral("JudgementList"),
+    JudgementList = MakeReportList(judgements, QStringLiteral("JudgementList"),
                               japanese_ ? QStringList{QStringLiteral("行"), QStringLiteral("列"), QStringLiteral("値"),
                                                       QStringLiteral("下げた値"), QStringLiteral("段"), QStringLiteral("最良"),
                                                       QStringLiteral("上げた値"), QStringLiteral("段"), QStringLiteral("最良"),
