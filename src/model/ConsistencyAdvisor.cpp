@@ -130,6 +130,7 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
     if (n > AdvisorMaxSize) {
         result.error = QStringLiteral("The matrix of '%1' has %2 items; the advisor works on at most %3")
                            .arg(owner).arg(n).arg(AdvisorMaxSize);
+        result.tooManyItems = n;
         return result;
     }
     MatrixValues values;
@@ -448,6 +449,7 @@ Completion CompleteFromEntered(const ComparisonMatrix &matrix, const QString &ow
     if (n > AdvisorMaxSize) {
         result.error = QStringLiteral("The matrix of '%1' has %2 items; completion works on at most %3")
                            .arg(owner).arg(n).arg(AdvisorMaxSize);
+        result.tooManyItems = n;
         return result;
     }
     MatrixValues values;

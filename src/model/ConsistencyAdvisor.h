@@ -48,6 +48,7 @@ struct AdvisorResult
     bool computed = false;
     std::optional<UnreadableEntry> unreadable;
     QString error;
+    int tooManyItems = 0; // the matrix's size when it is over AdvisorMaxSize
     double consistencyIndex = 0.0;
     std::vector<AdvisorSuggestion> suggestions; // best first, at most `count`
 };
@@ -117,6 +118,7 @@ struct Completion
     bool computed = false;
     std::optional<UnreadableEntry> unreadable;
     QString error;
+    int tooManyItems = 0; // the matrix's size when it is over AdvisorMaxSize
     // More than one group: the entered pairs do not connect the items; each group's names.
     std::vector<QStringList> groups;
     std::vector<CompletionCell> cells; // column by column, as the grid is walked

@@ -110,10 +110,8 @@ void TBaseForm::MenuCompleteClick()
         return;
     }
     QString message;
-    if (completion.unreadable)
-        message = UnreadableEntryText(*completion.unreadable, japanese);
-    else if (!completion.computed)
-        message = completion.error;
+    if (!completion.computed)
+        message = AdvisorFailureText(completion.unreadable, completion.tooManyItems, completion.error, japanese);
     else if (completion.groups.size() > 1)
         message = DisconnectedGroupsText(completion.groups, japanese);
     if (!message.isEmpty())

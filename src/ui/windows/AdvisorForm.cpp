@@ -23,6 +23,18 @@ QString UnreadableEntryText(const UnreadableEntry &entry, bool japanese)
                           .arg(entry.owner, entry.row, entry.column, entry.text);
 }
 
+QString AdvisorFailureText(const std::optional<UnreadableEntry> &unreadable, int tooManyItems, const QString &error,
+                           bool japanese)
+{
+    if (unreadable)
+        return UnreadableEntryText(*unreadable, japanese);
+    if (tooManyItems > 0 && japanese)
+        return QStringLiteral("このマトリックスは %1 項目あり、アドバイザと補完が扱える %2 項目を超えています。")
+            .arg(tooManyItems)
+            .arg(AdvisorMaxSize);
+    return error;
+}
+
 QString DisconnectedGroupsText(const std::vector<QStringList> &groups, bool japanese)
 {
     QStringList parts;
@@ -126,7 +138,8 @@ void TAdvisorForm::refresh()
         const ComparisonMatrix matrix = ComparisonMatrix::of(session_.document(), shown.items);
         advice_ = AdviseMatrix(matrix, node->caption(), inverse);
         if (!advice_.computed) {
-            MessageLabel->setText(advice_.unreadable ? UnreadableEntryText(*advice_.unreadable, japanese_) : advice_.error);
+            MessageLabel->setText(
+                AdvisorFailureText(advice_.unreadable, advice_.tooManyItems, advice_.error, japanese_));
             ApplyButton->setEnabled(false);
             return;
         }

@@ -46,6 +46,9 @@ private:
 
 // Texts shared by the advisor and the completion command.
 QString UnreadableEntryText(const UnreadableEntry &entry, bool japanese);
+// Why a matrix gets no advice or completion, in the interface's language.
+QString AdvisorFailureText(const std::optional<UnreadableEntry> &unreadable, int tooManyItems, const QString &error,
+                           bool japanese);
 QString DisconnectedGroupsText(const std::vector<QStringList> &groups, bool japanese);
 
 } // namespace priomat
