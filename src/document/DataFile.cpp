@@ -7,6 +7,9 @@
 #include <QSet>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
 #include <optional>
 
 namespace priomat {
@@ -156,6 +159,22 @@ std::vector<View> splitLineViews(View text)
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
+        if constexpr (std::is_same_v<View, QByteArrayView>) {
+            // Eight bytes at a time up to the next CR or LF.
+            constexpr std::uint64_t ones = 0x0101010101010101ull;
+            constexpr std::uint64_t highs = 0x8080808080808080ull;
+            while (i + 8 <= n) {
+                std::uint64_t word;
+                std::memcpy(&word, text.data() + i, sizeof word);
+                const std::uint64_t cr = word ^ (ones * '\r');
+                const std::uint64_t lf = word ^ (ones * '\n');
+                if (((cr - ones) & ~cr & highs) | ((lf - ones) & ~lf & highs))
+                    break;
+                i += 8;
+            }
+            if (i >= n)
+                break;
+        }
         const unsigned c = unitAt(text, i);
         if (c != '\r' && c != '\n')
             continue;
@@ -247,24 +266,72 @@ std::vector<size_t> sectionEntries(const std::vector<View> &lines, const QString
     return entries;
 }
 
-// Appends the entry of a comparison line (fields, TAB, value) when it has all its fields.
-void appendComparisonLine(QStringView line, int fieldCount, ComparisonTable &table)
+// Appends the entry of a comparison line (fields, TAB, value) when it has all its fields. The
+// line is UTF-16 text, or ASCII bytes, which read the same as Latin-1.
+template <typename View>
+void appendComparisonLine(View line, int fieldCount, ComparisonTable &table)
 {
-    QStringView rest = line;
-    std::array<QStringView, 3> fields;
+    View rest = line;
+    std::array<View, 3> fields;
     for (int field = 0; field < fieldCount; ++field) {
-        const qsizetype tab = rest.indexOf(u'\t');
+        qsizetype tab;
+        if constexpr (std::is_same_v<View, QStringView>)
+            tab = rest.indexOf(u'\t');
+        else
+            tab = rest.indexOf('\t');
         if (tab < 0)
             return;
-        QStringView text = trimmedView(rest.first(tab));
-        if (text.startsWith(Escape) && afterEscapes(text).isEmpty())
+        View text = trimmedView(rest.first(tab));
+        // A field of nothing but backslashes loses one: the writer added it.
+        qsizetype escapes = 0;
+        while (escapes < text.size() && unitAt(text, escapes) == '\\')
+            ++escapes;
+        if (escapes > 0 && escapes == text.size())
             text = text.sliced(1);
         fields[size_t(field)] = text;
         rest = trimmedView(rest.sliced(tab + 1));
     }
-    const KeyFields key = fieldCount == 2 ? KeyFields(fields[0], fields[1])
-                                          : KeyFields(fields[0], fields[1], fields[2]);
-    table.appendUnindexed(key, rest);
+    if constexpr (std::is_same_v<View, QStringView>) {
+        const KeyFields key = fieldCount == 2 ? KeyFields(fields[0], fields[1])
+                                              : KeyFields(fields[0], fields[1], fields[2]);
+        table.appendUnindexed(key, rest);
+    } else {
+        std::array<QLatin1StringView, 3> latin1;
+        for (int field = 0; field < fieldCount; ++field)
+            latin1[size_t(field)] = QLatin1StringView(fields[size_t(field)].data(), fields[size_t(field)].size());
+        table.appendUnindexedLatin1(latin1.data(), fieldCount, QLatin1StringView(rest.data(), rest.size()));
+    }
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        high |= word;
+    }
+    high &= 0x8080808080808080ull;
+    for (; i < n; ++i)
+        high |= static_cast<unsigned char>(p[i]) & 0x80;
+    return high == 0;
+}
+
+void appendComparisonLine(TextLines &lines, size_t index, int fieldCount, ComparisonTable &table)
+{
+    appendComparisonLine(lines.text(index), fieldCount, table);
+}
+
+void appendComparisonLine(Utf8Lines &lines, size_t index, int fieldCount, ComparisonTable &table)
+{
+    const QByteArrayView bytes = lines.raw()[index];
+    if (isAscii(bytes))
+        appendComparisonLine(bytes, fieldCount, table);
+    else
+        appendComparisonLine(lines.text(index), fieldCount, table);
 }
 
 template <typename Lines>
@@ -374,11 +441,11 @@ ParsedDataFile parseLines(Lines &lines, QStringView firstLine)
     const std::vector<size_t> requirementLines = sectionEntries(lines.raw(), ComparisonSection);
     parsed.requirementEntries.reserve(qsizetype(requirementLines.size()));
     for (const size_t index : requirementLines)
-        appendComparisonLine(lines.text(index), 2, parsed.requirementEntries);
+        appendComparisonLine(lines, index, 2, parsed.requirementEntries);
     const std::vector<size_t> alternativeLines = sectionEntries(lines.raw(), AlternativesComparisonSection);
     parsed.alternativeEntries.reserve(qsizetype(alternativeLines.size()));
     for (const size_t index : alternativeLines)
-        appendComparisonLine(lines.text(index), 3, parsed.alternativeEntries);
+        appendComparisonLine(lines, index, 3, parsed.alternativeEntries);
     if (parsed.tree.isEmpty())
         parsed.recoveryNames = recoveryNames(parsed);
     return parsed;

@@ -153,6 +153,12 @@ bool matchesFolded(const Unit *text, qsizetype size, qsizetype &pos, QStringView
     const qsizetype otherSize = field.size();
     qsizetype at = 0;
     while (at < otherSize) {
+        // Four equal units at once, as four steps of equal units below would take them.
+        if (at + 4 <= otherSize && pos + 4 <= size && loadFour(text + pos) == loadFour(other + at)) {
+            pos += 4;
+            at += 4;
+            continue;
+        }
         if (pos >= size)
             return false;
         const char16_t a = text[pos];
@@ -399,6 +405,36 @@ void ComparisonTable::appendUnindexed(const KeyFields &key, QStringView value)
     records_.push_back(makeRecord(key, value));
 }
 
+void ComparisonTable::appendUnindexedLatin1(const QLatin1StringView *fields, int count,
+                                            QLatin1StringView value)
+{
+    qsizetype units = count - 1;
+    for (int f = 0; f < count; ++f)
+        units += fields[f].size();
+    if (units >= qsizetype(Wide))
+        throw std::length_error("comparison key too long");
+    // Value texts are short: widened on the stack for the lookup.
+    std::uint32_t valueId;
+    std::array<char16_t, 32> wide;
+    if (value.size() <= qsizetype(wide.size())) {
+        for (qsizetype i = 0; i < value.size(); ++i)
+            wide[size_t(i)] = static_cast<unsigned char>(value.data()[i]);
+        valueId = internValue(QStringView(wide.data(), value.size()));
+    } else {
+        valueId = internValue(QString(value));
+    }
+    char *out = static_cast<char *>(allocateKey(size_t(units), false));
+    void *stored = out;
+    for (int f = 0; f < count; ++f) {
+        if (f > 0)
+            *out++ = '\t';
+        if (fields[f].size() > 0)
+            std::memcpy(out, fields[f].data(), size_t(fields[f].size()));
+        out += fields[f].size();
+    }
+    records_.push_back({stored, std::uint32_t(units), valueId});
+}
+
 void ComparisonTable::appendAll(const QList<Entry> &entries)
 {
     reserve(size() + entries.size());
@@ -540,8 +576,11 @@ ComparisonTable::Record ComparisonTable::makeRecord(const KeyFields &key, QStrin
     for (int f = 0; f < key.count(); ++f) {
         const QStringView field = key.begin()[f];
         units += field.size();
-        for (const QChar c : field)
-            wide = wide || c.unicode() > 0xff;
+        char16_t all = 0;
+        const char16_t *units = field.utf16();
+        for (qsizetype i = 0; i < field.size(); ++i)
+            all |= units[i];
+        wide = wide || all > 0xff;
     }
     if (units >= qsizetype(Wide))
         throw std::length_error("comparison key too long");

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <array>
@@ -93,6 +94,8 @@ public:
     // slowly.
     void appendUnindexed(const KeyFields &key, QStringView value);
     void indexAppended();
+    // appendUnindexed() for a key and value in Latin-1, the key given as `count` fields.
+    void appendUnindexedLatin1(const QLatin1StringView *fields, int count, QLatin1StringView value);
     // Undoing edits: the value of the entry at `index`, and removing the last entry.
     void setValueAt(qsizetype index, const QString &value);
     void removeLast();
