@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -73,7 +74,7 @@ public:
     std::optional<qsizetype> find(const KeyFields &key) const;
     std::optional<qsizetype> find(const QString &key) const { return find(KeyFields(key)); }
     // Value text of the first match, or nullptr when the pair is not entered. The pointer
-    // holds until the table changes.
+    // holds while entries are added or changed, until the table is cleared or assigned.
     const QString *value(const KeyFields &key) const;
     const QString *value(const QString &key) const { return value(KeyFields(key)); }
 
@@ -140,7 +141,7 @@ private:
     size_t blockUsed_ = 0;
     size_t blockSize_ = 0;
     // Distinct value texts, and their positions by text.
-    std::vector<QString> values_;
+    std::deque<QString> values_; // never moved, so value pointers stay valid
     std::unordered_map<std::u16string_view, std::uint32_t> valueIds_;
     // Open addressing over the first entry of each key; only the last entry is ever removed.
     std::vector<Slot> slots_;
