@@ -2,15 +2,19 @@
 """Times `priomat-cli evaluate` against a bare reference kernel on the same data files.
 
     bench/kernel_compare.py --kernel PATH/baseline --cli build/src/cli/priomat-cli \
-        [--runs 7] FILE.ahp [FILE.ahp ...]
+        [--runs 7] [--max-time-ratio 1.0] [--max-memory-ratio 1.5] [--max-doubling 2.1] \
+        FILE.ahp [FILE.ahp ...]
 
 Runs the two programs alternately as whole processes (the machine may be shared and noisy),
 RUNS times each per file, and prints per file the median wall time and peak resident memory
 of each, and the medians of the per-pair ratios cli / kernel (wall time, CPU time, memory). With two or more files, also the
 growth of the cli's time and memory from each file to the next against the growth of the
-file's size. Exit status 1 when a run fails.
+file's size. Exit status 1 when a run fails, 3 when a limit given by --max-time-ratio,
+--max-memory-ratio or --max-doubling is exceeded (the last bounds the cli's growth of time and
+memory per doubling of the file's size; use 7 runs or more, a single run is too noisy for it).
 """
 import argparse
+import math
 import os
 import statistics
 import subprocess
@@ -41,6 +45,9 @@ def main():
     parser.add_argument("--kernel", required=True)
     parser.add_argument("--cli", required=True)
     parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--max-time-ratio", type=float)
+    parser.add_argument("--max-memory-ratio", type=float)
+    parser.add_argument("--max-doubling", type=float)
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
 
@@ -74,10 +81,31 @@ def main():
         print(f"{os.path.basename(path)}\t{row['kernel_s']:.3f}\t{row['cli_s']:.3f}\t{row['time_ratio']:.2f}\t{row['cpu_ratio']:.2f}"
               f"\t{row['kernel_kb'] / 1024:.1f}\t{row['cli_kb'] / 1024:.1f}\t{row['memory_ratio']:.2f}",
               flush=True)
+    over = []
+    for row in results:
+        name = os.path.basename(row["file"])
+        if args.max_time_ratio is not None and row["time_ratio"] > args.max_time_ratio:
+            over.append(f"{name}: time ratio {row['time_ratio']:.2f} above {args.max_time_ratio}")
+        if args.max_memory_ratio is not None and row["memory_ratio"] > args.max_memory_ratio:
+            over.append(f"{name}: memory ratio {row['memory_ratio']:.2f} above {args.max_memory_ratio}")
     for small, large in zip(results, results[1:]):
+        size = large['size'] / small['size']
+        time_growth = large['cli_s'] / small['cli_s']
+        memory_growth = large['cli_kb'] / small['cli_kb']
         print(f"{os.path.basename(small['file'])} -> {os.path.basename(large['file'])}: "
-              f"file x{large['size'] / small['size']:.2f}, cli time x{large['cli_s'] / small['cli_s']:.2f}, "
-              f"cli memory x{large['cli_kb'] / small['cli_kb']:.2f}")
+              f"file x{size:.2f}, cli time x{time_growth:.2f}, cli memory x{memory_growth:.2f}")
+        if args.max_doubling is not None and size > 1.0:
+            # Growth per doubling of the file: g ** (1 / log2(size)).
+            doublings = math.log2(size)
+            for what, growth in (("time", time_growth), ("memory", memory_growth)):
+                per_doubling = growth ** (1.0 / doublings)
+                if per_doubling > args.max_doubling:
+                    over.append(f"{os.path.basename(large['file'])}: cli {what} x{per_doubling:.2f} "
+                                  f"per doubling, above {args.max_doubling}")
+    for message in over:
+        print(f"kernel_compare: over the limit: {message}", file=sys.stderr)
+    if over:
+        sys.exit(3)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,9 @@
 #include <QSet>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
 #include <optional>
 
 namespace priomat {
@@ -93,12 +96,14 @@ bool recreatedByReading(const RequirementTree &tree, const RequirementNode *node
 
 void appendEntries(QStringList &lines, const ComparisonTable &table)
 {
-    for (const ComparisonTable::Entry &entry : table.entries()) {
+    for (qsizetype i = 0; i < table.size(); ++i) {
         // Fields are written trimmed, as reading takes them. An empty first field stands as it
         // is (the line begins with its TAB); any other empty field is escaped.
+        const QString keyText = table.keyAt(i);
+        const QString &value = table.valueAt(i);
         QString line;
-        line.reserve(entry.key.size() + entry.value.size() + 4);
-        const QStringView key = entry.key;
+        line.reserve(keyText.size() + value.size() + 4);
+        const QStringView key = keyText;
         qsizetype start = 0;
         for (bool first = true;; first = false) {
             const qsizetype tab = key.indexOf(u'\t', start);
@@ -113,7 +118,7 @@ void appendEntries(QStringList &lines, const ComparisonTable &table)
             start = tab + 1;
         }
         line += u'\t';
-        line += entry.value;
+        line += value;
         lines.append(guardBracket(std::move(line)));
     }
 }
@@ -154,6 +159,22 @@ std::vector<View> splitLineViews(View text)
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
+        if constexpr (std::is_same_v<View, QByteArrayView>) {
+            // Eight bytes at a time up to the next CR or LF.
+            constexpr std::uint64_t ones = 0x0101010101010101ull;
+            constexpr std::uint64_t highs = 0x8080808080808080ull;
+            while (i + 8 <= n) {
+                std::uint64_t word;
+                std::memcpy(&word, text.data() + i, sizeof word);
+                const std::uint64_t cr = word ^ (ones * '\r');
+                const std::uint64_t lf = word ^ (ones * '\n');
+                if (((cr - ones) & ~cr & highs) | ((lf - ones) & ~lf & highs))
+                    break;
+                i += 8;
+            }
+            if (i >= n)
+                break;
+        }
         const unsigned c = unitAt(text, i);
         if (c != '\r' && c != '\n')
             continue;
@@ -245,50 +266,72 @@ std::vector<size_t> sectionEntries(const std::vector<View> &lines, const QString
     return entries;
 }
 
-// Value texts are nearly always one of a few scale texts: equal ones share one string.
-class ValuePool
+// Appends the entry of a comparison line (fields, TAB, value) when it has all its fields. The
+// line is UTF-16 text, or ASCII bytes, which read the same as Latin-1.
+template <typename View>
+void appendComparisonLine(View line, int fieldCount, ComparisonTable &table)
 {
-public:
-    QString get(QStringView text)
-    {
-        for (const QString &known : known_) {
-            if (known == text)
-                return known;
-        }
-        QString value = text.toString();
-        if (known_.size() < 64)
-            known_.push_back(value);
-        return value;
-    }
-
-private:
-    std::vector<QString> known_;
-};
-
-std::optional<ComparisonTable::Entry> splitComparisonLine(QStringView line, int fieldCount,
-                                                          ValuePool &values)
-{
-    const auto trimmed = [](QStringView text) { return trimmedView(text); };
-    QStringView rest = line;
-    std::array<QStringView, 3> fields;
-    qsizetype keySize = fieldCount - 1;
+    View rest = line;
+    std::array<View, 3> fields;
     for (int field = 0; field < fieldCount; ++field) {
-        const qsizetype tab = rest.indexOf(u'\t');
+        qsizetype tab;
+        if constexpr (std::is_same_v<View, QStringView>)
+            tab = rest.indexOf(u'\t');
+        else
+            tab = rest.indexOf('\t');
         if (tab < 0)
-            return std::nullopt;
-        fields[size_t(field)] = trimmed(rest.first(tab));
-        keySize += fields[size_t(field)].size();
-        rest = trimmed(rest.sliced(tab + 1));
+            return;
+        View text = trimmedView(rest.first(tab));
+        // A field of nothing but backslashes loses one: the writer added it.
+        qsizetype escapes = 0;
+        while (escapes < text.size() && unitAt(text, escapes) == '\\')
+            ++escapes;
+        if (escapes > 0 && escapes == text.size())
+            text = text.sliced(1);
+        fields[size_t(field)] = text;
+        rest = trimmedView(rest.sliced(tab + 1));
     }
-    QString key;
-    key.reserve(keySize);
-    for (int field = 0; field < fieldCount; ++field) {
-        if (field > 0)
-            key += u'\t';
-        const QStringView text = fields[size_t(field)];
-        key += text.startsWith(Escape) && afterEscapes(text).isEmpty() ? text.sliced(1) : text;
+    if constexpr (std::is_same_v<View, QStringView>) {
+        const KeyFields key = fieldCount == 2 ? KeyFields(fields[0], fields[1])
+                                              : KeyFields(fields[0], fields[1], fields[2]);
+        table.appendUnindexed(key, rest);
+    } else {
+        std::array<QLatin1StringView, 3> latin1;
+        for (int field = 0; field < fieldCount; ++field)
+            latin1[size_t(field)] = QLatin1StringView(fields[size_t(field)].data(), fields[size_t(field)].size());
+        table.appendUnindexedLatin1(latin1.data(), fieldCount, QLatin1StringView(rest.data(), rest.size()));
     }
-    return ComparisonTable::Entry{key, values.get(rest)};
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        high |= word;
+    }
+    high &= 0x8080808080808080ull;
+    for (; i < n; ++i)
+        high |= static_cast<unsigned char>(p[i]) & 0x80;
+    return high == 0;
+}
+
+void appendComparisonLine(TextLines &lines, size_t index, int fieldCount, ComparisonTable &table)
+{
+    appendComparisonLine(lines.text(index), fieldCount, table);
+}
+
+void appendComparisonLine(Utf8Lines &lines, size_t index, int fieldCount, ComparisonTable &table)
+{
+    const QByteArrayView bytes = lines.raw()[index];
+    if (isAscii(bytes))
+        appendComparisonLine(bytes, fieldCount, table);
+    else
+        appendComparisonLine(lines.text(index), fieldCount, table);
 }
 
 template <typename Lines>
@@ -326,13 +369,16 @@ QStringList recoveryNames(const ParsedDataFile &parsed)
         seen.insert(folded);
         names.append(name);
     };
-    for (const ComparisonTable::Entry &entry : parsed.requirementEntries) {
-        const qsizetype tab = entry.key.indexOf(u'\t');
-        add(entry.key.left(tab));
-        add(entry.key.mid(tab + 1));
+    for (qsizetype i = 0; i < parsed.requirementEntries.size(); ++i) {
+        const QString key = parsed.requirementEntries.keyAt(i);
+        const qsizetype tab = key.indexOf(u'\t');
+        add(key.left(tab));
+        add(key.mid(tab + 1));
     }
-    for (const ComparisonTable::Entry &entry : parsed.alternativeEntries)
-        add(entry.key.left(entry.key.indexOf(u'\t')));
+    for (qsizetype i = 0; i < parsed.alternativeEntries.size(); ++i) {
+        const QString key = parsed.alternativeEntries.keyAt(i);
+        add(key.left(key.indexOf(u'\t')));
+    }
     return names;
 }
 
@@ -392,19 +438,14 @@ ParsedDataFile parseLines(Lines &lines, QStringView firstLine)
     readTree(lines, sectionEntries(lines.raw(), TreeSection), parsed.tree);
     for (const size_t index : sectionEntries(lines.raw(), AlternativesSection))
         parsed.alternatives.append(trimmedView(lines.text(index)).toString());
-    ValuePool values;
     const std::vector<size_t> requirementLines = sectionEntries(lines.raw(), ComparisonSection);
     parsed.requirementEntries.reserve(qsizetype(requirementLines.size()));
-    for (const size_t index : requirementLines) {
-        if (auto entry = splitComparisonLine(lines.text(index), 2, values))
-            parsed.requirementEntries.append(std::move(*entry));
-    }
+    for (const size_t index : requirementLines)
+        appendComparisonLine(lines, index, 2, parsed.requirementEntries);
     const std::vector<size_t> alternativeLines = sectionEntries(lines.raw(), AlternativesComparisonSection);
     parsed.alternativeEntries.reserve(qsizetype(alternativeLines.size()));
-    for (const size_t index : alternativeLines) {
-        if (auto entry = splitComparisonLine(lines.text(index), 3, values))
-            parsed.alternativeEntries.append(std::move(*entry));
-    }
+    for (const size_t index : alternativeLines)
+        appendComparisonLine(lines, index, 3, parsed.alternativeEntries);
     if (parsed.tree.isEmpty())
         parsed.recoveryNames = recoveryNames(parsed);
     return parsed;

@@ -18,8 +18,9 @@ struct ParsedDataFile
     bool foreign = false; // empty, or not starting with the header; nothing else is filled
     RequirementTree tree; // fresh records, "?" nodes where the depth jumps
     QStringList alternatives;
-    QList<ComparisonTable::Entry> requirementEntries; // file order, duplicates included
-    QList<ComparisonTable::Entry> alternativeEntries;
+    // File order, duplicates included; not yet indexed (see ComparisonTable::indexAppended).
+    ComparisonTable requirementEntries;
+    ComparisonTable alternativeEntries;
     QStringList recoveryNames; // only when the tree came out empty
 };
 

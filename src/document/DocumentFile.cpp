@@ -26,10 +26,10 @@ InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed
     }
     document.alternativesLines = std::move(parsed.alternatives);
 
-    document.RequirementComparisons.clear();
-    document.RequirementComparisons.appendAll(std::move(parsed.requirementEntries));
-    document.AlternativeComparisons.clear();
-    document.AlternativeComparisons.appendAll(std::move(parsed.alternativeEntries));
+    document.RequirementComparisons = std::move(parsed.requirementEntries);
+    document.RequirementComparisons.indexAppended();
+    document.AlternativeComparisons = std::move(parsed.alternativeEntries);
+    document.AlternativeComparisons.indexAppended();
 
     if (outcome.treeWasEmpty && !parsed.recoveryNames.isEmpty() && askRecovery && askRecovery()) {
         RequirementNode *root = document.tree.root();

@@ -242,7 +242,7 @@ private:
             change.newValue = value;
             if (const auto index = table.find(key)) {
                 change.index = *index;
-                change.oldValue = table.at(*index).value;
+                change.oldValue = table.valueAt(*index);
                 table.setValueAt(*index, value);
             } else {
                 change.appended = true;

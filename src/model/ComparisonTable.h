@@ -4,11 +4,16 @@
 
 #include <QList>
 #include <QString>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace priomat {
@@ -37,9 +42,12 @@ private:
     int count_;
 };
 
+// Keys live in one arena, as Latin-1 when they fit and as UTF-16 otherwise, and equal value
+// texts are stored once, so that an entry costs its key's characters and a few bytes more.
 class ComparisonTable
 {
 public:
+    // One entry as texts.
     struct Entry
     {
         QString key;
@@ -47,15 +55,26 @@ public:
         friend bool operator==(const Entry &, const Entry &) = default;
     };
 
-    qsizetype size() const { return entries_.size(); }
-    bool isEmpty() const { return entries_.isEmpty(); }
-    const Entry &at(qsizetype index) const { return entries_.at(index); }
-    const QList<Entry> &entries() const { return entries_; }
+    ComparisonTable() = default;
+    ComparisonTable(const ComparisonTable &other);
+    ComparisonTable &operator=(const ComparisonTable &other);
+    ComparisonTable(ComparisonTable &&other) noexcept;
+    ComparisonTable &operator=(ComparisonTable &&other) noexcept;
+    ~ComparisonTable();
+
+    qsizetype size() const { return qsizetype(records_.size()); }
+    bool isEmpty() const { return records_.empty(); }
+    Entry at(qsizetype index) const { return {keyAt(index), valueAt(index)}; }
+    QString keyAt(qsizetype index) const;
+    const QString &valueAt(qsizetype index) const { return values_[records_[size_t(index)].value]; }
+    // Every entry in order, as texts.
+    QList<Entry> entries() const;
 
     // Index of the first entry whose key matches without regard to letter case.
     std::optional<qsizetype> find(const KeyFields &key) const;
     std::optional<qsizetype> find(const QString &key) const { return find(KeyFields(key)); }
-    // Value text of the first match, or nullptr when the pair is not entered.
+    // Value text of the first match, or nullptr when the pair is not entered. The pointer
+    // holds while entries are added or changed, until the table is cleared or assigned.
     const QString *value(const KeyFields &key) const;
     const QString *value(const QString &key) const { return value(KeyFields(key)); }
 
@@ -66,15 +85,23 @@ public:
     // Replaces the value of the first match, or appends a new entry at the end.
     void store(const QString &key, const QString &value);
     // Appends unconditionally, as a file is read: a later duplicate stays behind the first.
-    void append(const QString &key, const QString &value);
+    void append(const QString &key, const QString &value) { append(KeyFields(key), value); }
+    // The key given as its fields, joined with TABs.
+    void append(const KeyFields &key, QStringView value);
     // append() for each entry in order, faster on large lists.
     void appendAll(const QList<Entry> &entries);
-    // The same, taking the entries over without copying them when the table is empty.
-    void appendAll(QList<Entry> &&entries);
+    // Appending many entries: appendUnindexed() each, then indexAppended() once. Faster,
+    // because the index is sized once and filled in batches; lookups in between still work,
+    // slowly.
+    void appendUnindexed(const KeyFields &key, QStringView value);
+    void indexAppended();
+    // appendUnindexed() for a key and value in Latin-1, the key given as `count` fields.
+    void appendUnindexedLatin1(const QLatin1StringView *fields, int count, QLatin1StringView value);
     // Undoing edits: the value of the entry at `index`, and removing the last entry.
-    void setValueAt(qsizetype index, const QString &value) { entries_[index].value = value; }
+    void setValueAt(qsizetype index, const QString &value);
     void removeLast();
     void clear();
+    // Room for `n` entries in all; the index is sized when they are indexed.
     void reserve(qsizetype n);
 
 private:
@@ -84,18 +111,38 @@ private:
         std::uint32_t tag = 0;    // high half of the key's hash
         std::int32_t entry = -1;  // -1: empty
     };
+    struct Record
+    {
+        const void *key;     // Latin-1 bytes or UTF-16 units in the arena
+        std::uint32_t size;  // units; the top bit marks UTF-16
+        std::uint32_t value; // into values_
+    };
+    static constexpr std::uint32_t Wide = 0x80000000u;
 
     qsizetype findSlot(const KeyFields &key, std::uint64_t hash) const;
     size_t homeSlot(std::uint64_t hash) const { return size_t(hash >> 32) & (slots_.size() - 1); }
+    std::optional<qsizetype> findUnindexed(const KeyFields &key) const;
+    bool recordMatches(const Record &record, const KeyFields &key) const;
+    std::uint64_t recordHash(const Record &record) const;
     void insertIndex(qsizetype entry, std::uint64_t hash);
-    // Indexes entries_[first..] in order.
     void indexFrom(qsizetype first);
-    // Makes room in the index for `n` entries in all.
     void reserveIndex(qsizetype n);
     void grow();
     void rehash(size_t capacity);
 
-    QList<Entry> entries_;
+    Record makeRecord(const KeyFields &key, QStringView value);
+    void *allocateKey(size_t bytes, bool wide);
+    std::uint32_t internValue(QStringView value);
+
+    std::vector<Record> records_;
+    qsizetype indexed_ = 0; // records_[..indexed_] are in the index
+    // Key arena: blocks that never move; keys are appended to the last one.
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t blockUsed_ = 0;
+    size_t blockSize_ = 0;
+    // Distinct value texts, and their positions by text.
+    std::deque<QString> values_; // never moved, so value pointers stay valid
+    std::unordered_map<std::u16string_view, std::uint32_t> valueIds_;
     // Open addressing over the first entry of each key; only the last entry is ever removed.
     std::vector<Slot> slots_;
     qsizetype used_ = 0;

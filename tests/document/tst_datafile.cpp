@@ -127,9 +127,9 @@ void TestDataFile::sectionsInAnyOrderAndCase()
          "[ Alternatives ]", "ignored", "[alternatives]", " x ", "y", "[Unknown]", "z"}));
     QCOMPARE(outline(parsed.tree), lines({"Root", " A"}));
     QCOMPARE(parsed.alternatives, lines({"x", "y"}));
-    QCOMPARE(parsed.requirementEntries,
+    QCOMPARE(parsed.requirementEntries.entries(),
              (QList<ComparisonTable::Entry>{{"A\tB", "5"}, {"B\tA", "1/5"}}));
-    QCOMPARE(parsed.alternativeEntries, (QList<ComparisonTable::Entry>{{"L\tx\ty", "3"}}));
+    QCOMPARE(parsed.alternativeEntries.entries(), (QList<ComparisonTable::Entry>{{"L\tx\ty", "3"}}));
 }
 
 void TestDataFile::bracketInFirstColumnEndsSection()
@@ -139,7 +139,7 @@ void TestDataFile::bracketInFirstColumnEndsSection()
          "  [a]", "[b]", "c", "[Comparison]", "[X\tY\t3", " [X\tZ\t2"}));
     QCOMPARE(outline(parsed.tree), lines({"Root", " [Child]"}));
     QCOMPARE(parsed.alternatives, lines({"[a]"}));
-    QCOMPARE(parsed.requirementEntries, (QList<ComparisonTable::Entry>{}));
+    QCOMPARE(parsed.requirementEntries.entries(), (QList<ComparisonTable::Entry>{}));
 }
 
 void TestDataFile::fieldSplit()
@@ -148,9 +148,9 @@ void TestDataFile::fieldSplit()
         {"Priomat - Data File", "[Comparison]", "A\t\t3", "\tB\t3", "NoTab", "A\tB", " A \t B \t 1/2 ",
          "A\tB\t3\tmore", "[AlternativesComparison]", "L\tx\ty\t5", "L\tx\t\ty\t5", "\tx\ty\t5",
          "L\tx\ty"}));
-    QCOMPARE(parsed.requirementEntries,
+    QCOMPARE(parsed.requirementEntries.entries(),
              (QList<ComparisonTable::Entry>{{"\tB", "3"}, {"A\tB", "1/2"}, {"A\tB", "3\tmore"}}));
-    QCOMPARE(parsed.alternativeEntries,
+    QCOMPARE(parsed.alternativeEntries.entries(),
              (QList<ComparisonTable::Entry>{{"L\tx\ty", "5"}, {"L\tx\ty", "5"}, {"\tx\ty", "5"}}));
 }
 
@@ -161,7 +161,7 @@ void TestDataFile::duplicateKeysAreKept()
     QCOMPARE(parsed.requirementEntries.size(), 2);
     Document document;
     document.tree = std::move(parsed.tree);
-    for (const auto &entry : parsed.requirementEntries)
+    for (const auto &entry : parsed.requirementEntries.entries())
         document.RequirementComparisons.append(entry.key, entry.value);
     QCOMPARE(*document.RequirementComparisons.value("A\tB"), QStringLiteral("3"));
     const QStringList written = FormatDataFile(document);
@@ -206,9 +206,9 @@ void TestDataFile::roundTrip()
     Document again;
     again.tree = std::move(parsed.tree);
     again.alternativesLines = parsed.alternatives;
-    for (const auto &entry : parsed.requirementEntries)
+    for (const auto &entry : parsed.requirementEntries.entries())
         again.RequirementComparisons.append(entry.key, entry.value);
-    for (const auto &entry : parsed.alternativeEntries)
+    for (const auto &entry : parsed.alternativeEntries.entries())
         again.AlternativeComparisons.append(entry.key, entry.value);
     QCOMPARE(outline(again.tree), outline(document.tree));
     QCOMPARE(again.RequirementComparisons.entries(), document.RequirementComparisons.entries());
@@ -246,8 +246,8 @@ void TestDataFile::bracketNamesSurviveSaving()
     const ParsedDataFile parsed = ParseDataFile(written);
     QCOMPARE(outline(parsed.tree), lines({"Goal", " [Draft] Cost", " B"}));
     QCOMPARE(parsed.alternatives, lines({"[a]", "b"}));
-    QCOMPARE(parsed.requirementEntries, document.RequirementComparisons.entries());
-    QCOMPARE(parsed.alternativeEntries, document.AlternativeComparisons.entries());
+    QCOMPARE(parsed.requirementEntries.entries(), document.RequirementComparisons.entries());
+    QCOMPARE(parsed.alternativeEntries.entries(), document.AlternativeComparisons.entries());
 }
 
 void TestDataFile::sectionNamesAndEscapesReadBackInAnyCase()
@@ -270,8 +270,8 @@ void TestDataFile::sectionNamesAndEscapesReadBackInAnyCase()
     const ParsedDataFile parsed = ParseDataFile(written);
     QCOMPARE(outline(parsed.tree), outline(document.tree));
     QCOMPARE(parsed.alternatives, document.alternativesLines);
-    QCOMPARE(parsed.requirementEntries, document.RequirementComparisons.entries());
-    QCOMPARE(parsed.alternativeEntries, document.AlternativeComparisons.entries());
+    QCOMPARE(parsed.requirementEntries.entries(), document.RequirementComparisons.entries());
+    QCOMPARE(parsed.alternativeEntries.entries(), document.AlternativeComparisons.entries());
 
     // Only where needed: names that read back as they stand are written as they stand.
     QVERIFY(written.contains("\\[Comparison]"));

@@ -25,6 +25,7 @@ private slots:
     void itemsUnderNodeAndLeaf();
     void matrixCountsMissingCells();
     void bulkAppendAndRowLookupsAgreeWithSingleOnes();
+    void keysOfEveryKindSurviveCopyUndoAndLateIndexing();
 };
 
 void TestTables::lookupIsFirstMatchWithoutLetterCase()
@@ -197,6 +198,50 @@ void TestTables::bulkAppendAndRowLookupsAgreeWithSingleOnes()
     QCOMPARE(*bulk.value(alternativeKey("Leaf", "Item 0", "Item 1")), QStringLiteral("first"));
     QCOMPARE(*bulk.value(alternativeKey("leaf", "ITEM 3", "item 10")), QStringLiteral("310"));
     QVERIFY(!bulk.value(alternativeKey("leaf", "Item 3", "Item 4"))); // 3 + 4 is a multiple of 7
+}
+
+void TestTables::keysOfEveryKindSurviveCopyUndoAndLateIndexing()
+{
+    // Keys in Latin-1, beyond it and beyond the BMP, and one longer than a storage block.
+    const QString micro = QString::fromUtf8("\u00b5g\tB");       // folds to Greek mu
+    const QString greekMu = QString::fromUtf8("\u039cG\tb");
+    const QString wide = QString::fromUtf8("\u0416\U00010400\tx");
+    const QString longKey = QString(70000, u'k') + u'\t' + QString(70000, u'\u00e9');
+    ComparisonTable table;
+    table.append(micro, "2");
+    table.append(wide, "3");
+    table.append(longKey, "4");
+    const QString *two = table.value(greekMu);
+    QVERIFY(two);
+    table.append(QStringLiteral("later\tone"), "a value never seen before");
+    QCOMPARE(*two, QStringLiteral("2")); // value pointers outlive appends
+    QVERIFY(table.value(QString::fromUtf8("\u0436\U00010400\tX")));
+    QCOMPARE(*table.value(QString::fromUtf8("\u0436\U00010400\tX")), QStringLiteral("3"));
+    QVERIFY(table.value(longKey.toUpper()));
+    QCOMPARE(*table.value(longKey.toUpper()), QStringLiteral("4"));
+
+    ComparisonTable copy = table;
+    table.removeLast();
+    table.removeLast();
+    QVERIFY(!table.value(longKey));
+    table.append(longKey, "5");
+    QCOMPARE(*table.value(longKey), QStringLiteral("5"));
+    QCOMPARE(copy.size(), 4);
+    QCOMPARE(copy.at(2), (ComparisonTable::Entry{longKey, "4"}));
+    QCOMPARE(*copy.value(QStringLiteral("LATER\tONE")), QStringLiteral("a value never seen before"));
+
+    // Entries appended without the index are found, first match first, before and after it.
+    ComparisonTable late;
+    const QLatin1StringView fields[] = {QLatin1StringView("a"), QLatin1StringView("b")};
+    late.appendUnindexedLatin1(fields, 2, QLatin1StringView("1"));
+    late.appendUnindexed(KeyFields(u"A", u"B"), u"2");
+    late.appendUnindexed(KeyFields(u"\u00c4", u"B"), u"3");
+    QCOMPARE(*late.value(KeyFields(u"A", u"b")), QStringLiteral("1"));
+    late.indexAppended();
+    QCOMPARE(*late.value(KeyFields(u"A", u"b")), QStringLiteral("1"));
+    QCOMPARE(*late.value(KeyFields(u"\u00e4", u"b")), QStringLiteral("3"));
+    QCOMPARE(late.entries(), (QList<ComparisonTable::Entry>{{"a\tb", "1"}, {"A\tB", "2"},
+                                                            {QString::fromUtf8("\u00c4\tB"), "3"}}));
 }
 
 QTEST_GUILESS_MAIN(TestTables)
