@@ -115,7 +115,7 @@ const RequirementNode *FindSensitivityNode(const Document &document, const QStri
     return found;
 }
 
-QStringList SensitivityLines(Document &document, const RequirementNode *node)
+QStringList SensitivityLines(Document &document, const RequirementNode *node, QStringList *skipped)
 {
     LeafWeightCache cache;
     ResultLists results;
@@ -137,6 +137,11 @@ QStringList SensitivityLines(Document &document, const RequirementNode *node)
     walkPreOrder(document.tree.root(), [&](RequirementNode *parent, int) {
         if (parent->childCount() < 2)
             return;
+        if (parent->childCount() > JudgementAnalysisLimit) {
+            if (skipped)
+                skipped->append(parent->caption());
+            return;
+        }
         std::vector<JudgementRobustness> pairs;
         try {
             pairs = analysis.judgementRobustness(ItemsUnder(document, parent), true);

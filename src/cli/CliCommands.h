@@ -26,7 +26,8 @@ QStringList AdviseLines(const Document &document, QString &failure);
 // caption is `name`; nullptr when there is none.
 const RequirementNode *FindSensitivityNode(const Document &document, const QString &name);
 // The tipping points of `node`'s children, an empty line, then the robustness of every entered
-// requirement judgement; each table with a header line.
-QStringList SensitivityLines(Document &document, const RequirementNode *node);
+// requirement judgement; each table with a header line. Nodes with more children than
+// JudgementAnalysisLimit are left out of the second table and named in `skipped`.
+QStringList SensitivityLines(Document &document, const RequirementNode *node, QStringList *skipped = nullptr);
 
 } // namespace priomat::cli

@@ -1,6 +1,7 @@
 // priomat-cli: evaluates, exports, normalises and checks Priomat data files from the shell.
 #include "cli/CliCommands.h"
 #include "model/ComputationError.h"
+#include "model/Sensitivity.h"
 #include "document/DataFile.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentOpen.h"
@@ -124,7 +125,13 @@ QStringList sensitivityCommand(Document &document, const Arguments &arguments)
         throw NodeNotFound{QStringLiteral("no node named '%1'").arg(arguments.node)};
     if (arguments.hasNode && node->childCount() < 2)
         throw NodeNotFound{QStringLiteral("node '%1' has fewer than two children").arg(node->caption())};
-    return SensitivityLines(document, node);
+    QStringList skipped;
+    QStringList lines = SensitivityLines(document, node, &skipped);
+    for (const QString &caption : skipped)
+        printError(QStringLiteral("the judgements of '%1' are not analysed: more than %2 children")
+                       .arg(caption)
+                       .arg(JudgementAnalysisLimit));
+    return lines;
 }
 
 } // namespace

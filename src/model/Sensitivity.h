@@ -85,6 +85,10 @@ struct JudgementRobustness
 // Judgements this many steps or fewer from changing the decision deserve a second look.
 inline constexpr int CloseJudgementSteps = 2;
 
+// Every pair is tried at every scale step, which grows with the cube of a matrix's size:
+// larger matrices get no judgement analysis.
+inline constexpr int JudgementAnalysisLimit = 200;
+
 // The text shown where no change lies within reach.
 inline const QString NoChange = QStringLiteral("\u2014");
 

@@ -352,6 +352,20 @@ void TestCli::sensitivityOfTheCarExample()
     QVERIFY(unknown.out.isEmpty());
     QVERIFY2(unknown.err.contains("'Colour'"), unknown.err.constData());
     QCOMPARE(runCli({"evaluate", Example, "--node", "Cost"}).exitCode, 2);
+
+    // A node past the analysis limit keeps its tipping points; its judgements are named as left out.
+    QTemporaryDir dir;
+    QByteArray wide = "Priomat - Data File\r\n[Tree]\r\nWide\r\n";
+    for (int i = 0; i <= 200; ++i)
+        wide += " C" + QByteArray::number(i) + "\r\n";
+    wide += "[Alternatives]\r\nx\r\ny\r\n[Comparison]\r\nC0\tC1\t3\r\n"
+            "[AlternativesComparison]\r\nC0\tx\ty\t5\r\n";
+    const QString widePath = dir.filePath("wide.ahp");
+    writeBytes(widePath, wide);
+    const Run limited = runCli({"sensitivity", widePath});
+    QCOMPARE(limited.exitCode, 0);
+    QCOMPARE(limited.out.count("\n"), 1 + 201 + 1 + 1);
+    QVERIFY2(limited.err.contains("'Wide'") && limited.err.contains("200"), limited.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -327,14 +327,12 @@ void SensitivityPage::fillJudgements()
                                           : QStringLiteral("Robustness of the judgements: no matrix shown."));
         return;
     }
-    // Every pair is tried at every step: beyond this size the table would hold up each entry.
-    constexpr int JudgementTableLimit = 200;
-    if (shown.size() > JudgementTableLimit) {
+    if (shown.size() > JudgementAnalysisLimit) {
         JudgementLabel->setText(
             japanese_ ? QStringLiteral("判断の頑健さ: 「%1」のマトリックスは大きすぎます（%2 項目、最大 %3）。")
-                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementTableLimit)
+                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementAnalysisLimit)
                       : QStringLiteral("Robustness of the judgements: the matrix of \"%1\" is too large (%2 items, at most %3).")
-                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementTableLimit));
+                            .arg(shown.node->caption()).arg(shown.size()).arg(JudgementAnalysisLimit));
         return;
     }
     JudgementLabel->setText(
