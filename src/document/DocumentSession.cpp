@@ -731,6 +731,7 @@ void DocumentSession::computeShown()
     if (n > GridLimit)
         return; // the panel names the node and its size instead
     const ComparisonMatrix matrix = ComparisonMatrix::of(document_, shown_.items);
+    shown_.missing = matrix.missingCount();
     QString failedValue;
     bool hasFailedValue = false;
     try {
@@ -830,10 +831,7 @@ QString DocumentSession::cellText(int row, int column) const
 
 bool DocumentSession::hasDashes() const
 {
-    const int n = shown_.size();
-    if (n < 2 || n > GridLimit)
-        return false;
-    return ComparisonMatrix::of(document_, shown_.items).missingCount() > 0;
+    return shown_.size() >= 2 && shown_.missing > 0;
 }
 
 void DocumentSession::afterEdit(RequirementNode *node)

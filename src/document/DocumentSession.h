@@ -70,6 +70,7 @@ struct ShownMatrix
     QString error;
     int errorRow = -1;
     int errorColumn = -1;
+    qsizetype missing = 0; // "-" cells, counted only for matrices the grid can show
     // Row-major n × n, only for matrices the grid can show.
     std::vector<ColourClass> colours;
     ColourClass colourAt(int row, int column) const

@@ -65,7 +65,6 @@ void TBaseForm::buildAdvisorControls()
         ComparisonPanel->layout()->addWidget(AdvisorButton);
     }
     connect(AdvisorButton, &QPushButton::clicked, this, &TBaseForm::MenuAdvisorClick);
-    connect(session_, &DocumentSession::shownMatrixChanged, this, &TBaseForm::updateAdvisorControls);
     connect(session_, &DocumentSession::currentNodeChanged, this, &TBaseForm::updateAdvisorControls);
 }
 
