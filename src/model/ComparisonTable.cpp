@@ -503,6 +503,29 @@ void ComparisonTable::removeLast()
     indexed_ = size();
 }
 
+ComparisonTable::Entry ComparisonTable::takeAt(qsizetype index)
+{
+    Entry entry = at(index);
+    records_.erase(records_.begin() + index);
+    reindex(); // entry numbers past `index` moved, and a later duplicate may now come first
+    return entry;
+}
+
+void ComparisonTable::insertAt(qsizetype index, const QString &key, const QString &value)
+{
+    records_.insert(records_.begin() + index, makeRecord(KeyFields(key), value));
+    reindex();
+}
+
+void ComparisonTable::reindex()
+{
+    slots_.assign(slots_.empty() ? 16 : slots_.size(), Slot());
+    used_ = 0;
+    reserveIndex(size());
+    indexFrom(0);
+    indexed_ = size();
+}
+
 void ComparisonTable::insertIndex(qsizetype entry, std::uint64_t hash)
 {
     const Record &record = records_[size_t(entry)];

@@ -100,6 +100,10 @@ public:
     // Undoing edits: the value of the entry at `index`, and removing the last entry.
     void setValueAt(qsizetype index, const QString &value);
     void removeLast();
+    // Clearing a judgement and undoing it: the entry at `index` leaves (later ones move up),
+    // and an entry goes back in at `index`. Both rebuild the index, so they cost the table's size.
+    Entry takeAt(qsizetype index);
+    void insertAt(qsizetype index, const QString &key, const QString &value);
     void clear();
     // Room for `n` entries in all; the index is sized when they are indexed.
     void reserve(qsizetype n);
@@ -129,6 +133,7 @@ private:
     void reserveIndex(qsizetype n);
     void grow();
     void rehash(size_t capacity);
+    void reindex();
 
     Record makeRecord(const KeyFields &key, QStringView value);
     void *allocateKey(size_t bytes, bool wide);

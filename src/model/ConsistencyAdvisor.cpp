@@ -4,6 +4,9 @@
 #include "model/ComputationError.h"
 #include "model/Priorities.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -57,22 +60,49 @@ DenseMatrix toDense(const MatrixValues &values)
     return m;
 }
 
-// The matrix read as the computation reads it, with cells (i, j) and optionally (j, i) set.
-MatrixValues withChange(const DenseMatrix &m, int i, int j, double x, bool alsoTransposed, double y,
-                        const QString *text)
+// Which items share a name as the table's lookup compares names: equal ids, one row of entries.
+std::vector<int> nameClasses(const QStringList &names, bool *repeated)
 {
+    std::vector<int> classes(size_t(names.size()));
+    QHash<QString, int> first;
+    *repeated = false;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString folded = names.at(i).toCaseFolded();
+        const auto it = first.constFind(folded);
+        if (it == first.constEnd()) {
+            first.insert(folded, int(i));
+            classes[size_t(i)] = int(i);
+        } else {
+            classes[size_t(i)] = it.value();
+            *repeated = true;
+        }
+    }
+    return classes;
+}
+
+// The matrix read as the computation reads it after the entry behind (i, j) is set to `x` and,
+// with `alsoTransposed`, the one behind (j, i) to `y`: every cell whose names are those of
+// (i, j) reads the same entry, so it changes with it.
+MatrixValues withChange(const DenseMatrix &m, const std::vector<int> &classes, int i, int j, double x,
+                        bool alsoTransposed, double y, const QString *text)
+{
+    const int ci = classes[size_t(i)], cj = classes[size_t(j)];
     MatrixValues values;
     values.n = m.n;
     values.cells.reserve(m.enteredCount + 2);
     values.rowStart.reserve(size_t(m.n) + 1);
     values.rowStart.push_back(0);
     for (int r = 0; r < m.n; ++r) {
+        const int cr = classes[size_t(r)];
         for (int c = 0; c < m.n; ++c) {
-            if (r == i && c == j)
+            if (r == c)
+                continue;
+            const int cc = classes[size_t(c)];
+            if (cr == ci && cc == cj)
                 values.cells.push_back({c, x, text});
-            else if (alsoTransposed && r == j && c == i)
+            else if (alsoTransposed && cr == cj && cc == ci)
                 values.cells.push_back({c, y, text});
-            else if (r != c && m.isEntered(r, c))
+            else if (m.isEntered(r, c))
                 values.cells.push_back({c, m.at(r, c), m.text[size_t(r) * size_t(m.n) + size_t(c)]});
         }
         values.rowStart.push_back(values.cells.size());
@@ -200,13 +230,80 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         return (t / nd - nd) / (nd - 1.0);
     };
 
+    // With repeated names one entry stands behind several cells: changing it moves the rows of
+    // every item of both names, so the estimate goes through all of them (B below).
+    bool repeated = false;
+    const std::vector<int> classes = nameClasses(matrix.names(), &repeated);
+    std::vector<int> members; // B: the items of the pair's two names
+    std::vector<double> gAfter(repeated ? un : 0);
+    auto generalAfter = [&](int ci, int cj, int position) {
+        const double x = scaleNumber(position), y = mirrorNumber(position);
+        auto changed = [&](int r, int c) {
+            if (r == c)
+                return 1.0;
+            const int cr = classes[size_t(r)], cc = classes[size_t(c)];
+            if (cr == ci && cc == cj)
+                return x;
+            if (inverse && cr == cj && cc == ci)
+                return y;
+            return m.at(r, c);
+        };
+        for (int r : members) {
+            double logRatio = 0.0;
+            for (int c : members)
+                logRatio += std::log(changed(r, c)) - std::log(m.at(r, c));
+            gAfter[size_t(r)] = g[size_t(r)] * std::exp(logRatio / nd);
+        }
+        // Rows outside B keep their entries and see B's weights change; rows in B are summed anew.
+        double t = q;
+        for (int k : members) {
+            double column = columnSum[size_t(k)];
+            for (int r : members)
+                column -= m.at(r, k) / g[size_t(r)];
+            t += (gAfter[size_t(k)] - g[size_t(k)]) * column - rowSum[size_t(k)] / g[size_t(k)];
+        }
+        for (int r : members) {
+            double row = rowSum[size_t(r)];
+            for (int k : members)
+                row += changed(r, k) * gAfter[size_t(k)] - m.at(r, k) * g[size_t(k)];
+            t += row / gAfter[size_t(r)];
+        }
+        return (t / nd - nd) / (nd - 1.0);
+    };
+
     const double indexNow = std::abs(now.consistencyIndex);
     const double tolerance = 1e-12 * std::max(1.0, indexNow);
     std::vector<Candidate> candidates;
+    QSet<qint64> offered; // name pairs already offered, when names repeat
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             if (i == j || !m.isEntered(i, j))
                 continue;
+            if (repeated) {
+                const int ci = classes[size_t(i)], cj = classes[size_t(j)];
+                if (ci == cj)
+                    continue; // an item against its own name is no judgement between two
+                // One entry, one suggestion; with Inverse one per pair of names.
+                const qint64 pair = inverse ? qint64(std::min(ci, cj)) * n + std::max(ci, cj) : qint64(ci) * n + cj;
+                if (offered.contains(pair))
+                    continue;
+                offered.insert(pair);
+                members.clear();
+                for (int k = 0; k < n; ++k)
+                    if (classes[size_t(k)] == ci || classes[size_t(k)] == cj)
+                        members.push_back(k);
+                Candidate best{i, j, 0, indexNow};
+                for (int p = ScaleFirstPosition; p <= ScaleLastPosition; ++p) {
+                    const double after = std::abs(generalAfter(ci, cj, p));
+                    if (std::isfinite(after) && after < best.approximate - tolerance) {
+                        best.position = p;
+                        best.approximate = after;
+                    }
+                }
+                if (best.position != 0)
+                    candidates.push_back(best);
+                continue;
+            }
             // With Inverse a pair is one judgement: offered once, at its upper cell when entered.
             if (inverse && i > j && m.isEntered(j, i))
                 continue;
@@ -241,7 +338,7 @@ AdvisorResult AdviseMatrix(const ComparisonMatrix &matrix, const QString &owner,
         const double x = scaleNumber(candidate.position);
         try {
             suggestion.indexAfter
-                = ComputePriorities(withChange(m, i, j, x, inverse, mirrorNumber(candidate.position), &suggestion.suggested))
+                = ComputePriorities(withChange(m, classes, i, j, x, inverse, mirrorNumber(candidate.position), &suggestion.suggested))
                       .consistencyIndex;
         } catch (const ComputationError &) {
             continue;
@@ -544,10 +641,15 @@ Completion CompleteFromEntered(const ComparisonMatrix &matrix, const QString &ow
     for (int r = 0; r < k; ++r)
         y[size_t(r + 1)] = b[size_t(r)];
 
+    // With repeated names each missing entry is filled once, at its first cell, and cells of an
+    // item against its own name stay as they are.
+    bool repeated = false;
+    const std::vector<int> classes = nameClasses(matrix.names(), &repeated);
     std::vector<char> filled(un * un, 0);
     for (int column = 0; column < n; ++column) {
         for (int row = 0; row < n; ++row) {
-            if (row == column || m.isEntered(row, column) || filled[size_t(row) * un + size_t(column)])
+            const int cr = classes[size_t(row)], cc = classes[size_t(column)];
+            if (row == column || m.isEntered(row, column) || filled[size_t(cr) * un + size_t(cc)] || cr == cc)
                 continue;
             const int position = NearestScalePosition(std::exp(y[size_t(row)] - y[size_t(column)]));
             CompletionCell cell{row, column, ScaleText(position), ScaleReciprocalText(position)};
@@ -555,8 +657,9 @@ Completion CompleteFromEntered(const ComparisonMatrix &matrix, const QString &ow
                 // An entered transposed cell keeps its text; a missing one is filled here.
                 if (const QString *mirror = m.text[size_t(column) * un + size_t(row)])
                     cell.reciprocal = *mirror;
-                filled[size_t(column) * un + size_t(row)] = 1;
+                filled[size_t(cc) * un + size_t(cr)] = 1;
             }
+            filled[size_t(cr) * un + size_t(cc)] = 1;
             result.cells.push_back(std::move(cell));
         }
     }

@@ -5,6 +5,7 @@
 #include "model/Priorities.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 
 #include <cmath>
@@ -80,9 +81,12 @@ void TestAdvisor::suggestionsMatchExhaustiveSearch_data()
 {
     QTest::addColumn<bool>("inverse");
     QTest::addColumn<int>("size");
-    QTest::newRow("reciprocal 6") << true << 6;
-    QTest::newRow("reciprocal 11") << true << 11;
-    QTest::newRow("one-sided 7") << false << 7;
+    QTest::addColumn<int>("repeats"); // items named as an earlier item, in other letter case
+    QTest::newRow("reciprocal 6") << true << 6 << 0;
+    QTest::newRow("reciprocal 11") << true << 11 << 0;
+    QTest::newRow("one-sided 7") << false << 7 << 0;
+    QTest::newRow("reciprocal 8, repeated names") << true << 8 << 2;
+    QTest::newRow("one-sided 7, repeated name") << false << 7 << 1;
 }
 
 void TestAdvisor::suggestionsMatchExhaustiveSearch()
@@ -90,11 +94,14 @@ void TestAdvisor::suggestionsMatchExhaustiveSearch()
     // The incremental ranking must find what trying every step of every pair finds.
     QFETCH(bool, inverse);
     QFETCH(int, size);
-    QRandomGenerator random(size * 31 + inverse);
+    QFETCH(int, repeats);
+    QRandomGenerator random(size * 31 + inverse + repeats * 7);
     for (int round = 0; round < 5; ++round) {
         QStringList names;
         for (int i = 0; i < size; ++i)
             names.append(QStringLiteral("N%1").arg(i));
+        for (int r = 0; r < repeats; ++r)
+            names[size - 1 - r] = QStringLiteral("n%1").arg(r); // shares N<r>'s entries
         ComparisonTable table;
         for (int i = 0; i < size; ++i) {
             for (int j = i + 1; j < size; ++j) {
@@ -114,13 +121,28 @@ void TestAdvisor::suggestionsMatchExhaustiveSearch()
         double best = std::abs(result.consistencyIndex);
         for (int i = 0; i < size; ++i) {
             for (int j = 0; j < size; ++j) {
-                if (i == j || !matrix.entry(i, j))
+                if (i == j || !matrix.entry(i, j) || names[i].compare(names[j], Qt::CaseInsensitive) == 0)
                     continue;
                 for (int p = ScaleFirstPosition; p <= ScaleLastPosition; ++p)
                     best = std::min(best, std::abs(indexWith(table, names, i, j, ScaleText(p), inverse)));
             }
         }
         QVERIFY(!result.suggestions.empty());
+        // Each index after is that of the document with the suggestion stored, shared rows included.
+        for (const AdvisorSuggestion &s : result.suggestions)
+            QCOMPARE(s.indexAfter, indexWith(table, names, s.row, s.column, s.suggested, inverse));
+        if (repeats > 0) {
+            // Completion fills each missing entry once.
+            const Completion completion = CompleteFromEntered(matrix, "Goal", inverse);
+            QSet<QString> keys;
+            for (const CompletionCell &cell : completion.cells) {
+                QVERIFY(!matrix.entry(cell.row, cell.column));
+                QVERIFY(!keys.contains(requirementKey(names[cell.row], names[cell.column]).toCaseFolded()));
+                keys.insert(requirementKey(names[cell.row], names[cell.column]).toCaseFolded());
+                if (inverse)
+                    keys.insert(requirementKey(names[cell.column], names[cell.row]).toCaseFolded());
+            }
+        }
         QVERIFY2(std::abs(std::abs(result.suggestions.front().indexAfter) - best) <= 1e-9 * std::max(1.0, best),
                  qPrintable(QStringLiteral("round %1: advisor %2, exhaustive %3")
                                 .arg(round)

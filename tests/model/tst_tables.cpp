@@ -15,6 +15,7 @@ class TestTables : public QObject
 
 private slots:
     void lookupIsFirstMatchWithoutLetterCase();
+    void takenEntriesGoBackInPlace();
     void storeReplacesFirstMatchOrAppends();
     void indexSurvivesClear();
     void captionsHoldingTabsAreFound();
@@ -40,6 +41,26 @@ void TestTables::lookupIsFirstMatchWithoutLetterCase()
     // Non-ASCII letters compare without case too.
     table.append(requirementKey(QString::fromUtf8("Ärger"), "B"), "7");
     QCOMPARE(*table.value(requirementKey(QString::fromUtf8("äRGER"), "b")), QStringLiteral("7"));
+}
+
+void TestTables::takenEntriesGoBackInPlace()
+{
+    ComparisonTable table;
+    table.append(requirementKey("Price", "Comfort"), "3");
+    table.append(requirementKey("Size", "Comfort"), "2");
+    table.append(requirementKey("PRICE", "comfort"), "5"); // a later duplicate
+    const QList<ComparisonTable::Entry> before = table.entries();
+    QCOMPARE(table.takeAt(0), (ComparisonTable::Entry{requirementKey("Price", "Comfort"), "3"}));
+    QCOMPARE(*table.value(requirementKey("price", "comfort")), QStringLiteral("5")); // the duplicate now leads
+    QCOMPARE(table.find(requirementKey("size", "comfort")), std::optional<qsizetype>(0));
+    table.takeAt(1);
+    QVERIFY(!table.value(requirementKey("price", "comfort")));
+    table.insertAt(1, requirementKey("PRICE", "comfort"), "5");
+    table.insertAt(0, requirementKey("Price", "Comfort"), "3");
+    QCOMPARE(table.entries(), before);
+    QCOMPARE(*table.value(requirementKey("price", "comfort")), QStringLiteral("3"));
+    table.append(requirementKey("Noise", "Size"), "7"); // the rebuilt index takes more entries
+    QCOMPARE(*table.value(requirementKey("noise", "size")), QStringLiteral("7"));
 }
 
 void TestTables::storeReplacesFirstMatchOrAppends()
