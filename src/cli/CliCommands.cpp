@@ -115,6 +115,16 @@ const RequirementNode *FindSensitivityNode(const Document &document, const QStri
     return found;
 }
 
+const RequirementNode *DefaultSensitivityNode(const Document &document)
+{
+    const RequirementNode *found = nullptr;
+    walkPreOrder(document.tree.root(), [&](RequirementNode *node, int) {
+        if (!found && node->childCount() >= 2)
+            found = node;
+    });
+    return found ? found : document.tree.root();
+}
+
 QStringList SensitivityLines(Document &document, const RequirementNode *node, QStringList *skipped)
 {
     LeafWeightCache cache;

@@ -25,6 +25,9 @@ QStringList AdviseLines(const Document &document, QString &failure);
 // The node a sensitivity report is about: the root, or the first node in pre-order whose
 // caption is `name`; nullptr when there is none.
 const RequirementNode *FindSensitivityNode(const Document &document, const QString &name);
+// The node the sensitivity command varies without --node: the first in tree order with two or
+// more children, else the root.
+const RequirementNode *DefaultSensitivityNode(const Document &document);
 // The tipping points of `node`'s children, an empty line, then the robustness of every entered
 // requirement judgement; each table with a header line. Nodes with more children than
 // JudgementAnalysisLimit are left out of the second table and named in `skipped`.

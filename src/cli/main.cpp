@@ -38,7 +38,8 @@ const char *const Usage =
     "                              suggested value, index now, index after, tab-separated\n"
     "  sensitivity FILE [--node NAME]\n"
     "                              print, tab-separated, the weights of the node's children\n"
-    "                              (default the root) at which the best alternative changes,\n"
+    "                              (default the first node with two or more children) at\n"
+    "                              which the best alternative changes,\n"
     "                              then for every entered requirement judgement the nearest\n"
     "                              scale step in each direction that changes it\n"
     "\n"
@@ -120,7 +121,7 @@ struct NodeNotFound
 QStringList sensitivityCommand(Document &document, const Arguments &arguments)
 {
     const RequirementNode *node = arguments.hasNode ? FindSensitivityNode(document, arguments.node)
-                                                    : document.tree.root();
+                                                    : DefaultSensitivityNode(document);
     if (arguments.hasNode && !node)
         throw NodeNotFound{QStringLiteral("no node named '%1'").arg(arguments.node)};
     if (arguments.hasNode && node->childCount() < 2)

@@ -366,6 +366,13 @@ void TestCli::sensitivityOfTheCarExample()
     QCOMPARE(limited.exitCode, 0);
     QCOMPARE(limited.out.count("\n"), 1 + 201 + 1 + 1);
     QVERIFY2(limited.err.contains("'Wide'") && limited.err.contains("200"), limited.err.constData());
+
+    // Without --node a root of one child gives way to the first node with two or more.
+    const QString deepPath = dir.filePath("deep.ahp");
+    writeBytes(deepPath, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Only\r\n  A\r\n  B\r\n[Alternatives]\r\nx\r\ny\r\n"
+                         "[Comparison]\r\nA\tB\t3\r\n[AlternativesComparison]\r\nA\tx\ty\t5\r\n");
+    QCOMPARE(runCli({"sensitivity", deepPath}).out, runCli({"sensitivity", deepPath, "--node", "Only"}).out);
+    QVERIFY(runCli({"sensitivity", deepPath}).out.split('\n').at(1).startsWith("A\t0.633974596215561\t"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
