@@ -84,14 +84,33 @@ public:
     void redo() final { run(true); }
     void undo() final { run(false); }
 
+    // A typing step stays open until its typing ends; then it takes its final effects.
+    bool isOpen() const { return open_; }
+    void finish()
+    {
+        if (!open_)
+            return;
+        open_ = false;
+        DocumentSession::ErrorScope errors(session_);
+        const bool wasBusy = session_.busy_;
+        session_.busy_ = true;
+        try {
+            finishTyping();
+        } catch (const std::bad_alloc &) {
+            session_.report(session_.japanese_ ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+        }
+        session_.busy_ = wasBusy;
+    }
+
 protected:
+    virtual void finishTyping() {}
+    bool open_ = false;
     virtual void apply(bool forward) = 0;
     DocumentSession &session_;
     bool first_ = true;
 
     // The derived numbers of the groups a step recomputes, before and after it: undo and redo
-    // put them back instead of recomputing, so they come back exactly as they were (also when
-    // they were out of date, as after a rename).
+    // put them back instead of recomputing, so they come back exactly as they were.
     struct Weights
     {
         RequirementNode *node = nullptr;
@@ -101,9 +120,6 @@ protected:
     };
     std::vector<Weights> before_;
     std::vector<Weights> after_;
-    bool staleBefore_ = false;
-    ResultLists resultsBefore_;
-    QString errorBefore_;
 
     void capture(std::vector<Weights> &into, std::initializer_list<RequirementNode *> nodes) const
     {
@@ -148,26 +164,16 @@ private:
         DocumentSession::ErrorScope errors(session_);
         const bool wasBusy = session_.busy_;
         session_.busy_ = true;
-        if (!first_)
-            session_.endTyping(); // typing after an undo or redo starts a step of its own
-        if (first_) {
-            staleBefore_ = session_.resultsStale_;
-            if (staleBefore_) {
-                resultsBefore_ = session_.results_; // shared until either changes
-                errorBefore_ = session_.evaluationError_;
-            }
+        if (!first_) {
+            // Typing after an undo or redo starts a step of its own; a typing step undone
+            // before its typing ended keeps what it has.
+            ++session_.typingGeneration_;
+            open_ = false;
         }
+        session_.notice_.clear();
         try {
             apply(forward);
             first_ = false;
-            if (!forward && staleBefore_) {
-                // The results were those of an earlier state (a rename does not evaluate):
-                // they come back as they were.
-                session_.results_ = resultsBefore_;
-                session_.evaluationError_ = errorBefore_;
-                session_.resultsStale_ = true;
-                emit session_.resultsChanged();
-            }
         } catch (const std::bad_alloc &) {
             session_.report(session_.japanese_ ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
         }
@@ -367,56 +373,194 @@ private:
     RequirementNode *selected_;
 };
 
-// Typing in the caption field: one step per node until the typing ends.
+namespace {
+
+// Entries appended to a table by a step, taken back from its end when it is undone.
+struct AppendedEntries
+{
+    std::vector<ComparisonTable::Entry> entries;
+    void append(ComparisonTable &table) const
+    {
+        for (const ComparisonTable::Entry &entry : entries)
+            table.append(entry.key, entry.value);
+    }
+    void remove(ComparisonTable &table) const
+    {
+        for (size_t i = 0; i < entries.size(); ++i)
+            table.removeLast();
+    }
+};
+
+// Whether two names reach the same entries: the tables ignore letter case.
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The judgements of `oldName` against each of `others` (both ways), stored again under
+// `newName` at the end of the table; `keyOf(a, b)` builds a key. Nothing is copied when
+// `newName` has an entry against any of them already: then the result says so.
+template <typename KeyOf>
+bool copyJudgements(ComparisonTable &table, const QString &oldName, const QString &newName,
+                    const QStringList &others, KeyOf keyOf, AppendedEntries &appended)
+{
+    std::vector<ComparisonTable::Entry> copies;
+    for (const QString &other : others) {
+        if (sameName(other, oldName) || sameName(other, newName))
+            continue;
+        if (table.value(keyOf(newName, other)) || table.value(keyOf(other, newName)))
+            return false;
+        if (const QString *value = table.value(keyOf(oldName, other)))
+            copies.push_back({keyOf(newName, other), *value});
+        if (const QString *value = table.value(keyOf(other, oldName)))
+            copies.push_back({keyOf(other, newName), *value});
+    }
+    for (ComparisonTable::Entry &copy : copies) {
+        table.append(copy.key, copy.value);
+        appended.entries.push_back(std::move(copy));
+    }
+    return true;
+}
+
+} // namespace
+
+// Typing in the caption field: one step per node until the typing ends. Every text typed
+// recomputes the node's sibling group and the evaluation; the text the typing ends with takes
+// the node's judgements along (its pairs with its siblings, for a leaf its alternatives matrix),
+// which leaves no entries under the texts typed on the way.
 class RenameStep : public SessionStep
 {
 public:
     RenameStep(DocumentSession &session, const QString &text, RequirementNode *node, QString caption)
         : SessionStep(session, text), node_(node), old_(node->caption()), new_(std::move(caption)),
           generation_(session.typingGeneration())
-    {}
+    {
+        open_ = true;
+    }
     int id() const override { return RenameId; }
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *next = static_cast<const RenameStep *>(other);
-        if (next->node_ != node_ || next->generation_ != generation_)
+        if (!open_ || next->node_ != node_ || next->generation_ != generation_)
             return false;
         new_ = next->new_;
+        after_ = next->after_;
         setText(next->text());
         return true;
     }
+    const RequirementNode *node() const { return node_; }
 
 protected:
     void apply(bool forward) override
     {
         session_.selectQuietly(node_);
+        if (first_)
+            capture(before_, {node_->parent()});
+        else if (!forward) {
+            sibling_.remove(session_.document_.RequirementComparisons);
+            leaf_.remove(session_.document_.AlternativeComparisons);
+        }
         session_.treeModel_->setData(session_.treeModel_->indexOf(node_), forward ? new_ : old_);
-        if (forward)
-            session_.resultsStale_ = true; // no evaluation after a rename
+        if (!first_ && forward) {
+            sibling_.append(session_.document_.RequirementComparisons);
+            leaf_.append(session_.document_.AlternativeComparisons);
+        }
+        recompute(forward);
+        session_.afterEdit(node_);
+    }
+
+    void finishTyping() override
+    {
+        Document &document = session_.document_;
+        QStringList shares;
+        if (const RequirementNode *parent = node_->parent()) {
+            QStringList siblings;
+            for (int i = 0; i < parent->childCount(); ++i) {
+                if (parent->child(i) != node_)
+                    siblings.append(parent->child(i)->caption());
+            }
+            if (!sameName(old_, new_)
+                && !copyJudgements(document.RequirementComparisons, old_, new_, siblings, requirementKey, sibling_))
+                shares.append(QStringLiteral("siblings"));
+        }
+        const QString oldLeaf = trimBlanks(old_), newLeaf = trimBlanks(new_);
+        if (!node_->hasChildren() && !newLeaf.isEmpty() && !sameName(oldLeaf, newLeaf)) {
+            const QStringList alternatives = document.alternatives();
+            bool shared = false;
+            AppendedEntries copies;
+            std::vector<ComparisonTable::Entry> found;
+            for (const QString &row : alternatives) {
+                for (const QString &column : alternatives) {
+                    if (sameName(row, column))
+                        continue;
+                    if (document.AlternativeComparisons.value(KeyFields(newLeaf, row, column)))
+                        shared = true;
+                    else if (const QString *value = document.AlternativeComparisons.value(KeyFields(oldLeaf, row, column)))
+                        found.push_back({alternativeKey(newLeaf, row, column), *value});
+                }
+            }
+            if (shared) {
+                shares.append(QStringLiteral("alternatives"));
+            } else {
+                for (ComparisonTable::Entry &entry : found) {
+                    document.AlternativeComparisons.append(entry.key, entry.value);
+                    leaf_.entries.push_back(std::move(entry));
+                }
+            }
+        }
+        if (!shares.isEmpty()) {
+            session_.notice_ = session_.japanese_
+                ? QStringLiteral("「%1」には既に一対比較が入力されていたため、この要求はその名前の一対比較を共有しています。").arg(new_)
+                : QStringLiteral("Judgements were already stored under \"%1\": this requirement now shares them.").arg(new_);
+            session_.noticeNode_ = node_;
+            session_.noticeForLeaves_ = false;
+        }
+        if (sibling_.entries.empty() && leaf_.entries.empty()) {
+            if (!shares.isEmpty())
+                emit session_.shownMatrixChanged();
+            return;
+        }
+        first_ = true; // recompute, and keep the numbers with the copies for a redo
+        recompute(true);
+        first_ = false;
         session_.computeShown();
         emit session_.shownMatrixChanged();
+        session_.evaluate(false);
     }
 
 private:
+    void recompute(bool forward)
+    {
+        settleWeights(forward, {node_->parent()});
+        session_.leafWeights_.invalidateLeaf(trimBlanks(old_));
+        session_.leafWeights_.invalidateLeaf(trimBlanks(new_));
+    }
+
     RequirementNode *node_;
     QString old_;
     QString new_;
     int generation_;
+    AppendedEntries sibling_;
+    AppendedEntries leaf_;
 };
 
-// Typing in the alternatives window: one step until the typing ends.
+// Typing in the alternatives window: one step until the typing ends. When the typing ends
+// with exactly one line changed in place, that alternative was renamed: its judgements under
+// every leaf are stored again under the new name.
 class AlternativesStep : public SessionStep
 {
 public:
     AlternativesStep(DocumentSession &session, const QString &text, QStringList oldLines, QStringList newLines)
         : SessionStep(session, text), old_(std::move(oldLines)), new_(std::move(newLines)),
           generation_(session.typingGeneration()), selected_(session.currentNode())
-    {}
+    {
+        open_ = true;
+    }
     int id() const override { return AlternativesId; }
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *next = static_cast<const AlternativesStep *>(other);
-        if (next->generation_ != generation_)
+        if (!open_ || next->generation_ != generation_)
             return false;
         new_ = next->new_;
         return true;
@@ -426,8 +570,68 @@ protected:
     void apply(bool forward) override
     {
         session_.selectQuietly(selected_);
+        ComparisonTable &table = session_.document_.AlternativeComparisons;
+        if (!first_ && !forward)
+            copies_.remove(table);
         session_.document_.alternativesLines = forward ? new_ : old_;
+        if (!first_ && forward)
+            copies_.append(table);
+        if (!copies_.entries.empty())
+            session_.leafWeights_.clear();
         emit session_.alternativesTextChanged();
+        session_.computeShown();
+        emit session_.shownMatrixChanged();
+        session_.evaluate(false);
+    }
+
+    void finishTyping() override
+    {
+        if (old_.size() != new_.size())
+            return;
+        qsizetype changed = -1;
+        for (qsizetype i = 0; i < old_.size(); ++i) {
+            if (old_.at(i) == new_.at(i))
+                continue;
+            if (changed >= 0)
+                return; // more than one line: no rename
+            changed = i;
+        }
+        if (changed < 0)
+            return;
+        const QString oldName = trimBlanks(old_.at(changed)), newName = trimBlanks(new_.at(changed));
+        if (oldName.isEmpty() || newName.isEmpty() || sameName(oldName, newName))
+            return;
+        Document &document = session_.document_;
+        const QStringList alternatives = document.alternatives();
+        QStringList leaves;
+        document.tree.forEachPreOrder([&leaves](RequirementNode *node, int) {
+            if (node->hasChildren())
+                return;
+            const QString leaf = trimBlanks(node->caption());
+            for (const QString &seen : std::as_const(leaves)) {
+                if (sameName(seen, leaf))
+                    return;
+            }
+            leaves.append(leaf);
+        });
+        bool shares = false;
+        for (const QString &leaf : std::as_const(leaves)) {
+            auto keyOf = [&leaf](const QString &row, const QString &column) { return alternativeKey(leaf, row, column); };
+            shares = !copyJudgements(document.AlternativeComparisons, oldName, newName, alternatives, keyOf, copies_) || shares;
+        }
+        if (shares) {
+            session_.notice_ = session_.japanese_
+                ? QStringLiteral("「%1」には既に一対比較が入力されていたため、この代替案はその名前の一対比較を共有しています。").arg(newName)
+                : QStringLiteral("Judgements were already stored under \"%1\": this alternative now shares them.").arg(newName);
+            session_.noticeNode_ = nullptr;
+            session_.noticeForLeaves_ = true;
+        }
+        if (copies_.entries.empty()) {
+            if (shares)
+                emit session_.shownMatrixChanged();
+            return;
+        }
+        session_.leafWeights_.clear();
         session_.computeShown();
         emit session_.shownMatrixChanged();
         session_.evaluate(false);
@@ -438,6 +642,59 @@ private:
     QStringList new_;
     int generation_;
     RequirementNode *selected_;
+    AppendedEntries copies_;
+};
+
+// A pair returned to not entered: every entry of its keys leaves the table (a file can hold a
+// key twice), and an undo puts each back where it was, so the saved file is the same again.
+class ClearStep : public SessionStep
+{
+public:
+    ClearStep(DocumentSession &session, const QString &text, RequirementNode *node, bool leaf, QString leafName,
+              QStringList keys)
+        : SessionStep(session, text), node_(node), leaf_(leaf), leafName_(std::move(leafName)), keys_(std::move(keys))
+    {}
+
+protected:
+    void apply(bool forward) override
+    {
+        session_.selectQuietly(node_);
+        ComparisonTable &table = leaf_ ? session_.document_.AlternativeComparisons
+                                       : session_.document_.RequirementComparisons;
+        if (first_) {
+            if (!leaf_)
+                capture(before_, {node_});
+            for (const QString &key : std::as_const(keys_)) {
+                while (const auto index = table.find(key))
+                    removed_.push_back({*index, table.takeAt(*index)});
+            }
+            keys_.clear();
+        } else if (forward) {
+            for (const Removed &removed : removed_)
+                table.takeAt(removed.index);
+        } else {
+            for (auto it = removed_.crbegin(); it != removed_.crend(); ++it)
+                table.insertAt(it->index, it->entry.key, it->entry.value);
+        }
+        if (leaf_)
+            session_.leafWeights_.invalidateLeaf(leafName_);
+        else
+            settleWeights(forward, {node_});
+        first_ = false;
+        session_.afterEdit(node_);
+    }
+
+private:
+    struct Removed
+    {
+        qsizetype index;
+        ComparisonTable::Entry entry;
+    };
+    RequirementNode *node_;
+    bool leaf_;
+    QString leafName_;
+    QStringList keys_; // until the first run
+    std::vector<Removed> removed_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -474,6 +731,9 @@ bool DocumentSession::isModified() const
 
 void DocumentSession::clearHistory()
 {
+    notice_.clear();
+    noticeNode_ = nullptr;
+    noticeForLeaves_ = false;
     stack_->clear();
     stack_->setClean();
     typingGeneration_ = 0;
@@ -563,6 +823,7 @@ void DocumentSession::reinstall()
 
 bool DocumentSession::save(const QString &path)
 {
+    endTyping(); // a rename being typed is finished before it is written
     try {
         encoding_ = SaveDataFile(path, document_, encoding_);
     } catch (const FileError &error) {
@@ -583,6 +844,7 @@ void DocumentSession::setFileName(const QString &path)
 
 bool DocumentSession::exportCsv(const QString &path)
 {
+    endTyping();
     try {
         WriteTextLines(path, BuildCsvLines(document_, results_));
     } catch (const ComputationError &error) {
@@ -632,7 +894,6 @@ void DocumentSession::forgetSubtree(const RequirementNode *node)
 
 void DocumentSession::evaluate(bool force)
 {
-    resultsStale_ = false;
     const SessionOptions flags = options();
     evaluationError_.clear();
     results_.clear();
@@ -732,6 +993,16 @@ void DocumentSession::computeShown()
         return; // the panel names the node and its size instead
     const ComparisonMatrix matrix = ComparisonMatrix::of(document_, shown_.items);
     shown_.missing = matrix.missingCount();
+    QSet<QString> seen, repeated;
+    for (const QString &name : std::as_const(shown_.items.names)) {
+        const QString folded = name.toCaseFolded();
+        if (!seen.contains(folded))
+            seen.insert(folded);
+        else if (!repeated.contains(folded)) {
+            repeated.insert(folded);
+            shown_.repeatedNames.append(name);
+        }
+    }
     QString failedValue;
     bool hasFailedValue = false;
     try {
@@ -850,20 +1121,67 @@ void DocumentSession::afterTreeEdit(RequirementNode *select)
     emit shownMatrixChanged();
 }
 
+QString DocumentSession::entryText(const char *ja, const char *en, int row, int column) const
+{
+    return stepText(japanese_, ja, en, current_->caption()) + QStringLiteral(": ") + shown_.items.names.at(row - 1)
+           + QStringLiteral(" / ") + shown_.items.names.at(column - 1);
+}
+
+void DocumentSession::clearEntry(int column, int row)
+{
+    endTyping();
+    const int n = shown_.size();
+    if (!current_ || row < 1 || column < 1 || row > n || column > n || row == column || n > GridLimit)
+        return;
+    const ComparisonMatrix matrix = ComparisonMatrix::of(document_, shown_.items);
+    const bool inverse = options().inverse;
+    if (!matrix.entry(row - 1, column - 1) && !(inverse && matrix.entry(column - 1, row - 1)))
+        return;
+    const QString &rowName = shown_.items.names.at(row - 1);
+    const QString &columnName = shown_.items.names.at(column - 1);
+    auto keyOf = [this](const QString &a, const QString &b) {
+        return shown_.items.leafShown ? alternativeKey(shown_.items.leafName, a, b) : requirementKey(a, b);
+    };
+    QStringList keys{keyOf(rowName, columnName)};
+    if (inverse)
+        keys.append(keyOf(columnName, rowName));
+    stack_->push(new ClearStep(*this, entryText("消去 %1", "Clear in %1", row, column), current_,
+                               shown_.items.leafShown, shown_.items.leafName, std::move(keys)));
+}
+
+void DocumentSession::endTyping()
+{
+    ++typingGeneration_;
+    if (busy_ || stack_->count() == 0 || stack_->index() != stack_->count())
+        return;
+    auto *step = dynamic_cast<SessionStep *>(const_cast<QUndoCommand *>(stack_->command(stack_->count() - 1)));
+    if (step && step->isOpen())
+        step->finish();
+}
+
+QString DocumentSession::renameNotice() const
+{
+    if (notice_.isEmpty() || !current_)
+        return QString();
+    if (noticeForLeaves_)
+        return current_->hasChildren() ? QString() : notice_;
+    return current_ == noticeNode_ ? notice_ : QString();
+}
+
 void DocumentSession::enterValue(const CellEntry &entry)
 {
+    endTyping();
     const int n = shown_.size();
     if (!current_ || entry.row < 1 || entry.column < 1 || entry.row > n || entry.column > n
         || entry.row == entry.column)
         return;
-    const QString text = stepText(japanese_, "入力 %1", "entry %1",
-                                  shown_.items.names.at(entry.row - 1) + QStringLiteral(" / ")
-                                      + shown_.items.names.at(entry.column - 1));
-    stack_->push(new EntryStep(*this, text, current_, shown_.items.leafShown, shown_.items.leafName, {entry}));
+    stack_->push(new EntryStep(*this, entryText("入力 %1", "Entry in %1", entry.row, entry.column), current_,
+                               shown_.items.leafShown, shown_.items.leafName, {entry}));
 }
 
 void DocumentSession::changeDashesToOne()
 {
+    endTyping();
     const int n = shown_.size();
     if (!current_ || n < 2 || n > GridLimit)
         return;
@@ -891,6 +1209,7 @@ void DocumentSession::changeDashesToOne()
 
 Completion DocumentSession::completeFromEntered()
 {
+    endTyping();
     const int n = shown_.size();
     if (!current_ || n < 2 || n > GridLimit)
         return {};
@@ -915,6 +1234,7 @@ void DocumentSession::pushTreeInsert(RequirementNode *parent, int row, const QSt
 
 void DocumentSession::addChild()
 {
+    endTyping();
     if (!current_)
         return;
     pushTreeInsert(current_, current_->childCount(), stepText(japanese_, "子追加 %1", "add child to %1", current_->caption()));
@@ -922,6 +1242,7 @@ void DocumentSession::addChild()
 
 void DocumentSession::insertSibling()
 {
+    endTyping();
     if (!current_ || !current_->parent())
         return;
     pushTreeInsert(current_->parent(), current_->parent()->indexOf(current_),
@@ -930,6 +1251,7 @@ void DocumentSession::insertSibling()
 
 void DocumentSession::moveUp()
 {
+    endTyping();
     if (!current_)
         return;
     RequirementNode *parent = current_->parent();
@@ -942,6 +1264,7 @@ void DocumentSession::moveUp()
 
 void DocumentSession::moveDown()
 {
+    endTyping();
     if (!current_)
         return;
     RequirementNode *parent = current_->parent();
@@ -957,6 +1280,7 @@ void DocumentSession::moveDown()
 
 void DocumentSession::deleteNode()
 {
+    endTyping();
     if (!current_ || !current_->parent())
         return;
     stack_->push(new TreeStep(*this, stepText(japanese_, "削除 %1", "delete %1", current_->caption()), current_));
@@ -964,6 +1288,7 @@ void DocumentSession::deleteNode()
 
 bool DocumentSession::dropNode(RequirementNode *node, RequirementNode *newParent)
 {
+    endTyping();
     if (!RequirementTreeModel::canDropOnto(node, newParent))
         return false;
     stack_->push(new MoveStep(*this, stepText(japanese_, "移動 %1", "move %1", node->caption()), node, newParent,
@@ -975,6 +1300,12 @@ void DocumentSession::renameCurrent(const QString &caption)
 {
     if (!current_ || caption == current_->caption())
         return;
+    // Typing elsewhere ends here; typing in the same node's caption goes on.
+    if (stack_->count() > 0 && stack_->index() == stack_->count()) {
+        const auto *rename = dynamic_cast<const RenameStep *>(stack_->command(stack_->count() - 1));
+        if (!rename || rename->node() != current_)
+            endTyping();
+    }
     stack_->push(new RenameStep(*this, stepText(japanese_, "キャプション %1", "caption %1", caption), current_, caption));
 }
 
@@ -983,6 +1314,9 @@ void DocumentSession::setAlternativesText(const QString &text)
     QStringList lines = splitTextLines(text);
     if (lines == document_.alternativesLines)
         return;
+    if (stack_->count() > 0 && stack_->index() == stack_->count()
+        && !dynamic_cast<const AlternativesStep *>(stack_->command(stack_->count() - 1)))
+        endTyping();
     stack_->push(new AlternativesStep(*this, stepText(japanese_, "代替案の編集", "alternatives text"),
                                       document_.alternativesLines, std::move(lines)));
 }

@@ -71,6 +71,9 @@ struct ShownMatrix
     int errorRow = -1;
     int errorColumn = -1;
     qsizetype missing = 0; // "-" cells, counted only for matrices the grid can show
+    // Names that occur more than once, compared as the tables compare them: their rows and
+    // columns read the same entries.
+    QStringList repeatedNames;
     // Row-major n × n, only for matrices the grid can show.
     std::vector<ColourClass> colours;
     ColourClass colourAt(int row, int column) const
@@ -149,11 +152,18 @@ public:
     void moveDown();
     void deleteNode();
     bool dropNode(RequirementNode *node, RequirementNode *newParent);
+    // Returns the pair of a cell of the shown matrix (grid positions counted from 1) to not
+    // entered, with Inverse its mirror too; nothing happens when neither is entered.
+    void clearEntry(int column, int row);
     void renameCurrent(const QString &caption);
     void setAlternativesText(const QString &text);
-    // Typing in a field merges into one step until this is called (selection or focus change).
-    void endTyping() { ++typingGeneration_; }
+    // Typing in a field merges into one step until this is called (selection or focus change,
+    // Enter). A finished rename takes the node's judgements (or an alternative's) along.
+    void endTyping();
     int typingGeneration() const { return typingGeneration_; }
+    // After a rename that found judgements already stored under the new name: says so, for the
+    // node shown now; empty otherwise.
+    QString renameNotice() const;
 
     // The overall evaluation into the results; `force` runs it with automatic calculation off.
     void evaluate(bool force);
@@ -183,6 +193,7 @@ private:
     friend class MoveStep;
     friend class RenameStep;
     friend class AlternativesStep;
+    friend class ClearStep;
 
     // Collects errors of one operation so that only the first is shown.
     class ErrorScope;
@@ -199,6 +210,8 @@ private:
     void afterTreeEdit(RequirementNode *select);
     void clearHistory();
     void pushTreeInsert(RequirementNode *parent, int row, const QString &textFormat);
+    // The undo text of an entry step: the matrix's owner and the pair.
+    QString entryText(const char *ja, const char *en, int row, int column) const;
 
     SessionHost *host_ = nullptr;
     std::function<SessionOptions()> optionSource_;
@@ -212,8 +225,11 @@ private:
     QString fileName_;
     TextEncoding encoding_ = TextEncoding::Utf8;
     bool loading_ = false;
-    // The results belong to an earlier state of the document (after a rename).
-    bool resultsStale_ = false;
+    // The rename whose new name already had judgements: the renamed node, or for an
+    // alternative every leaf (nullptr with `noticeForLeaves_`).
+    QString notice_;
+    const RequirementNode *noticeNode_ = nullptr;
+    bool noticeForLeaves_ = false;
     // Nodes whose children's matrix cannot be computed, with the error.
     QHash<const RequirementNode *, QString> failedNodes_;
 
