@@ -55,9 +55,12 @@ private slots:
     void matrixTooLargeForTheGrid();
     void treeTooDeepForTheWindow();
     void documentBuiltInTheWindowsMatchesTheCommandLineTool();
+    void renamedCriterionMatchesTheCommandLineTool();
+    void clearedJudgementUndoesToTheSameBytes();
 
 private:
     void makeForm(bool japanese = false);
+    void select(const QString &caption);
 
     std::unique_ptr<AppFixture> app_;
     std::unique_ptr<TBaseForm> form_;
@@ -97,6 +100,17 @@ void TestDocuments::makeForm(bool japanese)
         return dialogAnswers_.isEmpty() ? QString() : dialogAnswers_.takeFirst();
     };
     form_->FormShow();
+}
+
+void TestDocuments::select(const QString &caption)
+{
+    RequirementNode *found = nullptr;
+    form_->session().document().tree.forEachPreOrder([&](RequirementNode *node, int) {
+        if (!found && node->caption() == caption)
+            found = node;
+    });
+    QVERIFY(found);
+    named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(form_->treeModel()->indexOf(found));
 }
 
 void TestDocuments::saveQuestionTexts()
@@ -431,6 +445,106 @@ void TestDocuments::treeTooDeepForTheWindow()
     QVERIFY(app_->platform.messageBox.shown.at(0).text.contains(
         QStringLiteral("%1 levels deep").arg(TBaseForm::MaxTreeDepth + 1)));
     QCOMPARE(form_->session().fileName(), deepest); // the open document stays
+}
+
+
+
+void TestDocuments::renamedCriterionMatchesTheCommandLineTool()
+{
+    // Renames typed into the caption field: the result window always holds what priomat-cli
+    // evaluates from the saved file; a finished rename keeps the criterion's judgements, and
+    // the texts typed on the way leave nothing in the file.
+    makeForm(false);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->LoadDocument(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
+    const QString saved = app_->environment.path("renamed.ahp");
+    const QString text = app_->environment.path("renamed.txt");
+    result_->saveDialogRunner = [&text](const QString &) { return text; };
+    result_->MenuSaveAsClick();
+    const QByteArray original = readBytes(text);
+    auto *edit = named<QLineEdit>(*form_, "CaptionEdit");
+    auto type = [&](const QString &from, const char *typed, int backspaces, const char *then) {
+        select(from);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        for (int i = 0; i < backspaces; ++i)
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, then);
+    };
+    auto savedAndEvaluated = [&] {
+        dialogAnswers_ = {saved};
+        form_->MenuSaveAsClick();
+        result_->MenuSaveAsClick();
+        return readBytes(text) == cli({"evaluate", saved});
+    };
+
+    type("Parking", "Car parkign", 2, "ng"); // a misspelling mended on the way, ended by Enter
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(savedAndEvaluated());
+    QCOMPARE(readBytes(text), QByteArray(original).replace("Parking", "Car parking"));
+    QVERIFY(!readBytes(saved).contains("Car parkign"));
+    QVERIFY(!readBytes(saved).contains("Car parki\t"));
+
+    type("Car parking", "Parkign", 0, ""); // a misspelling kept, ended by selecting the root
+    select("Choose a new office");
+    QVERIFY(savedAndEvaluated());
+    QCOMPARE(readBytes(text), QByteArray(original).replace("Parking", "Parkign"));
+
+    type("Parkign", "Commute time", 0, ""); // a sibling's name, ended by the save
+    QVERIFY(savedAndEvaluated());
+    QVERIFY(readBytes(text) != QByteArray(original).replace("Parking", "Commute time"));
+    QVERIFY(named<QLabel>(*form_, "MatrixNotice")->text().contains("now shares them"));
+    select("Location");
+    QVERIFY(named<QLabel>(*form_, "MatrixNotice")->isVisible());
+    QVERIFY(named<QLabel>(*form_, "MatrixNotice")->text().contains("Repeated names in this matrix: \"Commute time\""));
+
+    form_->MenuUndoClick();
+    select("Location");
+    QVERIFY(!named<QLabel>(*form_, "MatrixNotice")->isVisible());
+    QVERIFY(savedAndEvaluated());
+}
+
+void TestDocuments::clearedJudgementUndoesToTheSameBytes()
+{
+    makeForm(false);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->LoadDocument(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
+    const QString first = app_->environment.path("first.ahp");
+    const QString again = app_->environment.path("again.ahp");
+    dialogAnswers_ = {first};
+    form_->MenuSaveAsClick();
+    auto *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
+
+    // Delete on Cost against Location: the pair and its mirror go back to "-".
+    select("Choose a new office");
+    grid->setFocus();
+    grid->setCurrentCell(1, 2);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("-"));
+    QCOMPARE(grid->cellText(1, 2), QStringLiteral("-"));
+    QCOMPARE(form_->session().undoStack()->undoText(), QStringLiteral("Clear in Choose a new office: Cost / Location"));
+    QVERIFY(!form_->session().results().alternatives.isEmpty());
+    form_->MenuUndoClick();
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("2"));
+    dialogAnswers_ = {again};
+    form_->MenuSaveAsClick();
+    QCOMPARE(readBytes(again), readBytes(first));
+
+    // The context menu's item on a leaf's alternatives, then Backspace on the same cell.
+    select("Rent");
+    grid->setCurrentCell(3, 2);
+    named<QAction>(*form_, "MenuClearEntry")->trigger();
+    QCOMPARE(grid->cellText(2, 3), QStringLiteral("-"));
+    QCOMPARE(grid->cellText(3, 2), QStringLiteral("-"));
+    QTest::keyClick(grid, Qt::Key_Backspace); // nothing left to clear: no step
+    QCOMPARE(form_->session().undoStack()->count(), 1);
+    form_->MenuUndoClick();
+    dialogAnswers_ = {again};
+    form_->MenuSaveAsClick();
+    QCOMPARE(readBytes(again), readBytes(first));
 }
 
 QTEST_MAIN(TestDocuments)

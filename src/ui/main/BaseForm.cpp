@@ -118,6 +118,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     buildAdvisorControls();
+    buildJudgementControls();
     if (!japanese())
         applyEnglishTexts();
 
@@ -550,6 +551,7 @@ void TBaseForm::RefreshComparisonPanel()
     applyButtonRule(node);
     MatrixMessage->hide();
     showConsistencyCue(ConsistencyCue::None);
+    showMatrixNotice();
     if (!node) {
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);

@@ -212,6 +212,14 @@ private:
     void buildAdvisorControls();
     void applyAdvisorEnglishTexts();
     void updateAdvisorControls();
+    // Clearing a judgement from the grid, and the panel's notice of repeated names and shared
+    // judgements (BaseFormJudgements.cpp).
+    void buildJudgementControls();
+    void showMatrixNotice();
+    void MenuClearEntryClick();
+    QLabel *MatrixNotice = nullptr;
+    QMenu *MatrixPopup = nullptr;
+    QAction *MenuClearEntry = nullptr;
     void FormClose();
     void updateCaption();
     void updateUndoTexts();

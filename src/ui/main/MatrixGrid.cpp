@@ -315,6 +315,11 @@ void TMatrixGrid::keyPressEvent(QKeyEvent *event)
         emit openRequested(currentColumn(), currentRow());
         return;
     }
+    if ((key == Qt::Key_Delete || key == Qt::Key_Backspace)
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        emit clearRequested(currentColumn(), currentRow());
+        return;
+    }
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).unicode() >= 32 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         emit characterTyped(text.at(0));

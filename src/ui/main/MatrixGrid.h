@@ -48,6 +48,8 @@ signals:
     void characterTyped(QChar character);
     // Enter, Space or F2: the comparison dialog for the current cell.
     void openRequested(int column, int row);
+    // Delete or Backspace: the current cell's pair back to not entered.
+    void clearRequested(int column, int row);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
