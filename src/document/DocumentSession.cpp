@@ -993,14 +993,16 @@ void DocumentSession::computeShown()
         return; // the panel names the node and its size instead
     const ComparisonMatrix matrix = ComparisonMatrix::of(document_, shown_.items);
     shown_.missing = matrix.missingCount();
-    QSet<QString> seen, repeated;
+    QHash<QString, QString> firstSpelling;
+    QSet<QString> repeated;
     for (const QString &name : std::as_const(shown_.items.names)) {
         const QString folded = name.toCaseFolded();
-        if (!seen.contains(folded))
-            seen.insert(folded);
-        else if (!repeated.contains(folded)) {
+        const auto first = firstSpelling.constFind(folded);
+        if (first == firstSpelling.constEnd()) {
+            firstSpelling.insert(folded, name);
+        } else if (!repeated.contains(folded)) {
             repeated.insert(folded);
-            shown_.repeatedNames.append(name);
+            shown_.repeatedNames.append(first.value());
         }
     }
     QString failedValue;

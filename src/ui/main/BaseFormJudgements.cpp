@@ -74,10 +74,20 @@ void TBaseForm::showMatrixNotice()
 {
     const bool ja = japaneseTexts();
     QStringList lines;
-    const QStringList &repeated = session_->shownMatrix().repeatedNames;
-    if (!repeated.isEmpty() && session_->shownMatrix().node == session_->currentNode()) {
-        const QString names = ja ? u'「' + repeated.join(QStringLiteral("」「")) + u'」'
-                                 : u'"' + repeated.join(QStringLiteral("\", \"")) + u'"';
+    const ShownMatrix &shown = session_->shownMatrix();
+    if (!shown.repeatedNames.isEmpty() && shown.node == session_->currentNode()) {
+        // Each name with the letters of its rows, as the grid labels them.
+        QStringList named;
+        for (const QString &name : shown.repeatedNames) {
+            QStringList letters;
+            for (qsizetype i = 0; i < shown.items.names.size(); ++i) {
+                if (shown.items.names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+                    letters.append(QString(QChar(char16_t(65 + i))));
+            }
+            const QString rows = u'(' + letters.join(QStringLiteral(", ")) + u')';
+            named.append(ja ? u'「' + name + QStringLiteral("」") + rows : u'"' + name + QStringLiteral("\" ") + rows);
+        }
+        const QString names = named.join(ja ? QStringLiteral("、") : QStringLiteral(", "));
         lines.append(ja ? QStringLiteral("同じ名前が複数あります: %1。これらの行と列は同じ一対比較を読むため区別できません。").arg(names)
                         : QStringLiteral("Repeated names in this matrix: %1. Their rows and columns read the same judgements and cannot be told apart.").arg(names));
     }
