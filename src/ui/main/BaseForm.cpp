@@ -118,6 +118,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     buildAdvisorControls();
+    buildReportMenu();
     if (!japanese())
         applyEnglishTexts();
 
