@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -195,6 +196,14 @@ static int run(int argc, char *argv[])
     std::unique_ptr<QCoreApplication> app;
     if (commandIsReport(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The offscreen platform asks for a runtime folder it does not need for painting pages.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+                if (!message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"))
+                    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+                if (type == QtFatalMsg)
+                    std::abort();
+            });
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

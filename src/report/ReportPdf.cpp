@@ -221,6 +221,8 @@ private:
             blocks.append({1, 0});
         for (const auto &[first, last] : blocks) {
             if (blocks.size() > 1) {
+                // The block's note stays with its header and first row.
+                ensure(QFontMetricsF(small_, &device_).height() + 5 * cellMetrics_->height());
                 y_ += 1 * mm_;
                 paragraph(report_.japanese ? QStringLiteral("列 %1〜%2 / %3").arg(first).arg(last).arg(columns - 1)
                                            : QStringLiteral("Columns %1–%2 of %3").arg(first).arg(last).arg(columns - 1),
