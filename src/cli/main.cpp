@@ -172,8 +172,9 @@ int reportCommand(Document &document, const Arguments &arguments)
     const bool japanese = arguments.lang.isEmpty() ? QLocale::system().language() == QLocale::Japanese
                                                    : arguments.lang == u"ja";
     try {
+        // Every weight from the root; the report evaluates the document itself.
         ResultLists results;
-        ComputeDocument(document, results, {.automatic = true});
+        ComputeDocument(document, results, {.automatic = false});
         const Report report = BuildReport(document, {.japanese = japanese,
                                                      .fileName = arguments.file == u"-" ? QString() : arguments.file,
                                                      .date = QDate::currentDate(),

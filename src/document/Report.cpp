@@ -78,6 +78,13 @@ QString consistencyLine(const Texts &t, const MatrixPart &part)
     return line;
 }
 
+// The grid's item letters "(A)", "(B)" …; numbers beyond Z.
+QString itemLabel(int index, int count)
+{
+    return count <= 26 ? QStringLiteral("(%1)").arg(QChar(char16_t(u'A' + index)))
+                       : QStringLiteral("(%1)").arg(index + 1);
+}
+
 ReportTable matrixTable(const Texts &t, const Document &document, const MatrixPart &part)
 {
     const ComparisonMatrix matrix = ComparisonMatrix::of(document, part.items);
@@ -85,7 +92,8 @@ ReportTable matrixTable(const Texts &t, const Document &document, const MatrixPa
     ReportTable table;
     table.matrix = true;
     table.header.append(QString());
-    table.header.append(part.items.names);
+    for (int j = 0; j < n; ++j)
+        table.header.append(itemLabel(j, n));
     if (part.computed)
         table.header.append(t("重み", "Weight"));
     const int columns = table.columnCount();
@@ -99,7 +107,7 @@ ReportTable matrixTable(const Texts &t, const Document &document, const MatrixPa
         matrix.rowEntries(i, entries);
         QStringList row;
         row.reserve(columns);
-        row.append(part.items.names.at(i));
+        row.append(itemLabel(i, n) + u' ' + part.items.names.at(i));
         for (int j = 0; j < n; ++j)
             row.append(i == j ? QStringLiteral("1") : entries[size_t(j)] ? *entries[size_t(j)] : QStringLiteral("-"));
         if (part.computed)
@@ -286,7 +294,7 @@ Report BuildReport(const Document &document, const ReportOptions &options)
     report.blocks.push_back(block(ReportBlock::Kind::Heading, t("一対比較マトリックス", "Pairwise comparison matrices")));
     const QString legend =
         t("各行の項目を列の項目と比べた値です。「-」は未入力です。重みから見た比と食い違う値は、"
-          "「整合しない箇所に色をつける」と同じ色の太字です: 赤 2 倍以上、橙 √2 倍以上、緑 1/√2 以下、青 1/2 以下。"
+          "「整合性の悪いところを色つき表示にする」と同じ色の太字です: 赤 2 倍以上、橙 √2 倍以上、緑 1/√2 以下、青 1/2 以下。"
           "整合比 CR = CI / RI で、RI は %1、16 項目以上は %2 です。",
           "Each value compares the row's item with the column's item; \"-\" is not entered. Values that disagree "
           "with the ratio of the weights are bold in the colours of \"Color for inconsistent\": red twice or more, "
@@ -410,12 +418,14 @@ void appendTable(QString &html, const ReportTable &table)
             html += esc(row.value(0)) + QStringLiteral("</th>");
             for (int c = first; c <= last; ++c) {
                 const ColourClass mark = table.markAt(r, c);
-                QString cell = QStringLiteral("<td");
+                html += QLatin1String("<td");
                 if (table.rightAligned(c))
-                    cell += QStringLiteral(" class=\"v\"");
+                    html += QLatin1String(" class=\"v\"");
                 if (mark != ColourClass::None)
-                    cell += QStringLiteral(" style=\"color:%1;font-weight:bold\"").arg(cssColour(mark));
-                html += cell + u'>' + esc(row.value(c)) + QStringLiteral("</td>");
+                    html += QLatin1String(" style=\"color:") + cssColour(mark) + QLatin1String(";font-weight:bold\"");
+                html += u'>';
+                html += esc(row.value(c));
+                html += QLatin1String("</td>");
             }
             html += QStringLiteral("</tr>\n");
         }

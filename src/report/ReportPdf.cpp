@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -155,6 +156,26 @@ private:
         return it.value();
     }
 
+    // One line of cell text at `topLeft`, shaped once per text and font and drawn from the
+    // kept glyphs: the big tables repeat few texts many times.
+    void drawLine(const QString &text, bool bold, const QColor &colour, const QPointF &topLeft)
+    {
+        QHash<QString, QList<QGlyphRun>> &cache = bold ? boldRuns_ : runs_;
+        auto it = cache.constFind(text);
+        if (it == cache.constEnd()) {
+            QTextLayout layout(text, bold ? cellBold_ : cell_, &device_);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setLineWidth(1e9);
+            line.setPosition(QPointF(0, 0));
+            layout.endLayout();
+            it = cache.insert(text, layout.glyphRuns());
+        }
+        p_->setPen(colour);
+        for (const QGlyphRun &run : it.value())
+            p_->drawGlyphRun(topLeft, run);
+    }
+
     // The flags a cell's text is drawn with when it is wider than `width`.
     int wrapFlags(const QString &text, qreal width, bool bold)
     {
@@ -246,44 +267,67 @@ private:
                 return h + 2 * pad * 0.6;
             };
             const qreal headerHeight = rowHeight(table.header, -1);
+            qreal blockWidth = 0;
+            for (int c : shown)
+                blockWidth += widths[size_t(c)];
+            // Backgrounds and text cell by cell; the rules once per row and once per page.
             auto drawRow = [&](const QStringList &cells, int r, qreal h) {
+                const bool header = r < 0;
+                if (header)
+                    p_->fillRect(QRectF(0, y_, blockWidth, h), QColor(0xEE, 0xEE, 0xEE));
+                else
+                    p_->fillRect(QRectF(0, y_, widths[0], h), QColor(0xF7, 0xF7, 0xF7));
+                p_->setPen(QPen(QColor(0xAA, 0xAA, 0xAA), 0.15 * mm_));
+                p_->drawLine(QPointF(0, y_), QPointF(blockWidth, y_));
                 qreal x = 0;
                 for (int c : shown) {
                     const qreal w = widths[size_t(c)];
-                    const bool header = r < 0;
                     const ColourClass mark = header ? ColourClass::None : table.markAt(r, c);
                     const bool bold = header || mark != ColourClass::None;
                     const qreal indent = c == 0 && !header && size_t(r) < table.indents.size()
                                              ? indentStep * table.indents[size_t(r)]
                                              : 0.0;
-                    const QRectF box(x, y_, w, h);
-                    p_->setPen(QPen(QColor(0xAA, 0xAA, 0xAA), 0.15 * mm_));
-                    p_->setBrush(header ? QColor(0xEE, 0xEE, 0xEE) : c == 0 ? QColor(0xF7, 0xF7, 0xF7) : QColor(Qt::white));
-                    p_->drawRect(box);
-                    p_->setFont(bold ? cellBold_ : cell_);
-                    p_->setPen(mark != ColourClass::None ? colourOf(mark) : QColor(Qt::black));
+                    const QColor colour = mark != ColourClass::None ? colourOf(mark) : QColor(Qt::black);
                     const QString &text = cells.at(c);
                     const qreal inner = w - 2 * pad - indent;
                     const qreal textWidth = advance(text, bold);
                     if (textWidth <= inner) {
                         const bool right = !header && table.rightAligned(c);
                         const qreal tx = right ? x + w - pad - textWidth : x + pad + indent;
-                        p_->drawText(QPointF(tx, y_ + 0.6 * pad + (bold ? *boldMetrics_ : *cellMetrics_).ascent()), text);
+                        drawLine(text, bold, colour, QPointF(tx, y_ + 0.6 * pad));
                     } else {
+                        p_->setFont(bold ? cellBold_ : cell_);
+                        p_->setPen(colour);
                         p_->drawText(QRectF(x + pad + indent, y_ + 0.6 * pad, inner, h), wrapFlags(text, inner, bold),
                                      text);
                     }
                     x += w;
                 }
             };
+            qreal segmentTop = y_;
+            auto closeSegment = [&] {
+                if (!p_)
+                    return;
+                p_->setPen(QPen(QColor(0xAA, 0xAA, 0xAA), 0.15 * mm_));
+                p_->drawLine(QPointF(0, y_), QPointF(blockWidth, y_));
+                qreal x = 0;
+                p_->drawLine(QPointF(0, segmentTop), QPointF(0, y_));
+                for (int c : shown) {
+                    x += widths[size_t(c)];
+                    p_->drawLine(QPointF(x, segmentTop), QPointF(x, y_));
+                }
+            };
             ensure(headerHeight + rowHeight(table.rows.value(0, table.header), table.rows.isEmpty() ? -1 : 0));
+            segmentTop = y_;
             if (p_)
                 drawRow(table.header, -1, headerHeight);
             y_ += headerHeight;
             for (int r = 0; r < table.rows.size(); ++r) {
                 const qreal h = rowHeight(table.rows.at(r), r);
                 if (y_ + h > height_) {
+                    closeSegment();
                     newPage();
+                    segmentTop = y_;
                     if (p_)
                         drawRow(table.header, -1, headerHeight);
                     y_ += headerHeight;
@@ -292,6 +336,7 @@ private:
                     drawRow(table.rows.at(r), r, h);
                 y_ += h;
             }
+            closeSegment();
             y_ += 2 * mm_;
         }
     }
@@ -379,6 +424,8 @@ private:
     std::optional<QFontMetricsF> boldMetrics_;
     QHash<QString, qreal> advance_;
     QHash<QString, qreal> boldAdvance_;
+    QHash<QString, QList<QGlyphRun>> runs_;
+    QHash<QString, QList<QGlyphRun>> boldRuns_;
 };
 
 } // namespace
