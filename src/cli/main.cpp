@@ -6,17 +6,24 @@
 #include "document/DocumentFile.h"
 #include "document/DocumentOpen.h"
 #include "document/TextFile.h"
+#include "document/Report.h"
+#include "report/ReportPdf.h"
 #include "Version.h"
 
 #include <QCoreApplication>
+#include <QDate>
+#include <QGuiApplication>
+#include <QLocale>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 
 using namespace priomat;
@@ -42,6 +49,12 @@ const char *const Usage =
     "                              which the best alternative changes,\n"
     "                              then for every entered requirement judgement the nearest\n"
     "                              scale step in each direction that changes it\n"
+    "  report FILE -o OUT.pdf|OUT.html [--lang ja|en]\n"
+    "                              write the decision report: summary, requirement tree,\n"
+    "                              result and chart, every matrix, sensitivity of the root and\n"
+    "                              the advisor's top change per inconsistent matrix; HTML for\n"
+    "                              .html or .htm, PDF otherwise; --lang defaults to the\n"
+    "                              session's language (Japanese for a Japanese locale)\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -94,6 +107,7 @@ struct Arguments
     bool noCalculate = false;
     QString node;
     bool hasNode = false;
+    QString lang;
 };
 
 // The data file named on the command line, or standard input for "-".
@@ -135,11 +149,67 @@ QStringList sensitivityCommand(Document &document, const Arguments &arguments)
     return lines;
 }
 
+// Whether the command on the command line is report, found before any application object
+// exists: only report paints pages, and that needs Qt Gui (its fonts) but no display.
+bool commandIsReport(int argc, char *argv[])
+{
+    bool ended = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (!ended && arg == "--") {
+            ended = true;
+        } else if (!ended && arg.startsWith('-') && arg != "-") {
+            if (arg == "-o" || arg == "--node" || arg == "--lang")
+                ++i;
+        } else {
+            return arg == "report";
+        }
+    }
+    return false;
+}
+
+int reportCommand(Document &document, const Arguments &arguments)
+{
+    const bool japanese = arguments.lang.isEmpty() ? QLocale::system().language() == QLocale::Japanese
+                                                   : arguments.lang == u"ja";
+    try {
+        // Every weight from the root; the report evaluates the document itself.
+        ResultLists results;
+        ComputeDocument(document, results, {.automatic = false});
+        const Report report = BuildReport(document, {.japanese = japanese,
+                                                     .fileName = arguments.file == u"-" ? QString() : arguments.file,
+                                                     .date = QDate::currentDate(),
+                                                     .inverse = true});
+        WriteReportFile(report, arguments.output);
+    } catch (const ComputationError &error) {
+        printError(error.message());
+        return ExitComputation;
+    } catch (const FileError &error) {
+        printError(error.message());
+        return ExitUsage;
+    }
+    return ExitSuccess;
+}
+
 } // namespace
 
 static int run(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (commandIsReport(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The offscreen platform asks for a runtime folder it does not need for painting pages.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+                if (!message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"))
+                    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+                if (type == QtFatalMsg)
+                    std::abort();
+            });
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     const QStringList args = QCoreApplication::arguments().mid(1);
 
     Arguments parsed;
@@ -165,6 +235,10 @@ static int run(int argc, char *argv[])
                 return usageError(QStringLiteral("--node needs a node name"));
             parsed.node = args.at(++i);
             parsed.hasNode = true;
+        } else if (option && arg == u"--lang") {
+            if (i + 1 >= args.size() || (args.at(i + 1) != u"ja" && args.at(i + 1) != u"en"))
+                return usageError(QStringLiteral("--lang needs ja or en"));
+            parsed.lang = args.at(++i);
         } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
         } else if (option) {
@@ -179,7 +253,8 @@ static int run(int argc, char *argv[])
     }
     static const QStringList commands{QStringLiteral("evaluate"), QStringLiteral("csv"),
                                       QStringLiteral("format"), QStringLiteral("check"),
-                                      QStringLiteral("advise"), QStringLiteral("sensitivity")};
+                                      QStringLiteral("advise"), QStringLiteral("sensitivity"),
+                                      QStringLiteral("report")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -190,6 +265,10 @@ static int run(int argc, char *argv[])
         return usageError(QStringLiteral("--no-calculate belongs to the csv command"));
     if (parsed.hasNode && parsed.command != u"sensitivity")
         return usageError(QStringLiteral("--node belongs to the sensitivity command"));
+    if (!parsed.lang.isEmpty() && parsed.command != u"report")
+        return usageError(QStringLiteral("--lang belongs to the report command"));
+    if (parsed.command == u"report" && !parsed.hasOutput)
+        return usageError(QStringLiteral("report needs -o OUT.pdf or -o OUT.html"));
 
     Document document;
     try {
@@ -208,6 +287,9 @@ static int run(int argc, char *argv[])
         printError(error.message());
         return ExitUsage;
     }
+
+    if (parsed.command == u"report")
+        return reportCommand(document, parsed);
 
     QStringList lines;
     try {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/DocumentOpen.h"
+#include "document/MatrixColours.h"
 #include "document/TextFile.h"
 #include "model/ConsistencyAdvisor.h"
 #include "model/Document.h"
@@ -43,18 +44,6 @@ struct SessionOptions
     bool calculateAutomatically = true;
     bool inverse = true;
 };
-
-// How an entry in the shown matrix compares with the ratio its weights imply.
-enum class ColourClass : unsigned char {
-    None,
-    MuchHigher, // twice or more
-    Higher,     // √2 or more
-    Lower,      // 1/√2 or less
-    MuchLower,  // half or less
-};
-
-// The colour value 0x00BBGGRR of a class; 0 for None.
-quint32 colourValueOf(ColourClass colour);
 
 // The matrix of the selected node as the panel shows it.
 struct ShownMatrix

@@ -119,6 +119,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildAdvisorControls();
     buildJudgementControls();
+    buildReportMenu();
     if (!japanese())
         applyEnglishTexts();
 

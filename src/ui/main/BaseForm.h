@@ -2,9 +2,11 @@
 #pragma once
 
 #include "document/DocumentSession.h"
+#include "document/Report.h"
 #include "ui/main/MatrixGrid.h"
 
 #include <functional>
+#include <optional>
 
 #include <QHash>
 #include <QList>
@@ -15,6 +17,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrintPreviewDialog;
 class QPushButton;
 class QSplitter;
 
@@ -118,6 +121,13 @@ public:
     void MenuCompleteClick();
     // Runs the advisor dialog; tests answer it instead of a modal loop.
     std::function<int(class TAdvisorForm &)> advisorDialogRunner;
+    // The decision report (BaseFormReport.cpp): saved as PDF or HTML by the file's extension,
+    // or printed through the preview dialog.
+    void MenuReportClick();
+    void MenuPrintClick();
+    bool SaveReport(const QString &path);
+    // Runs the print preview; tests answer it instead of a modal loop.
+    std::function<void(QPrintPreviewDialog &)> printPreviewRunner;
 
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
@@ -183,6 +193,9 @@ private:
     QAction *MenuCalculate;
     QAction *MenuChangeShown1;
     QAction *MenuAdvisor = nullptr;
+    QAction *MenuReport = nullptr;
+    QAction *MenuPrint = nullptr;
+    FileDialogSettings ReportDialog;
     QAction *MenuComplete = nullptr;
     // Beside the index while it is above 0.1: opens the advisor.
     QPushButton *AdvisorButton = nullptr;
@@ -210,6 +223,9 @@ private:
     void buildMenus();
     void applyEnglishTexts();
     void buildAdvisorControls();
+    void buildReportMenu();
+    // The report of the open document; empty after an error was shown.
+    std::optional<Report> buildReport();
     void applyAdvisorEnglishTexts();
     void updateAdvisorControls();
     // Clearing a judgement from the grid, and the panel's notice of repeated names and shared
