@@ -5,8 +5,10 @@
 #include "ui/main/MatrixGrid.h"
 
 #include <functional>
+#include <optional>
 
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
@@ -118,6 +120,8 @@ public:
     void MenuCompleteClick();
     // Runs the advisor dialog; tests answer it instead of a modal loop.
     std::function<int(class TAdvisorForm &)> advisorDialogRunner;
+    // Runs the completion's preview; tests answer it instead of a modal loop.
+    std::function<int(class TCompletionForm &)> completionDialogRunner;
 
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
@@ -186,6 +190,9 @@ private:
     QAction *MenuComplete = nullptr;
     // Beside the index while it is above 0.1: opens the advisor.
     QPushButton *AdvisorButton = nullptr;
+    // CI / RI(n) beside the index, with the rule in its tooltip.
+    QLabel *ConsistencyRatio = nullptr;
+    void showConsistencyRatio(std::optional<double> ratio, int size);
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
@@ -241,6 +248,9 @@ private:
     QString runFileDialog(FileDialogSettings &settings, bool save, const QString &start);
     TResultForm *resultWindow_ = nullptr;
     QWidget *historyWindow_ = nullptr;
+    // A Window menu item chosen: shows, raises (when it is behind this window) or hides.
+    void toggleAuxiliaryWindow(QAction *item, QWidget *window, const QString &section, int cascade);
+    QSet<const QWidget *> placedBeside_;
     bool shownOnce_ = false;
     // No placement was stored: the window grows to show the first document once it is open.
     bool firstStart_ = false;
