@@ -633,7 +633,9 @@ void TBaseForm::ShowWeightsAndConsistency()
     MatrixGrid->setCompletedCells(shown.completed, n);
     MatrixGrid->markedCell = shown.errorRow >= 0 ? QPoint(shown.errorColumn + 1, shown.errorRow + 1) : QPoint(-1, -1);
 
-    // A warning state is a badge in its colour behind dark text, so that the text stays readable.
+    // A warning state is a badge in its colour behind dark text, so that the text stays readable;
+    // red is lightened a little, since dark text on full red reads poorly even at 5:1.
+    const QColor failing = Blend(ColorFromValue(0x0000FF), Qt::white, 0.3);
     QColor badge;
     showConsistencyCue(ConsistencyCue::None);
     if (!shown.computed) {
@@ -641,7 +643,7 @@ void TBaseForm::ShowWeightsAndConsistency()
         for (int i = 0; i < n; ++i)
             MatrixGrid->setCellText(n + 1, i + 1, QString());
         ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
-        badge = ColorFromValue(0x0000FF);
+        badge = failing;
     } else if (n < 2) {
         MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
         ConsistencyEdit->setText(QStringLiteral("0"));
@@ -651,7 +653,7 @@ void TBaseForm::ShowWeightsAndConsistency()
         const double ci = shown.consistencyIndex;
         ConsistencyEdit->setText(FormatFloat(ci));
         if (ci > 0.15)
-            badge = ColorFromValue(0x0000FF);
+            badge = failing;
         else if (ci > 0.1)
             badge = ColorFromValue(0x00FFFF);
     }

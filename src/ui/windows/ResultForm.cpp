@@ -339,8 +339,8 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
     setGeometry(18, 562, 272, 169);
     if (!HasStoredPlacement(Section)) {
-        // Every tab, and the sensitivity page without scrolling.
-        const QSize page = Sensitivity->contentSize();
+        // Every tab, and the sensitivity page without scrolling, its first sentence included.
+        const QSize page = Sensitivity->contentSize() + QSize(0, fontMetrics().lineSpacing() * 4);
         resize(std::max({width(), PageControl1->tabBar()->sizeHint().width() + 24, page.width() + 24}),
                std::max(height(), MainMenu1->sizeHint().height() + PageControl1->tabBar()->sizeHint().height()
                                       + page.height() + 12));
