@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QPointer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace priomat {
 
@@ -210,6 +213,102 @@ QSize FirstStartSize(QSize current, QSize wanted, QSize workArea)
 {
     const QSize bound(workArea.width() * 2 / 3, workArea.height() * 2 / 3);
     return current.expandedTo(wanted.boundedTo(bound));
+}
+
+QRect KeepInsideWorkArea(QRect frame, QRect workArea, bool resizable)
+{
+    if (resizable)
+        frame.setSize(frame.size().boundedTo(workArea.size()));
+    frame.moveLeft(std::max(workArea.left(), std::min(frame.left(), workArea.right() + 1 - frame.width())));
+    frame.moveTop(std::max(workArea.top(), std::min(frame.top(), workArea.bottom() + 1 - frame.height())));
+    return frame;
+}
+
+QMargins FrameMarginsOf(const QWidget *window)
+{
+    auto marginsOf = [](const QWidget *w) {
+        const QRect outer = w->frameGeometry();
+        const QRect inner = w->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    };
+    if (window->isVisible() && window->frameGeometry() != window->geometry())
+        return marginsOf(window);
+    for (const QWidget *other : QApplication::topLevelWidgets()) {
+        if (other != window && other->isVisible() && other->isWindow() && other->frameGeometry() != other->geometry())
+            return marginsOf(other);
+    }
+    return QMargins();
+}
+
+void KeepWindowInWorkArea(QWidget *window)
+{
+    if (window->isMaximized() || window->isMinimized() || window->isFullScreen())
+        return;
+    const QMargins margins = FrameMarginsOf(window);
+    const QRect frame = window->geometry().marginsAdded(margins);
+    const QRect kept = KeepInsideWorkArea(frame, platform::services().system->workArea(), hasSizeableBorder(window));
+    const QRect inner = kept.marginsRemoved(margins);
+    if (inner != window->geometry())
+        window->setGeometry(inner);
+}
+
+namespace {
+
+class WorkAreaKeeper : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            KeepWindowInWorkArea(static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void KeepInWorkAreaWhenShown(QWidget *window)
+{
+    window->installEventFilter(new WorkAreaKeeper(window));
+}
+
+ActivationOrder::ActivationOrder() : QObject(qApp)
+{
+    qApp->installEventFilter(this);
+}
+
+ActivationOrder &ActivationOrder::instance()
+{
+    static QPointer<ActivationOrder> order;
+    if (!order)
+        order = new ActivationOrder();
+    return *order;
+}
+
+bool ActivationOrder::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->isWindow()) {
+        if (!stamps_.contains(watched))
+            connect(watched, &QObject::destroyed, this, [this](QObject *gone) { stamps_.remove(gone); });
+        stamps_.insert(watched, ++counter_);
+    }
+    return false;
+}
+
+bool ActivationOrder::isBehind(const QWidget *window, const QWidget *front) const
+{
+    if (!window || !front || !window->isVisible() || !front->isVisible())
+        return false;
+    if (window->isMinimized())
+        return true;
+    if (!window->frameGeometry().intersects(front->frameGeometry()))
+        return false;
+    return stamps_.value(window, 0) < stamps_.value(front, 0);
 }
 
 } // namespace priomat

@@ -3,6 +3,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QMargins>
+#include <QObject>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -54,5 +58,36 @@ bool HasStoredPlacement(const QString &section);
 // The size a window opens with when no placement is stored: `current` grown towards `wanted`,
 // but by no more than up to two thirds of the work area in each direction.
 QSize FirstStartSize(QSize current, QSize wanted, QSize workArea);
+
+// A window's rectangle with its frame, moved (and, for a resizable window, first shrunk) so
+// that it lies wholly inside `workArea`.
+QRect KeepInsideWorkArea(QRect frame, QRect workArea, bool resizable);
+// The window's frame margins; until the desktop has framed it (before it is first shown),
+// those of another shown top-level window, which the desktop frames alike.
+QMargins FrameMarginsOf(const QWidget *window);
+// Moves (and shrinks) a window so that it and its frame lie inside the work area.
+void KeepWindowInWorkArea(QWidget *window);
+// Does that each time the window is shown, so stored and first placements both end inside.
+void KeepInWorkAreaWhenShown(QWidget *window);
+
+// The order in which top-level windows were last activated: on desktops that raise the active
+// window, their stacking order.
+class ActivationOrder : public QObject
+{
+public:
+    // Created on first use, watching the application from then on.
+    static ActivationOrder &instance();
+    // Whether `window` is shown and (partly) under `front`: both visible, their frames
+    // overlap, and `front` was activated after it.
+    bool isBehind(const QWidget *window, const QWidget *front) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    ActivationOrder();
+    QHash<const QObject *, quint64> stamps_;
+    quint64 counter_ = 0;
+};
 
 } // namespace priomat

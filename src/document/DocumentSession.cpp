@@ -175,9 +175,9 @@ class EntryStep : public SessionStep
 {
 public:
     EntryStep(DocumentSession &session, const QString &text, RequirementNode *node, bool leaf,
-              QString leafName, QList<CellEntry> cells)
+              QString leafName, QList<CellEntry> cells, bool completes = false)
         : SessionStep(session, text), node_(node), leaf_(leaf), leafName_(std::move(leafName)),
-          cells_(std::move(cells))
+          cells_(std::move(cells)), completes_(completes)
     {}
 
 protected:
@@ -206,12 +206,39 @@ protected:
                     table.setValueAt(it->index, it->oldValue);
             }
         }
+        updateMarks(forward);
         if (requirementGroup)
             settleWeights(forward, {node_});
         else
             session_.leafWeights_.invalidateLeaf(leafName_);
         first_ = false;
         session_.afterEdit(node_);
+    }
+
+    // A completion marks the cells it fills; any other entry takes the marks off the cells it
+    // writes, and its undo puts them back.
+    void updateMarks(bool forward)
+    {
+        QSet<QString> &marks = session_.completedKeys_;
+        if (completes_) {
+            for (const QString &key : std::as_const(touched_)) {
+                if (forward)
+                    marks.insert(key);
+                else
+                    marks.remove(key);
+            }
+            return;
+        }
+        if (!forward) {
+            for (const QString &key : std::as_const(unmarked_))
+                marks.insert(key);
+            return;
+        }
+        unmarked_.clear();
+        for (const QString &key : std::as_const(touched_)) {
+            if (marks.remove(key))
+                unmarked_.append(key);
+        }
     }
 
 private:
@@ -232,6 +259,7 @@ private:
             return leaf_ ? alternativeKey(leafName_, row, column) : requirementKey(row, column);
         };
         auto store = [&](const QString &key, const QString &value) {
+            touched_.append((leaf_ ? QStringLiteral("A\t") : QStringLiteral("R\t")) + key.toCaseFolded());
             Change change;
             change.newValue = value;
             if (const auto index = table.find(key)) {
@@ -261,6 +289,9 @@ private:
     QString leafName_;
     QList<CellEntry> cells_; // until the first run
     std::vector<Change> changes_;
+    bool completes_ = false;
+    QStringList touched_;  // the keys written, as completedKeys_ holds them
+    QStringList unmarked_; // marks this entry took off
 };
 
 // A node added (add child, insert) or deleted: the node, its subtree and records are held by
@@ -731,6 +762,7 @@ void DocumentSession::newDocument()
 {
     ErrorScope errors(*this);
     clearHistory();
+    completedKeys_.clear();
     failedNodes_.clear();
     current_ = nullptr;
     treeModel_->resetTree([this] { document_.reset(); });
@@ -775,6 +807,7 @@ bool DocumentSession::open(const QString &path)
         }
     }
     clearHistory();
+    completedKeys_.clear();
     failedNodes_.clear();
     current_ = nullptr;
     loading_ = true;
@@ -798,6 +831,7 @@ void DocumentSession::reinstall()
 {
     ErrorScope errors(*this);
     clearHistory();
+    completedKeys_.clear();
     failedNodes_.clear();
     current_ = nullptr;
     treeModel_->resetTree();
@@ -993,6 +1027,21 @@ void DocumentSession::computeShown()
             shown_.repeatedNames.append(first.value());
         }
     }
+    if (!completedKeys_.isEmpty()) {
+        shown_.completed.assign(size_t(n) * size_t(n), 0);
+        bool any = false;
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                if (i != j && completedKeys_.contains(completedKey(shown_.items, shown_.items.names.at(i),
+                                                                   shown_.items.names.at(j)))) {
+                    shown_.completed[size_t(i) * size_t(n) + size_t(j)] = 1;
+                    any = true;
+                }
+            }
+        }
+        if (!any)
+            shown_.completed.clear();
+    }
     QString failedValue;
     bool hasFailedValue = false;
     try {
@@ -1169,23 +1218,60 @@ void DocumentSession::changeDashesToOne()
                                shown_.items.leafShown, shown_.items.leafName, std::move(cells)));
 }
 
+std::optional<double> ShownMatrix::consistencyRatio() const
+{
+    const RandomIndex ri = RandomIndexFor(size());
+    if (!computed || ri.table == RandomIndexTable::None || !(ri.value > 0.0))
+        return std::nullopt;
+    return consistencyIndex / ri.value;
+}
+
+QString DocumentSession::completedKey(const MatrixItems &items, const QString &row, const QString &column) const
+{
+    return items.leafShown ? QStringLiteral("A\t") + alternativeKey(items.leafName, row, column).toCaseFolded()
+                           : QStringLiteral("R\t") + requirementKey(row, column).toCaseFolded();
+}
+
 Completion DocumentSession::completeFromEntered()
+{
+    const Completion completion = previewCompletion().completion;
+    applyCompletion(completion);
+    return completion;
+}
+
+DocumentSession::CompletionPreview DocumentSession::previewCompletion()
+{
+    endTyping();
+    CompletionPreview preview;
+    const int n = shown_.size();
+    if (!current_ || n < 2 || n > GridLimit)
+        return preview;
+    const bool inverse = options().inverse;
+    preview.completion = CompleteFromEntered(ComparisonMatrix::of(document_, shown_.items), current_->caption(), inverse);
+    const Completion &completion = preview.completion;
+    if (!completion.computed || completion.groups.size() > 1 || completion.cells.empty())
+        return preview;
+    RankingPreviewer previewer(document_, current_);
+    preview.ranking = previewer.preview(completion.cells, inverse);
+    return preview;
+}
+
+void DocumentSession::applyCompletion(const Completion &completion)
 {
     endTyping();
     const int n = shown_.size();
-    if (!current_ || n < 2 || n > GridLimit)
-        return {};
-    Completion completion = CompleteFromEntered(ComparisonMatrix::of(document_, shown_.items),
-                                                current_->caption(), options().inverse);
-    if (!completion.computed || completion.groups.size() > 1 || completion.cells.empty())
-        return completion;
+    if (!current_ || n < 2 || n > GridLimit || !completion.computed || completion.groups.size() > 1
+        || completion.cells.empty())
+        return;
     QList<CellEntry> cells;
     cells.reserve(qsizetype(completion.cells.size()));
-    for (const CompletionCell &cell : completion.cells)
+    for (const CompletionCell &cell : completion.cells) {
+        if (cell.row >= n || cell.column >= n)
+            return; // made for another matrix
         cells.append({cell.column + 1, cell.row + 1, cell.value, cell.reciprocal});
+    }
     stack_->push(new EntryStep(*this, stepText(japanese_, "入力済みの値から補完", "Complete from entered"), current_,
-                               shown_.items.leafShown, shown_.items.leafName, std::move(cells)));
-    return completion;
+                               shown_.items.leafShown, shown_.items.leafName, std::move(cells), true));
 }
 
 void DocumentSession::pushTreeInsert(RequirementNode *parent, int row, const QString &text)

@@ -11,12 +11,14 @@
 #include "model/Evaluation.h"
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QUndoStack;
@@ -68,6 +70,14 @@ struct ShownMatrix
     ColourClass colourAt(int row, int column) const
     {
         return colours.empty() ? ColourClass::None : colours[size_t(row) * size_t(size()) + size_t(column)];
+    }
+    // CI / RI(n) with the advisor's random index; none when not computed or below three items.
+    std::optional<double> consistencyRatio() const;
+    // Row-major n × n: cells a completion filled and no edit has touched since; empty when none.
+    std::vector<unsigned char> completed;
+    bool completedAt(int row, int column) const
+    {
+        return !completed.empty() && completed[size_t(row) * size_t(size()) + size_t(column)] != 0;
     }
 };
 
@@ -135,6 +145,17 @@ public:
     // Fills every "-" cell of the shown matrix from the entered pairs as one step; nothing
     // changes when the result says why not (disconnected groups, an unreadable entry).
     Completion completeFromEntered();
+    // What the completion would fill and what that changes, with nothing changed yet.
+    struct CompletionPreview
+    {
+        Completion completion;
+        RankingPreview ranking; // its indexAfter is the matrix's index once filled
+    };
+    CompletionPreview previewCompletion();
+    // Enters a previewed completion of the shown matrix as one step. The filled cells stay
+    // marked (ShownMatrix::completed) until an edit touches them or the document is replaced;
+    // undoing the step removes its marks.
+    void applyCompletion(const Completion &completion);
     void addChild();
     void insertSibling();
     void moveUp();
@@ -227,6 +248,9 @@ private:
     RequirementNode *current_ = nullptr;
     ShownMatrix shown_;
     int typingGeneration_ = 0;
+    // Keys of the entries a completion filled (case-folded, "A" or "R" and TAB before them).
+    QSet<QString> completedKeys_;
+    QString completedKey(const MatrixItems &items, const QString &row, const QString &column) const;
     bool busy_ = false;
     int errorDepth_ = 0;
     QString firstError_;

@@ -454,6 +454,13 @@ QStringList RankingPreviewer::rankingOf(const QList<ResultRow> &alternatives)
 
 RankingPreview RankingPreviewer::preview(const AdvisorSuggestion &suggestion, bool inverse)
 {
+    return preview(std::vector<CompletionCell>{{suggestion.row, suggestion.column, suggestion.suggested,
+                                                suggestion.reciprocal}},
+                   inverse);
+}
+
+RankingPreview RankingPreviewer::preview(const std::vector<CompletionCell> &cells, bool inverse)
+{
     Copy &copy = *copy_;
     RankingPreview result;
     if (!copy.ready || !copy.node) {
@@ -486,9 +493,15 @@ RankingPreview RankingPreviewer::preview(const AdvisorSuggestion &suggestion, bo
     for (int i = 0; i < copy.node->childCount(); ++i)
         childWeights.push_back(copy.node->child(i)->data().LocalWeight);
 
-    store(keyOf(suggestion.row, suggestion.column), suggestion.suggested);
-    if (inverse)
-        store(keyOf(suggestion.column, suggestion.row), suggestion.reciprocal);
+    for (const CompletionCell &cell : cells) {
+        store(keyOf(cell.row, cell.column), cell.value);
+        if (inverse)
+            store(keyOf(cell.column, cell.row), cell.reciprocal);
+    }
+    try {
+        result.indexAfter = ComputePriorities(ComparisonMatrix::of(copy.document, copy.items)).consistencyIndex;
+    } catch (const ComputationError &) {
+    }
     try {
         if (!copy.items.leafShown)
             UpdateChildWeights(copy.document.RequirementComparisons, copy.node);

@@ -85,7 +85,10 @@ struct RankingPreview
     QStringList after;
     bool bestChanges = false;
     bool topThreeChange = false;
+    std::optional<double> indexAfter; // the changed matrix's index, when it can be computed
 };
+
+struct CompletionCell;
 
 // Evaluates a document with changed cells of one node's matrix, reusing one copy.
 class RankingPreviewer
@@ -97,6 +100,8 @@ public:
     RankingPreviewer &operator=(const RankingPreviewer &) = delete;
 
     RankingPreview preview(const AdvisorSuggestion &suggestion, bool inverse);
+    // Several cells at once (a completion); with `inverse` each reciprocal goes into its mirror.
+    RankingPreview preview(const std::vector<CompletionCell> &cells, bool inverse);
     // The alternatives of an evaluation's list, best first (equal points keep their order).
     static QStringList rankingOf(const QList<ResultRow> &alternatives);
 

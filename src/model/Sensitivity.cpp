@@ -593,4 +593,39 @@ std::vector<JudgementRobustness> SensitivityAnalysis::judgementRobustness(const 
     return result;
 }
 
+SensitivitySummary SummarizeSensitivity(const std::vector<double> &points, const std::vector<TippingPoint> &tipping,
+                                        const std::vector<JudgementRobustness> &judgements)
+{
+    SensitivitySummary summary;
+    summary.winner = BestAlternative(points);
+    for (size_t k = 0; k < points.size(); ++k) {
+        if (int(k) != summary.winner && (summary.runnerUp < 0 || points[k] > points[size_t(summary.runnerUp)]))
+            summary.runnerUp = int(k);
+    }
+    if (summary.winner >= 0 && summary.runnerUp >= 0)
+        summary.lead = points[size_t(summary.winner)] - points[size_t(summary.runnerUp)];
+    double distance = 0.0;
+    for (const TippingPoint &point : tipping) {
+        for (const auto &[at, winner] : {std::pair{point.below, point.winnerBelow}, std::pair{point.above, point.winnerAbove}}) {
+            if (!at)
+                continue;
+            const double d = std::abs(*at - point.weight);
+            if (!summary.weight || d < distance) {
+                summary.weight = point;
+                summary.tippingWeight = *at;
+                summary.weightWinner = winner;
+                distance = d;
+            }
+        }
+    }
+    for (const JudgementRobustness &pair : judgements) {
+        const int steps = pair.nearestSteps();
+        if (steps > 0 && (!summary.judgement || steps < summary.judgement->nearestSteps())) {
+            summary.judgement = pair;
+            summary.judgementStep = pair.lower.found && pair.lower.steps == steps ? pair.lower : pair.higher;
+        }
+    }
+    return summary;
+}
+
 } // namespace priomat

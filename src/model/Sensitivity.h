@@ -152,4 +152,20 @@ private:
     int winner_ = -1;
 };
 
+// What the sensitivity page says first: the winner's lead over the runner-up, the tipping
+// weight nearest to its current weight, and the judgement fewest scale steps from a change.
+struct SensitivitySummary
+{
+    int winner = -1;
+    int runnerUp = -1;  // -1 with fewer than two alternatives
+    double lead = 0.0;  // points of the winner less those of the runner-up
+    std::optional<TippingPoint> weight; // the child whose tipping weight lies nearest
+    double tippingWeight = 0.0;         // that weight
+    int weightWinner = -1;              // best there
+    std::optional<JudgementRobustness> judgement; // the pair fewest steps from a change
+    JudgementStep judgementStep;                  // its nearer direction
+};
+SensitivitySummary SummarizeSensitivity(const std::vector<double> &points, const std::vector<TippingPoint> &tipping,
+                                        const std::vector<JudgementRobustness> &judgements);
+
 } // namespace priomat

@@ -6,6 +6,7 @@
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
 #include "ui/windows/AdvisorForm.h"
+#include "ui/windows/CompletionForm.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,6 +26,7 @@ private slots:
     void cleanup();
     void enterAppliesTheFirstSuggestion();
     void completionReportsDisconnectedGroups();
+    void completionPreviewsAndMarksItsCells();
 
 private:
     MainWindowFixture window_;
@@ -75,6 +77,50 @@ void TestAdvisorForm::completionReportsDisconnectedGroups()
     QVERIFY(window_.app->platform.messageBox.shown.first().text.contains("{A, B} {C}"));
     QCOMPARE(window_.form->session().undoStack()->count(), 0);
     QCOMPARE(window_.form->session().cellText(0, 2), QStringLiteral("-"));
+}
+
+void TestAdvisorForm::completionPreviewsAndMarksItsCells()
+{
+    // A and B against C decide the missing pair: B / A = 2 / 3, nearest step 1/2 (A / B 2).
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n[Alternatives]\r\nx\r\ny\r\n"
+                 "[Comparison]\r\nA\tC\t3\r\nC\tA\t1/3\r\nB\tC\t2\r\nC\tB\t1/2\r\n");
+    DocumentSession &session = window_.form->session();
+    QStringList rows;
+    QString index;
+    int answer = QDialog::Rejected;
+    window_.form->completionDialogRunner = [&](TCompletionForm &dialog) {
+        for (int i = 0; i < dialog.CellList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = dialog.CellList->topLevelItem(i);
+            rows.append(item->text(0) + u'/' + item->text(1) + u'=' + item->text(2));
+        }
+        index = dialog.IndexLabel->text();
+        return answer;
+    };
+    window_.form->MenuCompleteClick();
+    QCOMPARE(rows, QStringList{QStringLiteral("B/A=1/2")});
+    QVERIFY2(index.contains(QStringLiteral("→")), qPrintable(index));
+    QCOMPARE(session.undoStack()->count(), 0); // cancelled: nothing entered
+    QCOMPARE(session.cellText(0, 1), QStringLiteral("-"));
+
+    answer = QDialog::Accepted;
+    window_.form->MenuCompleteClick();
+    QCOMPARE(session.cellText(0, 1), QStringLiteral("2"));
+    auto *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
+    QVERIFY(grid->isCompletedCell(2, 1) && grid->isCompletedCell(1, 2));
+    QVERIFY(!grid->isCompletedCell(3, 1)); // entered by the user
+
+    // Editing the cell takes its marks off (the mirror too, with Inverse); undo puts them back.
+    session.enterValue({2, 1, QStringLiteral("3"), QStringLiteral("1/3")});
+    QVERIFY(!grid->isCompletedCell(2, 1) && !grid->isCompletedCell(1, 2));
+    session.undoStack()->undo();
+    QVERIFY(grid->isCompletedCell(2, 1));
+    // Undoing the completion removes them; redoing brings them back; reopening forgets them.
+    session.undoStack()->undo();
+    QVERIFY(!grid->isCompletedCell(2, 1) && session.shownMatrix().completed.empty());
+    session.undoStack()->redo();
+    QVERIFY(session.shownMatrix().completedAt(0, 1));
+    window_.form->LoadDocument(session.fileName());
+    QVERIFY(session.shownMatrix().completed.empty());
 }
 
 QTEST_MAIN(TestAdvisorForm)

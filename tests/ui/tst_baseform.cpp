@@ -431,8 +431,8 @@ void TestBaseForm::consistencyWarningHasAReadableCue()
             QVERIFY(!cue());
             continue;
         }
-        // The index keeps its colour; a sign beside it stands out from the field by 3:1 or more.
-        QCOMPARE(edit->palette().color(QPalette::Text), ci > 0.15 ? QColor(255, 0, 0) : QColor(255, 255, 0));
+        // The field is a badge in the state's colour; a sign in it stands out by 3:1 or more.
+        QCOMPARE(edit->palette().color(QPalette::Base), ci > 0.15 ? QColor(255, 77, 77) : QColor(255, 255, 0));
         QVERIFY(cue());
         QVERIFY(!cue()->toolTip().isEmpty());
         const QColor background = edit->palette().color(QPalette::Base);

@@ -253,21 +253,22 @@ void TestMatrixGrid::coloursAfterEnteringNine()
 
 void TestMatrixGrid::consistencyIndexColours()
 {
-    // Two items with "a" entered one way only give CI = √a − 1: 0.05, 0.12 and 0.2.
+    // Two items with "a" entered one way only give CI = √a − 1: 0.05, 0.12 and 0.2. A warning
+    // state's colour is the badge behind the index (red a little lightened).
     const struct
     {
         const char *value;
         QColor colour;
-    } cases[] = {{"1.1025", QApplication::palette().color(QPalette::WindowText)},
+    } cases[] = {{"1.1025", QApplication::palette().color(QPalette::Window)},
                  {"1.2544", QColor(255, 255, 0)},
-                 {"1.44", QColor(255, 0, 0)}};
+                 {"1.44", QColor(255, 77, 77)}};
     for (const auto &c : cases) {
         window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t"
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
         const double ci = window_.form->session().document().tree.root()->data().ConsistencyIndex;
-        QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->palette().color(QPalette::Text), c.colour);
-        QVERIFY2((c.colour == QColor(255, 0, 0)) == (ci > 0.15), qPrintable(QString::number(ci)));
+        QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->palette().color(QPalette::Base), c.colour);
+        QVERIFY2((c.colour == QColor(255, 77, 77)) == (ci > 0.15), qPrintable(QString::number(ci)));
     }
 }
 

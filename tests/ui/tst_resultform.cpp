@@ -132,7 +132,9 @@ void TestResultForm::japaneseControlsAndTexts()
                              "RequirementsList", "ChartsPage", "AlternativesChart", "RequirementsChart"})
         QVERIFY2(form->findChild<QWidget *>(QString::fromLatin1(name)), name);
     QCOMPARE(form->windowTitle(), QString::fromUtf8("結果 / Priomat"));
-    QCOMPARE(form->geometry(), QRect(18, 562, 272, 169));
+    // The design's place; at first start grown to show every page (kept on screen when shown).
+    QCOMPARE(form->geometry().left(), 18);
+    QVERIFY(form->width() >= 272 && form->height() >= 169);
     QCOMPARE(form->PageControl1->currentWidget(), form->RequirementsPage);
     QCOMPARE(form->PageControl1->count(), 4);
     QCOMPARE(form->PageControl1->tabText(0), QString::fromUtf8("要求"));

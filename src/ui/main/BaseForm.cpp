@@ -17,6 +17,7 @@
 #include "platform/MessageBox.h"
 #include "ui/windows/OptionForm.h"
 #include "app/Placement.h"
+#include "ui/main/ReadableColours.h"
 #include "platform/Platform.h"
 #include "model/Priorities.h"
 #include "document/RequirementTreeModel.h"
@@ -137,6 +138,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     updateUndoTexts();
     followDocumentState();
 
+    ActivationOrder::instance(); // from now on, which window was active last
     setGeometry(18, 122, 409, 267);
     firstStart_ = !HasStoredPlacement(Section);
     RestoreWindowPlacement(this, Section);
@@ -553,6 +555,11 @@ void TBaseForm::RefreshComparisonPanel()
     MatrixMessage->hide();
     showConsistencyCue(ConsistencyCue::None);
     showMatrixNotice();
+    showConsistencyRatio(std::nullopt, 0);
+    QPalette panelColours = ConsistencyEdit->palette();
+    panelColours.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+    panelColours.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    ConsistencyEdit->setPalette(panelColours);
     if (!node) {
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);
@@ -626,18 +633,20 @@ void TBaseForm::ShowWeightsAndConsistency()
                 MatrixGrid->setCellColour(j, i, colourValueOf(shown.colourAt(i, j)));
         }
     }
+    MatrixGrid->setCompletedCells(shown.completed, n);
     MatrixGrid->markedCell = shown.errorRow >= 0 ? QPoint(shown.errorColumn + 1, shown.errorRow + 1) : QPoint(-1, -1);
 
-    QPalette palette = ConsistencyEdit->palette();
-    palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    // A warning state is a badge in its colour behind dark text, so that the text stays readable;
+    // red is lightened a little, since dark text on full red reads poorly even at 5:1.
+    const QColor failing = Blend(ColorFromValue(0x0000FF), Qt::white, 0.3);
+    QColor badge;
     showConsistencyCue(ConsistencyCue::None);
     if (!shown.computed) {
         // No number that could be taken for a result: the weights stay empty.
         for (int i = 0; i < n; ++i)
             MatrixGrid->setCellText(n + 1, i + 1, QString());
         ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
-        palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
-        showConsistencyCue(ConsistencyCue::Failed);
+        badge = failing;
     } else if (n < 2) {
         MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
         ConsistencyEdit->setText(QStringLiteral("0"));
@@ -646,32 +655,27 @@ void TBaseForm::ShowWeightsAndConsistency()
             MatrixGrid->setCellText(n + 1, i + 1, FormatFloat(shown.weights[size_t(i)]));
         const double ci = shown.consistencyIndex;
         ConsistencyEdit->setText(FormatFloat(ci));
-        if (ci > 0.15) {
-            palette.setColor(QPalette::Text, ColorFromValue(0x0000FF));
-            showConsistencyCue(ConsistencyCue::Poor);
-        } else if (ci > 0.1) {
-            palette.setColor(QPalette::Text, ColorFromValue(0x00FFFF));
-            showConsistencyCue(ConsistencyCue::Doubtful);
-        }
+        if (ci > 0.15)
+            badge = failing;
+        else if (ci > 0.1)
+            badge = ColorFromValue(0x00FFFF);
     }
+    const QPalette standard = QApplication::palette();
+    QPalette palette = ConsistencyEdit->palette();
+    palette.setColor(QPalette::Base, badge.isValid() ? badge : standard.color(QPalette::Window));
+    palette.setColor(QPalette::Text, ReadableInk(standard.color(QPalette::WindowText), palette.color(QPalette::Base)));
     ConsistencyEdit->setPalette(palette);
+    if (!shown.computed)
+        showConsistencyCue(ConsistencyCue::Failed);
+    else if (n >= 2 && shown.consistencyIndex > 0.15)
+        showConsistencyCue(ConsistencyCue::Poor);
+    else if (n >= 2 && shown.consistencyIndex > 0.1)
+        showConsistencyCue(ConsistencyCue::Doubtful);
+    showConsistencyRatio(shown.computed && n >= 2 ? shown.consistencyRatio() : std::nullopt, n);
     MatrixGrid->viewport()->update();
 }
 
 namespace {
-
-double relativeLuminance(const QColor &colour)
-{
-    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
-}
-
-double contrastRatio(const QColor &a, const QColor &b)
-{
-    const double x = relativeLuminance(a);
-    const double y = relativeLuminance(b);
-    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
-}
 
 // A warning triangle in the index's own colour, outlined and marked in `ink`, so that its shape
 // stands out from the panel even where the fill colour does not.
@@ -712,7 +716,7 @@ void TBaseForm::showConsistencyCue(ConsistencyCue cue)
         return;
     // Black or white, whichever stands out more from the field's background.
     const QColor background = ConsistencyEdit->palette().color(QPalette::Base);
-    const QColor ink = contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? QColor(Qt::black)
+    const QColor ink = ContrastRatio(Qt::black, background) >= ContrastRatio(Qt::white, background) ? QColor(Qt::black)
                                                                                                    : QColor(Qt::white);
     const bool ja = japanese();
     QString tip;
@@ -856,13 +860,10 @@ void TBaseForm::MenuHistoryClick()
         view->setObjectName(QStringLiteral("HistoryView"));
         view->setEmptyLabel(japanese() ? QStringLiteral("<開いた状態>") : QStringLiteral("<as opened>"));
         layout->addWidget(view);
-        historyWindow_->setGeometry(QRect(frameGeometry().topRight() + QPoint(8, 0), QSize(260, 300)));
+        historyWindow_->setGeometry(QRect(frameGeometry().topRight() + QPoint(8, 64), QSize(260, 300)));
+        KeepInWorkAreaWhenShown(historyWindow_);
     }
-    historyWindow_->setVisible(MenuHistory->isChecked());
-    if (historyWindow_->isVisible()) {
-        historyWindow_->raise();
-        historyWindow_->activateWindow();
-    }
+    toggleAuxiliaryWindow(MenuHistory, historyWindow_, QString(), 2);
 }
 
 void TBaseForm::showEvent(QShowEvent *event)
@@ -1122,14 +1123,43 @@ void TBaseForm::MenuCalculateClick()
 
 void TBaseForm::MenuAlternativesClick()
 {
-    if (alternativesWindow_)
-        alternativesWindow_->setVisible(MenuAlternatives->isChecked());
+    toggleAuxiliaryWindow(MenuAlternatives, alternativesWindow_, QStringLiteral("AlternativesForm"), 0);
 }
 
 void TBaseForm::MenuResultClick()
 {
-    if (resultWindow_)
-        resultWindow_->setVisible(MenuResult->isChecked());
+    toggleAuxiliaryWindow(MenuResult, resultWindow_, QStringLiteral("ResultForm"), 1);
+}
+
+void TBaseForm::toggleAuxiliaryWindow(QAction *item, QWidget *window, const QString &section, int cascade)
+{
+    if (!window)
+        return;
+    // A window of this one's own is kept above it by the desktop: it is never behind.
+    const bool ownWindow = window->parentWidget() == this;
+    if (!item->isChecked() && !ownWindow && ActivationOrder::instance().isBehind(window, this)) {
+        // Shown but out of sight behind this window: brought forward, not hidden.
+        item->setChecked(true);
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    if (!item->isChecked()) {
+        window->hide();
+        return;
+    }
+    if (!window->isVisible() && !section.isEmpty() && !HasStoredPlacement(section) && !placedBeside_.contains(window)) {
+        // The first opening without a stored place: beside this window, cascaded; the work
+        // area keeps it in sight.
+        placedBeside_.insert(window);
+        const QRect outer = frameGeometry();
+        window->move(outer.right() + 8, geometry().top() + cascade * 32);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void TBaseForm::MenuNewClick()

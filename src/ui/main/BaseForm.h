@@ -9,6 +9,7 @@
 #include <optional>
 
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
@@ -128,6 +129,8 @@ public:
     bool SaveReport(const QString &path);
     // Runs the print preview; tests answer it instead of a modal loop.
     std::function<void(QPrintPreviewDialog &)> printPreviewRunner;
+    // Runs the completion's preview; tests answer it instead of a modal loop.
+    std::function<int(class TCompletionForm &)> completionDialogRunner;
 
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
@@ -199,6 +202,9 @@ private:
     QAction *MenuComplete = nullptr;
     // Beside the index while it is above 0.1: opens the advisor.
     QPushButton *AdvisorButton = nullptr;
+    // CI / RI(n) beside the index, with the rule in its tooltip.
+    QLabel *ConsistencyRatio = nullptr;
+    void showConsistencyRatio(std::optional<double> ratio, int size);
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
@@ -265,6 +271,9 @@ private:
     QString runFileDialog(FileDialogSettings &settings, bool save, const QString &start);
     TResultForm *resultWindow_ = nullptr;
     QWidget *historyWindow_ = nullptr;
+    // A Window menu item chosen: shows, raises (when it is behind this window) or hides.
+    void toggleAuxiliaryWindow(QAction *item, QWidget *window, const QString &section, int cascade);
+    QSet<const QWidget *> placedBeside_;
     bool shownOnce_ = false;
     // No placement was stored: the window grows to show the first document once it is open.
     bool firstStart_ = false;

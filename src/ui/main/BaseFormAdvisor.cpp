@@ -3,10 +3,14 @@
 #include "ui/main/BaseForm.h"
 
 #include "app/Appli.h"
+#include "app/Placement.h"
+#include "model/FloatFormat.h"
 #include "platform/MessageBox.h"
 #include "ui/windows/AdvisorForm.h"
+#include "ui/windows/CompletionForm.h"
 
 #include <QBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -53,15 +57,21 @@ void TBaseForm::buildAdvisorControls()
     AdvisorButton->setObjectName(QStringLiteral("AdvisorButton"));
     AdvisorButton->setFocusPolicy(Qt::NoFocus);
     AdvisorButton->hide();
+    ConsistencyRatio = new QLabel(ComparisonPanel);
+    ConsistencyRatio->setObjectName(QStringLiteral("ConsistencyRatio"));
+    ConsistencyRatio->setContentsMargins(4, 0, 4, 0);
+    ConsistencyRatio->hide();
     if (QBoxLayout *holder = boxHolding(ComparisonPanel->layout(), ConsistencyEdit)) {
         const int index = holder->indexOf(ConsistencyEdit);
         holder->removeWidget(ConsistencyEdit);
         auto *row = new QHBoxLayout;
         row->setSpacing(4);
         row->addWidget(ConsistencyEdit, 1);
+        row->addWidget(ConsistencyRatio);
         row->addWidget(AdvisorButton);
         holder->insertLayout(index, row);
     } else if (ComparisonPanel->layout()) {
+        ComparisonPanel->layout()->addWidget(ConsistencyRatio);
         ComparisonPanel->layout()->addWidget(AdvisorButton);
     }
     connect(AdvisorButton, &QPushButton::clicked, this, &TBaseForm::MenuAdvisorClick);
@@ -85,10 +95,40 @@ void TBaseForm::updateAdvisorControls()
     AdvisorButton->setVisible(matrix && shown.computed && shown.consistencyIndex > 0.1);
 }
 
+void TBaseForm::showConsistencyRatio(std::optional<double> ratio, int size)
+{
+    if (size < 2) {
+        ConsistencyRatio->hide();
+        return;
+    }
+    const bool japanese = japaneseTexts();
+    const RandomIndex ri = RandomIndexFor(size);
+    QFont font = ConsistencyRatio->font();
+    font.setBold(ratio && *ratio > 0.1);
+    ConsistencyRatio->setFont(font);
+    if (!ratio || ri.table == RandomIndexTable::None) {
+        // Two items are always consistent: RI(2) is 0 and the ratio is not defined.
+        ConsistencyRatio->setText(QStringLiteral("CR \u2013"));
+        ConsistencyRatio->setToolTip(japanese ? QStringLiteral("整合比 CR は 3 項目以上のマトリックスで定義されます。")
+                                              : QStringLiteral("The consistency ratio CR is defined for three or more items."));
+    } else {
+        ConsistencyRatio->setText(QStringLiteral("CR ") + QString::number(*ratio, 'f', 2));
+        const QString ci = FormatFloat(session_->shownMatrix().consistencyIndex);
+        const QString riText = QString::number(ri.value, 'g', 4);
+        ConsistencyRatio->setToolTip(
+            japanese ? QStringLiteral("整合比 CR = CI / RI(%1) = %2 / %3（%4）。CR ≤ 0.1 なら合格（Saaty の基準）。")
+                           .arg(size).arg(ci, riText, RandomIndexTableName(ri.table, true))
+                     : QStringLiteral("Consistency ratio CR = CI / RI(%1) = %2 / %3 (%4). Acceptable when CR ≤ 0.1 (Saaty's rule).")
+                           .arg(size).arg(ci, riText, RandomIndexTableName(ri.table, false)));
+    }
+    ConsistencyRatio->show();
+}
+
 void TBaseForm::MenuAdvisorClick()
 {
     try {
         TAdvisorForm dialog(*session_, japaneseTexts(), this);
+        KeepInWorkAreaWhenShown(&dialog);
         if (advisorDialogRunner)
             advisorDialogRunner(dialog);
         else
@@ -101,20 +141,28 @@ void TBaseForm::MenuAdvisorClick()
 void TBaseForm::MenuCompleteClick()
 {
     const bool japanese = japaneseTexts();
-    Completion completion;
     try {
-        completion = session_->completeFromEntered();
+        const DocumentSession::CompletionPreview preview = session_->previewCompletion();
+        const Completion &completion = preview.completion;
+        QString message;
+        if (!completion.computed)
+            message = AdvisorFailureText(completion.unreadable, completion.tooManyItems, completion.error, japanese);
+        else if (completion.groups.size() > 1)
+            message = DisconnectedGroupsText(completion.groups, japanese);
+        if (!message.isEmpty()) {
+            ShowMessageBox(message, QStringLiteral("Warning"), platform::MB_OK | platform::MB_ICONWARNING);
+            return;
+        }
+        if (completion.cells.empty())
+            return;
+        TCompletionForm dialog(*session_, preview, japanese, this);
+        KeepInWorkAreaWhenShown(&dialog);
+        const int answer = completionDialogRunner ? completionDialogRunner(dialog) : dialog.exec();
+        if (answer == QDialog::Accepted)
+            session_->applyCompletion(completion);
     } catch (const std::bad_alloc &) {
         showError(japanese ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
-        return;
     }
-    QString message;
-    if (!completion.computed)
-        message = AdvisorFailureText(completion.unreadable, completion.tooManyItems, completion.error, japanese);
-    else if (completion.groups.size() > 1)
-        message = DisconnectedGroupsText(completion.groups, japanese);
-    if (!message.isEmpty())
-        ShowMessageBox(message, QStringLiteral("Warning"), platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 } // namespace priomat

@@ -3,8 +3,10 @@
 #include "app/Placement.h"
 #include "document/DocumentSession.h"
 #include "ui/main/CutTextTips.h"
+#include "ui/main/ReadableColours.h"
 
 #include <QHeaderView>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -60,14 +62,34 @@ public:
         QFont font = option.font;
         QColor colour = palette.color(QPalette::Text);
         if (marked) {
-            colour = QColor(0xC0, 0, 0);
+            colour = ReadableInk(QColor(0xC0, 0, 0), QColor(0xFF, 0xC0, 0xC0));
             font.setBold(true);
         } else if (heading) {
             font.setBold(true);
         } else if (grid_->useColours && !fixed && column - 1 < grid_->colourSize && row - 1 < grid_->colourSize) {
             const quint32 value = grid_->cellColour(column, row);
-            colour = value ? ColorFromValue(qint32(value)) : QColor(Qt::black);
+            if (value) {
+                // The class's hue as a light tint behind the text and in the text itself,
+                // darkened as far as it takes to stay readable on that tint.
+                const QColor hue = ColorFromValue(qint32(value));
+                const QColor background = Blend(palette.color(QPalette::Base), hue, 0.16);
+                painter->fillRect(option.rect, background);
+                colour = ReadableInk(hue, background);
+            } else {
+                colour = ReadableInk(QColor(Qt::black), palette.color(QPalette::Base));
+            }
             font.setBold(value != 0);
+        }
+        if (!fixed && grid_->isCompletedCell(column, row)) {
+            // Filled by a completion and not edited since: italic, with a corner mark.
+            font.setItalic(true);
+            const int size = std::min(7, option.rect.height() / 3);
+            const QPoint corner = option.rect.topRight();
+            painter->save();
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(palette.color(QPalette::Highlight));
+            painter->drawPolygon(QPolygon({corner, corner + QPoint(-size, 0), corner + QPoint(0, size)}));
+            painter->restore();
         }
         drawCellText(painter, option.rect, font, colour, index.data().toString());
         if (option.state & QStyle::State_HasFocus) {
@@ -261,6 +283,21 @@ void TMatrixGrid::setCellText(int column, int row, const QString &text)
         setItem(row, column, new QTableWidgetItem(text));
     else if (cell->text() != text)
         cell->setText(text);
+}
+
+void TMatrixGrid::setCompletedCells(std::vector<unsigned char> rowMajor, int n)
+{
+    completedCells_ = std::move(rowMajor);
+    completedSize_ = completedCells_.empty() ? 0 : n;
+}
+
+bool TMatrixGrid::isCompletedCell(int column, int row) const
+{
+    const int i = row - 1;
+    const int j = column - 1;
+    if (i < 0 || j < 0 || i >= completedSize_ || j >= completedSize_)
+        return false;
+    return completedCells_[size_t(i) * size_t(completedSize_) + size_t(j)] != 0;
 }
 
 quint32 TMatrixGrid::cellColour(int column, int row) const

@@ -30,6 +30,10 @@ public:
     void resetCellColours(int n);
     void setCellColour(int columnIndex, int rowIndex, quint32 colour);
 
+    // Cells filled by a completion, row-major (row − 1, column − 1), drawn italic and marked.
+    void setCompletedCells(std::vector<unsigned char> rowMajor, int n);
+    bool isCompletedCell(int column, int row) const;
+
     // Whether drawing uses the colours (the Color option).
     bool useColours = false;
     // The cell (column, row) whose value stops the computation, drawn marked; (-1, -1): none.
@@ -66,6 +70,8 @@ private:
     void placeNameColumn();
 
     QTableView *nameColumn_ = nullptr;
+    std::vector<unsigned char> completedCells_;
+    int completedSize_ = 0;
     // Column 0's width, given back when the column is created again after the grid was emptied.
     int nameWidth_ = 96;
 };

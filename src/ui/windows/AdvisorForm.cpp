@@ -104,6 +104,12 @@ QString TAdvisorForm::text(const char *ja, const char *en) const
 
 QString TAdvisorForm::rankingText(const RankingPreview &preview) const
 {
+    return RankingChangeText(preview, japanese_);
+}
+
+QString RankingChangeText(const RankingPreview &preview, bool japanese)
+{
+    auto text = [japanese](const char *ja, const char *en) { return japanese ? QString::fromUtf8(ja) : QString::fromUtf8(en); };
     if (!preview.computed)
         return text("評価できません", "cannot be evaluated");
     if (preview.bestChanges)

@@ -49,6 +49,8 @@ QString UnreadableEntryText(const UnreadableEntry &entry, bool japanese);
 // Why a matrix gets no advice or completion, in the interface's language.
 QString AdvisorFailureText(const std::optional<UnreadableEntry> &unreadable, int tooManyItems, const QString &error,
                            bool japanese);
+// What a change does to the best alternative and the first three.
+QString RankingChangeText(const RankingPreview &preview, bool japanese);
 QString DisconnectedGroupsText(const std::vector<QStringList> &groups, bool japanese);
 
 } // namespace priomat

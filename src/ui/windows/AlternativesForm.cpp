@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace priomat {
 
 TAlternativesForm *AlternativesForm = nullptr;
@@ -37,7 +39,14 @@ TAlternativesForm::TAlternativesForm(QWidget *parent) : QWidget(parent, Qt::Wind
         AlternativesLabel->setText(QStringLiteral("Enumerate Alternatives, one on every line"));
     }
     setGeometry(18, 391, 245, 169);
+    if (!HasStoredPlacement(QStringLiteral("AlternativesForm"))) {
+        // The label in full and a dozen lines.
+        resize(std::max(width(), AlternativesLabel->sizeHint().width() + 8),
+               std::max(height(), AlternativesLabel->sizeHint().height()
+                                      + AlternativesMemo->fontMetrics().lineSpacing() * 12 + 12));
+    }
     RestoreWindowPlacement(this, QStringLiteral("AlternativesForm"));
+    KeepInWorkAreaWhenShown(this);
 }
 
 void TAlternativesForm::closeEvent(QCloseEvent *event)

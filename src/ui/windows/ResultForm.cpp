@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QSet>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QLabel>
@@ -337,7 +338,15 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
         list->installEventFilter(this);
 
     setGeometry(18, 562, 272, 169);
+    if (!HasStoredPlacement(Section)) {
+        // Every tab, and the sensitivity page without scrolling, its first sentence included.
+        const QSize page = Sensitivity->contentSize() + QSize(0, fontMetrics().lineSpacing() * 4);
+        resize(std::max({width(), PageControl1->tabBar()->sizeHint().width() + 24, page.width() + 24}),
+               std::max(height(), MainMenu1->sizeHint().height() + PageControl1->tabBar()->sizeHint().height()
+                                      + page.height() + 12));
+    }
     RestoreWindowPlacement(this, Section);
+    KeepInWorkAreaWhenShown(this);
     fitValueColumn_[0] = !readColumnWidths(RequirementsList, RequirementsSection)[1];
     fitValueColumn_[1] = !readColumnWidths(AlternativesList, AlternativesSection)[1];
     // Once the user sets a value column's width, it stays as set.

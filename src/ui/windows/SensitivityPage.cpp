@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -82,6 +83,7 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
     outer->addWidget(scroll);
     auto *inner = new QWidget();
     inner->setMinimumSize(460, 540);
+    inner_ = inner;
     scroll->setWidget(inner);
     auto *layout = new QVBoxLayout(inner);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -101,6 +103,13 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
     NoteLabel->setWordWrap(true);
     NoteLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     layout->addWidget(NoteLabel);
+
+    SummaryLabel = new QLabel(this);
+    SummaryLabel->setObjectName(QStringLiteral("SummaryLabel"));
+    SummaryLabel->setWordWrap(true);
+    SummaryLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(SummaryLabel);
 
     Content = new QWidget(this);
     Content->setObjectName(QStringLiteral("SensitivityContent"));
@@ -157,6 +166,7 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
         chartChild_ = 0;
         try {
             fillTables();
+            showSummary();
         } catch (...) {
             refresh(); // shows why as a note
         }
@@ -185,6 +195,11 @@ SensitivityPage::SensitivityPage(bool japanese, QWidget *parent) : QWidget(paren
 }
 
 SensitivityPage::~SensitivityPage() = default;
+
+QSize SensitivityPage::contentSize() const
+{
+    return inner_->minimumSize().expandedTo(inner_->minimumSizeHint());
+}
 
 void SensitivityPage::attachSession(DocumentSession *session)
 {
@@ -242,6 +257,9 @@ void SensitivityPage::showNote(const QString &text)
     NoteLabel->setText(text);
     NoteLabel->show();
     Content->hide();
+    SummaryLabel->hide();
+    tipping_.clear();
+    judgements_.clear();
     TippingList->clear();
     JudgementList->clear();
     WeightChart->chart()->removeAllSeries();
@@ -277,6 +295,58 @@ void SensitivityPage::rebuild()
     fillNodes();
     fillTables();
     fillJudgements();
+    showSummary();
+}
+
+void SensitivityPage::showSummary()
+{
+    if (!analysis_) {
+        SummaryLabel->hide();
+        return;
+    }
+    const QStringList &names = analysis_->alternatives();
+    const SensitivitySummary summary = SummarizeSensitivity(analysis_->points(), tipping_, judgements_);
+    if (summary.winner < 0 || summary.runnerUp < 0) {
+        SummaryLabel->hide();
+        return;
+    }
+    const QString winner = names.value(summary.winner);
+    const QString runnerUp = names.value(summary.runnerUp);
+    QString weight;
+    if (summary.weight) {
+        const TippingPoint &point = *summary.weight;
+        weight = japanese_ ? QStringLiteral("重みでは「%1」の %2 → %3（「%4」が最良に）")
+                                 .arg(point.caption, shortNumber(point.weight), shortNumber(summary.tippingWeight),
+                                      names.value(summary.weightWinner))
+                           : QStringLiteral("the weight of \"%1\" going from %2 to %3 (then %4 is best)")
+                                 .arg(point.caption, shortNumber(point.weight), shortNumber(summary.tippingWeight),
+                                      names.value(summary.weightWinner));
+    } else {
+        weight = japanese_ ? QStringLiteral("重みではこの要求の子のどれを変えても最良は変わらず")
+                           : QStringLiteral("no weight of these children changes the best alternative");
+    }
+    QString judgement;
+    if (summary.judgement) {
+        const JudgementRobustness &pair = *summary.judgement;
+        const JudgementStep &step = summary.judgementStep;
+        judgement = japanese_ ? QStringLiteral("判断では「%1 / %2」の %3 → %4（%5 段、「%6」が最良に）")
+                                    .arg(pair.rowName, pair.columnName, pair.value, step.value)
+                                    .arg(step.steps)
+                                    .arg(names.value(step.winner))
+                              : QStringLiteral("the judgement \"%1 / %2\" going from %3 to %4 (%5 steps, then %6 is best)")
+                                    .arg(pair.rowName, pair.columnName, pair.value, step.value)
+                                    .arg(step.steps)
+                                    .arg(names.value(step.winner));
+    } else {
+        judgement = japanese_ ? QStringLiteral("判断では表示中のマトリックスのどの値を変えても最良は変わりません")
+                              : QStringLiteral("no judgement of the shown matrix changes it");
+    }
+    SummaryLabel->setText(
+        japanese_ ? QStringLiteral("「%1」が「%2」を %3 点上回り、最も近い転換点は、%4、%5。")
+                        .arg(winner, runnerUp, shortNumber(summary.lead), weight, judgement)
+                  : QStringLiteral("%1 leads %2 by %3 points; the nearest tipping point is %4, and %5.")
+                        .arg(winner, runnerUp, shortNumber(summary.lead), weight, judgement));
+    SummaryLabel->show();
 }
 
 void SensitivityPage::fillNodes()
@@ -302,13 +372,15 @@ void SensitivityPage::fillNodes()
 void SensitivityPage::fillTables()
 {
     TippingList->clear();
+    tipping_.clear();
     const auto *node = reinterpret_cast<const RequirementNode *>(NodeCombo->currentData().value<quintptr>());
     if (!analysis_ || !node) {
         drawChart();
         return;
     }
     QList<QTreeWidgetItem *> items;
-    for (const TippingPoint &point : analysis_->tippingPoints(node))
+    tipping_ = analysis_->tippingPoints(node);
+    for (const TippingPoint &point : tipping_)
         items.append(new QTreeWidgetItem(TippingPointCells(point, analysis_->alternatives())));
     TippingList->addTopLevelItems(items);
     fitColumns(TippingList);
@@ -321,6 +393,7 @@ void SensitivityPage::fillTables()
 void SensitivityPage::fillJudgements()
 {
     JudgementList->clear();
+    judgements_.clear();
     const ShownMatrix &shown = session_->shownMatrix();
     if (!shown.node || shown.size() < 2) {
         JudgementLabel->setText(japanese_ ? QStringLiteral("判断の頑健さ: 表示中のマトリックスがありません。")
@@ -341,10 +414,9 @@ void SensitivityPage::fillJudgements()
                   : QStringLiteral("Robustness of the judgements in the matrix of \"%1\" (marked: one or two scale "
                                    "steps change the best alternative)")
                         .arg(shown.node->caption()));
-    const std::vector<JudgementRobustness> pairs =
-        analysis_->judgementRobustness(shown.items, session_->options().inverse);
+    judgements_ = analysis_->judgementRobustness(shown.items, session_->options().inverse);
     QList<QTreeWidgetItem *> items;
-    for (const JudgementRobustness &pair : pairs) {
+    for (const JudgementRobustness &pair : judgements_) {
         auto *item = new QTreeWidgetItem(JudgementCells(pair, analysis_->alternatives()));
         const int nearest = pair.nearestSteps();
         if (nearest > 0 && nearest <= CloseJudgementSteps) {
@@ -439,23 +511,39 @@ void SensitivityPage::drawChart()
     chart->addSeries(current);
     current->attachAxis(weights);
     current->attachAxis(points);
+    // The tipping weights are written above the plot, on an axis of their own, so that no
+    // label ever sits on a line; a dotted grid line leads down to each mark.
+    QCategoryAxis *tipping = nullptr;
+    if (!sensitivity.crossovers.empty()) {
+        tipping = new QCategoryAxis();
+        tipping->setRange(0.0, 1.0);
+        tipping->setStartValue(0.0);
+        tipping->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        tipping->setLabelsFont(font());
+        tipping->setLabelsBrush(text);
+        tipping->setTitleText(japanese_ ? QStringLiteral("転換点") : QStringLiteral("Tipping points"));
+        tipping->setTitleFont(font());
+        tipping->setTitleBrush(text);
+        tipping->setGridLinePen(QPen(text, 1.0, Qt::DotLine));
+        tipping->setLineVisible(false);
+        chart->addAxis(tipping, Qt::AlignTop);
+    }
     for (const Crossover &crossover : sensitivity.crossovers) {
         auto *mark = new QScatterSeries();
         mark->setMarkerSize(9.0);
         mark->setColor(text);
         mark->setBorderColor(text);
         mark->append(crossover.weight, sensitivity.lines[size_t(crossover.after)].at(crossover.weight));
-        // The label is the format itself: no placeholders, only the weight.
-        mark->setPointLabelsFormat(shortNumber(crossover.weight));
-        mark->setPointLabelsVisible(true);
-        mark->setPointLabelsClipping(false);
-        mark->setPointLabelsColor(text);
-        mark->setPointLabelsFont(font());
         chart->addSeries(mark);
         mark->attachAxis(weights);
         mark->attachAxis(points);
         for (QLegendMarker *marker : chart->legend()->markers(mark))
             marker->setVisible(false);
+        // Category labels must differ: a repeated weight gets a zero-width space more.
+        QString label = shortNumber(crossover.weight);
+        while (tipping->categoriesLabels().contains(label))
+            label += QChar(0x200B);
+        tipping->append(label, crossover.weight);
     }
 }
 

@@ -3,11 +3,14 @@
 // matrix is from changing it. Renders what model/Sensitivity computes.
 #pragma once
 
+#include "model/Sensitivity.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QChartView;
 class QComboBox;
@@ -31,6 +34,9 @@ public:
     // Follows the session's document from now on.
     void attachSession(DocumentSession *session);
 
+    // The size the page's content needs; below it the page scrolls.
+    QSize contentSize() const;
+
     // Rebuilds everything from the session now.
     void refresh();
 
@@ -47,6 +53,8 @@ public:
 
     QComboBox *NodeCombo;
     QLabel *NoteLabel;
+    // One sentence first: the winner's lead and the nearest tipping weight and judgement.
+    QLabel *SummaryLabel;
     QWidget *Content;
     QChartView *WeightChart;
     QTreeWidget *TippingList;
@@ -68,16 +76,20 @@ private:
     void fillJudgements();
     void drawChart();
     void showNote(const QString &text);
+    void showSummary();
 
     bool japanese_;
     DocumentSession *session_ = nullptr;
     std::unique_ptr<SensitivityAnalysis> analysis_;
     bool pending_ = false;
     QSplitter *splitter_ = nullptr;
+    QWidget *inner_ = nullptr;
     bool splitterPlaced_ = false;
     int chartChild_ = 0;
     QTreeWidget *lastList_ = nullptr;
     QString lastSaved_;
+    std::vector<TippingPoint> tipping_;
+    std::vector<JudgementRobustness> judgements_;
 };
 
 } // namespace priomat
