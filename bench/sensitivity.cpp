@@ -46,6 +46,7 @@ double millisecondsSince(Clock::time_point start)
 
 struct SilentHost : SessionHost
 {
+    OverwriteChoice confirmOverwrite(OverwriteReason, const QString &) override { return OverwriteChoice::Cancel; }
     bool askRecovery() override { return false; }
     void showError(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
     void showNotADataFile(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }

@@ -10,6 +10,7 @@
 #include "app/QtTranslations.h"
 #include "ui/windows/ResultForm.h"
 #include "setup/UninstallSwitches.h"
+#include "document/FileEnvironment.h"
 #include "document/TextFile.h"
 #include "platform/MessageBox.h"
 
@@ -83,6 +84,18 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // A write over the file-size limit fails with a message instead of killing the program; a
+    // missing HOME is the account's home. A document name that is not UTF-8 would be opened
+    // and saved under another name: it is left out and named in a message.
+    PrepareFileEnvironment();
+    const char *unrepresentable = nullptr;
+    if (argc > 1 && !RepresentableFileName(argv[1])) {
+        unrepresentable = argv[1];
+        for (int i = 1; i < argc; ++i)
+            argv[i] = argv[i + 1];
+        --argc;
+    }
+
     QApplication application(argc, argv);
     // No display name: Qt would append it to every caption ("Error — Priomat").
     QApplication::setApplicationName(QStringLiteral("priomat"));
@@ -97,6 +110,9 @@ int main(int argc, char *argv[])
         FrameStartup();
         InstallQtTranslations(Appli->Japanese);
         application.setFont(DefaultFontSettings(Appli->Japanese).toFont());
+        if (unrepresentable)
+            ShowMessageBox(UnrepresentableNameMessage(unrepresentable, Appli->Japanese), QStringLiteral("Error"),
+                           platform::MB_OK | platform::MB_ICONHAND);
         if (!HandleUninstallSwitches())
             exitCode = runWindows(application);
     } catch (const std::exception &error) {

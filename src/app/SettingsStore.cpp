@@ -2,6 +2,7 @@
 
 #include "app/Appli.h"
 #include "platform/Platform.h"
+#include "document/FileEnvironment.h"
 #include "document/TextFile.h"
 
 #include <QDateTime>
@@ -369,7 +370,8 @@ void SettingsStore::SaveSettings()
     for (Entry &entry : entries_)
         entry.tag = entry.tag.left(1);
     const QStringList lines = FormatSettingLines();
-    QDir().mkpath(QFileInfo(fileName_).absolutePath());
+    // A folder that cannot be made is named with the system's reason ("Read-only file system").
+    MakeFolderPath(QFileInfo(fileName_).absolutePath());
     WriteTextLines(fileName_, lines, utf8_ ? TextEncoding::Utf8 : TextEncoding::Cp932);
 }
 

@@ -5,6 +5,7 @@
 #include "document/DataFile.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentOpen.h"
+#include "document/FileEnvironment.h"
 #include "document/TextFile.h"
 #include "document/Report.h"
 #include "report/ReportPdf.h"
@@ -110,19 +111,17 @@ struct Arguments
     QString lang;
 };
 
-// The data file named on the command line, or standard input for "-".
+// The data file named on the command line, or standard input for "-". Pipes, FIFOs and devices
+// are read as `cat` would, up to the size limit counted in the bytes read.
 DataFileRead readInput(const QString &file)
 {
-    if (file != u"-")
-        return ReadDataFile(file);
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot read standard input. %1").arg(in.errorString()));
-    DataFileRead read;
-    const DecodedText text = ReadTextStream(in, QStringLiteral("standard input"));
-    read.encoding = text.encoding;
-    read.parsed = ParseDataFile(text.lines);
-    read.status = read.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
+    DataFileRead read = file == u"-"
+                                  ? ParseDataFileRead(ReadDescriptorBytes(0, QStringLiteral("standard input")))
+                                  : ReadDataFile(file, ReadSource::AnyFile);
+    if (read.nulOffset >= 0)
+        printError(QStringLiteral("warning: %1 holds a NUL byte at offset %2; only what comes before it was read")
+                       .arg(file == u"-" ? QStringLiteral("standard input") : file)
+                       .arg(read.nulOffset));
     return read;
 }
 
@@ -275,7 +274,8 @@ static int run(int argc, char *argv[])
         const OpenedDocument opened =
             InstallDocumentRead(readInput(parsed.file), document, [] { return true; });
         if (opened.status == ReadStatus::Missing) {
-            printError(QStringLiteral("%1: no such file").arg(parsed.file));
+            printError(QFileInfo(parsed.file).isDir() ? QStringLiteral("%1: is a folder").arg(parsed.file)
+                                                      : QStringLiteral("%1: no such file").arg(parsed.file));
             return ExitUsage;
         }
         if (opened.status == ReadStatus::Foreign) {
@@ -334,6 +334,15 @@ static int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file: a closed standard stream must not become that file.
+    OpenStandardDescriptors();
+    PrepareFileEnvironment();
+    for (int i = 1; i < argc; ++i) {
+        if (!RepresentableFileName(argv[i])) {
+            printError(UnrepresentableNameMessage(argv[i], false));
+            return ExitUsage;
+        }
+    }
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc &) {

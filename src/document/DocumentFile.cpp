@@ -4,15 +4,32 @@
 
 namespace priomat {
 
-DataFileRead ReadDataFile(const QString &path)
+DataFileRead ReadDataFile(const QString &path, ReadSource source)
 {
-    DataFileRead result;
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
-        return result;
-    result.parsed = ParseDataFileBytes(ReadFileBytes(path), result.encoding);
+        return {};
+    return ParseDataFileRead(ReadFileBytes(path, source));
+}
+
+DataFileRead ParseDataFileRead(const QByteArray &bytes)
+{
+    DataFileRead result;
+    result.nulOffset = bytes.indexOf('\0');
+    result.parsed = ParseDataFileBytes(bytes, result.encoding);
     result.status = result.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
     return result;
+}
+
+QString NulByteMessage(const QString &path, qint64 offset, bool japanese)
+{
+    if (japanese)
+        return QStringLiteral("%1\r\nの %2 バイト目に NUL 文字があるため、そこまでしか読み込んでいません。\r\n"
+                              "このファイルに上書き保存すると、その後ろの内容は失われます。")
+            .arg(path).arg(offset);
+    return QStringLiteral("%1\r\nholds a NUL byte at offset %2; only what comes before it was read.\r\n"
+                          "Saving over this file would lose the rest.")
+        .arg(path).arg(offset);
 }
 
 InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed,

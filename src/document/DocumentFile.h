@@ -20,11 +20,17 @@ struct DataFileRead
     ReadStatus status = ReadStatus::Missing;
     ParsedDataFile parsed;
     TextEncoding encoding = TextEncoding::Utf8;
+    // The offset of a NUL byte: reading stopped there, and what follows was not read.
+    qint64 nulOffset = -1;
 };
 
 // Reads and parses the whole file before anything else changes. Throws FileError when the file
-// exists but cannot be read.
-DataFileRead ReadDataFile(const QString &path);
+// exists but cannot be read (for RegularFile, when it is a device or a pipe).
+DataFileRead ReadDataFile(const QString &path, ReadSource source = ReadSource::RegularFile);
+// The same for bytes already read (standard input, for example).
+DataFileRead ParseDataFileRead(const QByteArray &bytes);
+// What to say about a NUL byte at `offset`: reading stopped there.
+QString NulByteMessage(const QString &path, qint64 offset, bool japanese);
 
 struct InstallOutcome
 {

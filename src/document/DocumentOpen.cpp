@@ -5,9 +5,9 @@
 namespace priomat {
 
 OpenedDocument ReadDocumentInto(const QString &path, Document &document,
-                                const std::function<bool()> &askRecovery)
+                                const std::function<bool()> &askRecovery, ReadSource source)
 {
-    return InstallDocumentRead(ReadDataFile(path), document, askRecovery); // read whole first
+    return InstallDocumentRead(ReadDataFile(path, source), document, askRecovery); // read whole first
 }
 
 OpenedDocument InstallDocumentRead(DataFileRead read, Document &document,
@@ -16,6 +16,7 @@ OpenedDocument InstallDocumentRead(DataFileRead read, Document &document,
     OpenedDocument opened;
     opened.status = read.status;
     opened.encoding = read.encoding;
+    opened.nulOffset = read.nulOffset;
     if (read.status == ReadStatus::Read)
         InstallParsedDocument(document, std::move(read.parsed), askRecovery);
     return opened;

@@ -14,12 +14,14 @@ struct OpenedDocument
 {
     ReadStatus status = ReadStatus::Missing;
     TextEncoding encoding = TextEncoding::Utf8;
+    qint64 nulOffset = -1; // see DataFileRead
 };
 
 // Reads the whole file and, when it is a data file, replaces `document` by it; `askRecovery`
 // answers the recovery question. Throws FileError when the file cannot be read.
 OpenedDocument ReadDocumentInto(const QString &path, Document &document,
-                                const std::function<bool()> &askRecovery);
+                                const std::function<bool()> &askRecovery,
+                                ReadSource source = ReadSource::RegularFile);
 // The same for a file already read (standard input, for example).
 OpenedDocument InstallDocumentRead(DataFileRead read, Document &document,
                                    const std::function<bool()> &askRecovery);

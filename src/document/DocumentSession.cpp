@@ -8,6 +8,7 @@
 #include "model/Priorities.h"
 #include "model/TextRules.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -768,6 +769,7 @@ void DocumentSession::newDocument()
     treeModel_->resetTree([this] { document_.reset(); });
     leafWeights_.clear();
     encoding_ = TextEncoding::Utf8;
+    incompleteFile_.clear();
     emit alternativesTextChanged();
     updateSubtree(document_.tree.root());
     evaluate(false);
@@ -786,6 +788,10 @@ bool DocumentSession::open(const QString &path)
         opened = ReadDocumentInto(path, replacement, [this] { return host_ && host_->askRecovery(); });
     } catch (const FileError &error) {
         report(error.message());
+        return false;
+    } catch (const std::bad_alloc &) {
+        report(japanese_ ? QStringLiteral("%1\r\nを開くためのメモリが足りません。").arg(path)
+                         : QStringLiteral("Not enough memory to open\r\n%1").arg(path));
         return false;
     }
     if (opened.status == ReadStatus::Missing)
@@ -814,6 +820,9 @@ bool DocumentSession::open(const QString &path)
     treeModel_->resetTree([&] { document_ = std::move(replacement); });
     leafWeights_.clear();
     encoding_ = opened.encoding;
+    incompleteFile_ = opened.nulOffset >= 0 ? QFileInfo(path).canonicalFilePath() : QString();
+    if (opened.nulOffset >= 0)
+        report(NulByteMessage(path, opened.nulOffset, japanese_));
     emit alternativesTextChanged();
     loading_ = false;
     // Once the new document is in place the open completes, so that a later Save can never
@@ -846,12 +855,20 @@ void DocumentSession::reinstall()
 bool DocumentSession::save(const QString &path)
 {
     endTyping(); // a rename being typed is finished before it is written
+    if (!incompleteFile_.isEmpty() && QFileInfo(path).canonicalFilePath() == incompleteFile_) {
+        const OverwriteChoice choice = host_ ? host_->confirmOverwrite(OverwriteReason::IncompleteRead, path)
+                                             : OverwriteChoice::Cancel;
+        if (choice != OverwriteChoice::Overwrite)
+            return false;
+    }
     try {
         encoding_ = SaveDataFile(path, document_, encoding_);
     } catch (const FileError &error) {
         report(error.message());
         return false;
     }
+    if (!incompleteFile_.isEmpty() && QFileInfo(path).canonicalFilePath() == incompleteFile_)
+        incompleteFile_.clear(); // what it held beyond the NUL byte was given up
     fileName_ = path;
     emit fileNameChanged();
     stack_->setClean();

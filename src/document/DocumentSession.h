@@ -27,11 +27,18 @@ namespace priomat {
 
 class RequirementTreeModel;
 
+// Why a save asks before it writes over the document's file.
+enum class OverwriteReason { IncompleteRead, ChangedOnDisk };
+enum class OverwriteChoice { Overwrite, SaveAs, Reload, Cancel };
+
 // What an open asks or tells the user; the main window implements it with message boxes.
 class SessionHost
 {
 public:
     virtual ~SessionHost() = default;
+    // Save is about to write over `path`, whose content the document does not hold in full:
+    // overwrite it, save under another name, reload it or leave it.
+    virtual OverwriteChoice confirmOverwrite(OverwriteReason reason, const QString &path) = 0;
     // The file had no tree but names to recover: make them children of the root?
     virtual bool askRecovery() = 0;
     // A computation or file error; shown once per operation.
@@ -124,10 +131,12 @@ public:
 
     // Document commands.
     void newDocument();
-    // False when nothing was opened (missing, foreign or unreadable); the host was told.
+    // False when nothing was opened (missing, foreign, unreadable, not a regular file or too
+    // large for the memory); the host was told and the current document stays.
     bool open(const QString &path);
     // After the document was replaced by hand: weights, evaluation, history cleared.
     void reinstall();
+    // Writes the document; over a file read only up to a NUL byte only when the host says so.
     bool save(const QString &path);
     bool exportCsv(const QString &path);
 
@@ -234,6 +243,8 @@ private:
     LeafWeightCache leafWeights_;
     QString fileName_;
     TextEncoding encoding_ = TextEncoding::Utf8;
+    // The file this document was read from when reading stopped at a NUL byte (canonical path).
+    QString incompleteFile_;
     bool loading_ = false;
     // The rename whose new name already had judgements: the renamed node, or for an
     // alternative every leaf (nullptr with `noticeForLeaves_`).

@@ -50,14 +50,26 @@ struct DecodedWholeText
 };
 DecodedWholeText DecodeWholeText(QByteArrayView bytes);
 
+// Where a document may be read from. The window program reads regular files only, never
+// waiting for a writer; the command-line tool reads pipes and devices as `cat` would.
+enum class ReadSource {
+    RegularFile,
+    AnyFile,
+};
+
 // Read a whole file and decode it. Throw FileError.
 DecodedText ReadTextFile(const QString &path);
 // Reads an open device (standard input) to its end and decodes it; `name` stands for it in
 // messages. Throws FileError.
 DecodedText ReadTextStream(QIODevice &device, const QString &name);
 DecodedWholeText ReadWholeTextFile(const QString &path);
-// The file's bytes, with the same checks and messages. Throws FileError.
-QByteArray ReadFileBytes(const QString &path);
+// The file's bytes, up to 512 MB counted as they are read (a device has no size). A folder is
+// refused; so is anything but a regular file for RegularFile, without blocking. Throws FileError.
+QByteArray ReadFileBytes(const QString &path, ReadSource source = ReadSource::RegularFile);
+// Empty for a regular file; otherwise why it is none ("It is a folder.", the system's reason).
+QString RegularFileProblem(const QString &path);
+// The same for an open descriptor (standard input); `name` stands for it in messages.
+QByteArray ReadDescriptorBytes(int fd, const QString &name);
 
 // Encodes lines each followed by CR LF. CP932 is used only when asked for and every character
 // fits; `used` (when given) tells which encoding it became.
@@ -73,7 +85,10 @@ void WriteWholeFile(QFileDevice &file, const QString &path, const QByteArray &by
 // byte is known to have reached the disk, so a failure (a full disk included) leaves the old file
 // as it was and no temporary file behind. A link is followed to the file it names. A target that
 // is not a regular file (a device, a FIFO, /dev/stdout) is written through in place, never
-// replaced. A read-only target is refused, also for root; a replaced file keeps its mode.
+// replaced. A read-only target is refused, also for root; a replaced file keeps its owner, group
+// and mode. A file with other hard links, one whose owner or group the user cannot give a new
+// file, or one in a folder where no temporary file can be made is written in place, after its old
+// content was copied to the user's state folder (named in the message if the write fails).
 // Throws FileError.
 void WriteFileAtomically(const QString &path, const QByteArray &bytes);
 

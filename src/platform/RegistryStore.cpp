@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "document/FileEnvironment.h"
 #include "document/TextFile.h"
 
 #include <QDir>
@@ -256,9 +257,8 @@ bool FileRegistryStore::persist()
 {
     if (!MemoryRegistryStore::persist() || problem_.kind == StoredFileProblem::Kind::Unreadable)
         return false;
-    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
-        return false;
     try {
+        MakeFolderPath(QFileInfo(path_).absolutePath());
         WriteFileAtomically(path_, toJson());
         return true;
     } catch (const FileError &) {

@@ -1,5 +1,6 @@
 // priomat-cli run as a separate process, as scripts use it.
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,6 +8,9 @@
 
 #include "SmallTmpfs.h"
 #include <cmath>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <tuple>
 
 #include "TestFiles.h"
@@ -46,6 +50,28 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QSt
 
 const QString Example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
 
+// A shell command line run with a limit on the child (RLIMIT_AS, RLIMIT_FSIZE), standard input
+// closed when `closeInput`. "$0" in the command is priomat-cli.
+Run runLimited(const QString &command, int resource, rlim_t limit, bool closeInput = false)
+{
+    QProcess process;
+    process.setChildProcessModifier([resource, limit, closeInput] {
+        const rlimit value{limit, limit};
+        ::setrlimit(resource, &value);
+        if (closeInput)
+            ::close(0);
+    });
+    process.start("/bin/sh", {"-c", command, PRIOMAT_CLI});
+    process.closeWriteChannel();
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -68,6 +94,7 @@ private slots:
     void fullDiskFailsTheCommand();
     void recoveryIsAnsweredYes();
     void sensitivityOfTheCarExample();
+    void endlessAndLimitedStreams();
 };
 
 void TestCli::evaluateWorkedExample()
@@ -373,6 +400,50 @@ void TestCli::sensitivityOfTheCarExample()
                          "[Comparison]\r\nA\tB\t3\r\n[AlternativesComparison]\r\nA\tx\ty\t5\r\n");
     QCOMPARE(runCli({"sensitivity", deepPath}).out, runCli({"sensitivity", deepPath, "--node", "Only"}).out);
     QVERIFY(runCli({"sensitivity", deepPath}).out.split('\n').at(1).startsWith("A\t0.633974596215561\t"));
+}
+
+
+void TestCli::endlessAndLimitedStreams()
+{
+    // /dev/zero and a FIFO fed 600 MB end with the size message, in 200 MB of address space.
+    QTemporaryDir dir;
+    const rlim_t space = rlim_t(200) << 20;
+    Run run = runLimited("exec \"$0\" check /dev/zero", RLIMIT_AS, space);
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, QByteArray("priomat-cli: Cannot read file \"/dev/zero\". It is too large.\n"));
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    run = runLimited("head -c 600000000 /dev/zero > '" + fifo + "' & exec \"$0\" check '" + fifo + "'", RLIMIT_AS, space);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.endsWith("It is too large.\n"), run.err.constData());
+    // Process substitution: a pipe named by /dev/fd.
+    run = runLimited("exec \"$0\" check /dev/fd/3 3< '" + Example + "'", RLIMIT_AS, space);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.startsWith("Choose a car\t"));
+
+    // A NUL byte: one warning line, the output as before.
+    const QString nul = dir.filePath("nul.ahp");
+    writeBytes(nul, readBytes(Example).replace("Seats", QByteArray("Seats\0", 6)));
+    run = runCli({"check", nul});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.out.isEmpty());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY2(run.err.contains("NUL byte at offset"), run.err.constData());
+
+    // Over the file-size limit: a message and exit status 2, not a kill by SIGXFSZ.
+    const QString office = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp");
+    run = runLimited("exec \"$0\" format '" + office + "' -o '" + dir.filePath("big.ahp") + "'", RLIMIT_FSIZE, 1024);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.endsWith("File too large\n"), run.err.constData());
+
+    // A closed standard input reads as empty; a name that is not UTF-8 is refused.
+    run = runLimited("exec \"$0\" check -", RLIMIT_AS, space, true);
+    QCOMPARE(run.err, QByteArray("priomat-cli: standard input is not a data file for Priomat.\n"));
+    run = runLimited("exec \"$0\" format '" + Example + "' -o \"$(printf '" + dir.path() + "/\\377\\376.ahp')\"",
+                     RLIMIT_AS, space);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("is not UTF-8"), run.err.constData());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nul.ahp alone
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -38,6 +38,8 @@ private slots:
     void textLinesSplitLikeAMemo();
     void savesInTheEncodingItWasRead();
     void writingIsAtomic();
+    void savesKeepOwnerModeAndLinks();
+    void windowReadsRegularFilesOnly();
     void failedFlushIsAnError();
     void fullDiskKeepsTheOldFile();
     void specialAndProtectedTargets();
@@ -322,6 +324,66 @@ void TestFiles::installWithoutEntriesNeverAsks()
     QCOMPARE(document.tree.topLevelCount(), 1);
     QVERIFY(!document.tree.root()->hasChildren());
     QVERIFY(document.alternativesLines.isEmpty());
+}
+
+void TestFiles::savesKeepOwnerModeAndLinks()
+{
+    QTemporaryDir dir;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath("state")));
+    // A 255-byte name is created and replaced; no temporary file is left.
+    const QString longName = dir.filePath(QString(251, u'n') + QStringLiteral(".ahp"));
+    WriteFileAtomically(longName, "one");
+    WriteFileAtomically(longName, "two");
+    QCOMPARE(readBytes(longName), QByteArray("two"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // A second hard link sees the new content.
+    const QString linked = dir.filePath("linked.ahp");
+    const QString other = dir.filePath("other.ahp");
+    writeBytes(linked, "old content, longer than the new");
+    QCOMPARE(::link(QFile::encodeName(linked).constData(), QFile::encodeName(other).constData()), 0);
+    WriteFileAtomically(linked, "new");
+    QCOMPARE(readBytes(other), QByteArray("new"));
+    // The backup made before writing in place is gone once the write succeeded.
+    QCOMPARE(QDir(dir.filePath("state/priomat/backup")).entryList(QDir::Files).size(), 0);
+
+    if (::geteuid() != 0)
+        QSKIP("Saving over another user's file needs root.");
+    // Root saving another user's file: owner, group, mode (setuid and sticky) and the link stay.
+    const QByteArray name = QFile::encodeName(linked);
+    QCOMPARE(::chown(name.constData(), 4242, 4343), 0);
+    QCOMPARE(::chmod(name.constData(), 05640), 0);
+    WriteFileAtomically(linked, "root's save");
+    QCOMPARE(::unlink(QFile::encodeName(other).constData()), 0);
+    WriteFileAtomically(linked, "root's second save"); // now replaced, no longer linked
+    struct stat info {};
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(info.st_uid, uid_t(4242));
+    QCOMPARE(info.st_gid, gid_t(4343));
+    QCOMPARE(info.st_mode & 07777, mode_t(05640));
+    QCOMPARE(readBytes(linked), QByteArray("root's second save"));
+    QCOMPARE(::link(name.constData(), QFile::encodeName(other).constData()), 0);
+    WriteFileAtomically(linked, "third");
+    QCOMPARE(readBytes(other), QByteArray("third"));
+    QCOMPARE(::stat(QFile::encodeName(other).constData(), &info), 0);
+    QCOMPARE(info.st_uid, uid_t(4242));
+    QCOMPARE(info.st_mode & 07777, mode_t(05640));
+}
+
+void TestFiles::windowReadsRegularFilesOnly()
+{
+    // A FIFO without a writer is refused at once, never waited on; so is a device.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
+        try {
+            ReadDataFile(path);
+            QFAIL("not a regular file, and read");
+        } catch (const FileError &error) {
+            QVERIFY2(error.message().contains("not a file"), qPrintable(error.message()));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

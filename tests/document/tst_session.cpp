@@ -14,6 +14,9 @@
 #include <QTest>
 #include <QUndoStack>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace priomat;
 using namespace priomat::test;
 
@@ -164,6 +167,8 @@ private slots:
     void finishedRenamesTakeTheirJudgementsAlong();
     void failingRecomputationStillUndoesCompletely();
     void stepTextsInBothLanguages();
+    void nulByteWarnsAndSaveAsks();
+    void outOfMemoryKeepsTheDocument();
 
 private:
     QTemporaryDir dir_;
@@ -387,6 +392,69 @@ void TestSession::stepTextsInBothLanguages()
         QCOMPARE(session.undoStack()->redoText(), japanese ? QString::fromUtf8("子追加 Choose a car")
                                                            : QStringLiteral("add child to Choose a car"));
     }
+}
+
+void TestSession::nulByteWarnsAndSaveAsks()
+{
+    const QString path = dir_.filePath("nul.ahp");
+    const QByteArray whole = readBytes(generated_);
+    const qsizetype offset = whole.indexOf("[Comparison]");
+    QByteArray damaged = whole;
+    damaged[offset] = '\0';
+    writeBytes(path, damaged);
+
+    DocumentSession session;
+    RecordingHost host;
+    session.setHost(&host);
+    session.setJapanese(false);
+    QVERIFY(session.open(path));
+    QVERIFY2(!host.errors.isEmpty() && host.errors.first().contains(QStringLiteral("offset %1").arg(offset)),
+             qPrintable(host.errors.join(u'\n')));
+    // Neither "another name" nor Cancel writes; only Overwrite does.
+    for (OverwriteChoice answer : {OverwriteChoice::SaveAs, OverwriteChoice::Cancel}) {
+        host.overwriteAnswer = answer;
+        QVERIFY(!session.save(path));
+        QCOMPARE(readBytes(path), damaged);
+    }
+    QCOMPARE(host.overwriteQuestions, QList<OverwriteReason>(2, OverwriteReason::IncompleteRead));
+    QVERIFY(session.save(dir_.filePath("elsewhere.ahp"))); // another file: nothing to ask
+    QCOMPARE(host.overwriteQuestions.size(), 2);
+    host.overwriteAnswer = OverwriteChoice::Overwrite;
+    QVERIFY(session.save(path));
+    QCOMPARE(readBytes(path), readBytes(dir_.filePath("elsewhere.ahp")));
+    QVERIFY(session.save(path)); // given up once: not asked again
+    QCOMPARE(host.overwriteQuestions.size(), 3);
+}
+
+void TestSession::outOfMemoryKeepsTheDocument()
+{
+    // A file the memory cannot hold (under a lowered address-space limit): a message naming it,
+    // and the open document stays.
+    const QString large = dir_.filePath("large.ahp");
+    writeBytes(large, "Priomat - Data File\r\n");
+    QVERIFY(QFile::resize(large, qint64(300) << 20));
+    DocumentSession session;
+    RecordingHost host;
+    session.setHost(&host);
+    QVERIFY(session.open(generated_));
+    const QStringList before = FormatDataFile(session.document());
+
+    QFile statm("/proc/self/statm");
+    QVERIFY(statm.open(QIODevice::ReadOnly));
+    const rlim_t used = rlim_t(statm.readAll().split(' ').first().toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+    rlimit saved {};
+    ::getrlimit(RLIMIT_AS, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = used + (rlim_t(100) << 20);
+    QCOMPARE(::setrlimit(RLIMIT_AS, &lowered), 0);
+    const bool opened = session.open(large);
+    ::setrlimit(RLIMIT_AS, &saved);
+
+    QVERIFY(!opened);
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY2(host.errors.first().contains(large), qPrintable(host.errors.first()));
+    QCOMPARE(session.fileName(), generated_);
+    QCOMPARE(FormatDataFile(session.document()), before);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -19,6 +19,7 @@ namespace {
 
 struct PrintingHost : SessionHost
 {
+    OverwriteChoice confirmOverwrite(OverwriteReason, const QString &) override { return OverwriteChoice::Cancel; }
     bool askRecovery() override { return false; }
     void showError(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
     void showNotADataFile(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }

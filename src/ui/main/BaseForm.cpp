@@ -53,6 +53,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace priomat {
 
@@ -497,6 +498,28 @@ void TBaseForm::showError(const QString &message)
     ShowMessageBox(message, QStringLiteral("Error"), platform::MB_OK | platform::MB_ICONHAND);
 }
 
+OverwriteChoice TBaseForm::confirmOverwrite(OverwriteReason reason, const QString &path)
+{
+    QString question;
+    if (reason == OverwriteReason::IncompleteRead)
+        question = japanese() ? path + QStringLiteral("\r\nは NUL 文字の手前までしか読み込んでいません。上書きすると、その後ろの内容は失われます。")
+                              : path + QStringLiteral("\r\nwas read only up to a NUL byte. Overwriting it loses what follows.");
+    else
+        question = japanese() ? path + QStringLiteral("\r\nは開いた後にほかのプログラムで変更されています。上書きすると、その変更は失われます。")
+                              : path + QStringLiteral("\r\nwas changed by another program since it was opened. Overwriting it loses those changes.");
+    question += japanese() ? QStringLiteral("\r\n\r\n上書きしますか？\r\n（いいえ: 別の名前で保存する）")
+                           : QStringLiteral("\r\n\r\nDo you want to overwrite it?\r\n(No: save under another name)");
+    switch (ShowMessageBox(question, productName(), platform::MB_YESNOCANCEL | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2)) {
+    case platform::IDYES:
+        return OverwriteChoice::Overwrite;
+    case platform::IDNO:
+        saveAsChosen_ = true;
+        return OverwriteChoice::SaveAs;
+    default:
+        return OverwriteChoice::Cancel;
+    }
+}
+
 bool TBaseForm::askRecovery()
 {
     return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
@@ -920,9 +943,17 @@ void TBaseForm::fitFirstStart()
 void TBaseForm::FormShow()
 {
     const QStringList arguments = platform::services().system->commandLine();
-    if (arguments.size() > 1 && QFileInfo(arguments.at(1)).isFile()) {
-        LoadDocument(arguments.at(1));
-        return;
+    const QString upper = arguments.size() > 1 ? arguments.at(1).toUpper() : QString();
+    if (arguments.size() > 1 && upper != u"/JAPANESE" && upper != u"/ENGLISH") {
+        const QString problem = RegularFileProblem(arguments.at(1));
+        if (problem.isEmpty()) {
+            LoadDocument(arguments.at(1));
+            return;
+        }
+        // Named but not openable (a folder, a missing file, a name too long): said, then the
+        // start goes on as without a name.
+        showError(japanese() ? QStringLiteral("%1\r\nを開けません。%2").arg(arguments.at(1), problem)
+                             : QStringLiteral("Cannot open file \"%1\". %2").arg(arguments.at(1), problem));
     }
     const QString fallback = (Appli ? Appli->ProgramFolder : QString()) + QStringLiteral("Default.ahp");
     if (QFileInfo(fallback).isFile())
@@ -991,7 +1022,14 @@ void TBaseForm::restoreSelection()
 
 bool TBaseForm::SaveDocument(const QString &path)
 {
-    return session_->save(path);
+    saveAsChosen_ = false;
+    if (session_->save(path))
+        return true;
+    // The file was not overwritten because the user chose another name for it.
+    if (!std::exchange(saveAsChosen_, false))
+        return false;
+    const QString other = runFileDialog(SaveDialog1, true, path);
+    return !other.isEmpty() && SaveDocument(other);
 }
 
 bool TBaseForm::ExportCsv(const QString &path)

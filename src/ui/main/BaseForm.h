@@ -221,6 +221,7 @@ private:
     FileDialogSettings SaveDialog2;
 
     // SessionHost
+    OverwriteChoice confirmOverwrite(OverwriteReason reason, const QString &path) override;
     bool askRecovery() override;
     void showError(const QString &message) override;
     void showNotADataFile(const QString &message) override;
@@ -257,6 +258,7 @@ private:
     void followSession(RequirementNode *node);
     // The selected node of each file left in this run, as row numbers from the top level down.
     QHash<QString, QList<int>> lastSelection_;
+    bool saveAsChosen_ = false; // set when an overwrite question was answered "another name"
     void rememberSelection();
     void restoreSelection();
     int mouseDownColumn_ = -1;
