@@ -10,7 +10,9 @@ DataFileRead ReadDataFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return result;
-    result.parsed = ParseDataFileBytes(ReadFileBytes(path), result.encoding);
+    const QByteArray bytes = ReadFileBytes(path);
+    result.stamp = DiskStamp::of(path, bytes);
+    result.parsed = ParseDataFileBytes(bytes, result.encoding);
     result.status = result.parsed.foreign ? ReadStatus::Foreign : ReadStatus::Read;
     return result;
 }
@@ -40,9 +42,19 @@ InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed
     return outcome;
 }
 
-TextEncoding SaveDataFile(const QString &path, const Document &document, TextEncoding preferred)
+QByteArray DataFileBytes(const Document &document, TextEncoding preferred, TextEncoding *used)
 {
-    return WriteTextLines(path, FormatDataFile(document), preferred);
+    return EncodeTextLines(FormatDataFile(document), preferred, used);
+}
+
+TextEncoding SaveDataFile(const QString &path, const Document &document, TextEncoding preferred, DiskStamp *stamp)
+{
+    TextEncoding used = TextEncoding::Utf8;
+    const QByteArray bytes = DataFileBytes(document, preferred, &used);
+    WriteFileAtomically(path, bytes);
+    if (stamp)
+        *stamp = DiskStamp::of(path, bytes);
+    return used;
 }
 
 QString NotADataFileMessage(const QString &path, const QString &productName, bool japanese)

@@ -16,6 +16,7 @@ OpenedDocument InstallDocumentRead(DataFileRead read, Document &document,
     OpenedDocument opened;
     opened.status = read.status;
     opened.encoding = read.encoding;
+    opened.stamp = read.stamp;
     if (read.status == ReadStatus::Read)
         InstallParsedDocument(document, std::move(read.parsed), askRecovery);
     return opened;

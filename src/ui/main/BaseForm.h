@@ -22,6 +22,7 @@ class QTreeView;
 
 namespace priomat {
 
+class DocumentRecovery;
 class RequirementTreeModel;
 class TAlternativesForm;
 class TResultForm;
@@ -63,6 +64,11 @@ public:
     void LoadDocument(const QString &path);
     bool SaveDocument(const QString &path);
     bool QuerySaveModified();
+    // The program is about to end (a signal, a lost display): the unsaved document's recovery
+    // copy is written now and left for the next start.
+    void KeepRecoveryCopy();
+    // Offers each recovery copy that an ended run left: open, keep for later or discard.
+    void OfferRecoveryCopies();
     // Writes the CSV export of the document and its results; the document stays as it is.
     bool ExportCsv(const QString &path);
 
@@ -205,6 +211,11 @@ private:
     bool askRecovery() override;
     void showError(const QString &message) override;
     void showNotADataFile(const QString &message) override;
+    OverwriteChoice confirmOverwrite(OverwriteReason reason, const QString &path) override;
+    // An outside change of the document's file, said once while this window is active.
+    void announceChangeOnDisk();
+    bool changeToAnnounce_ = false;
+    DocumentRecovery *recovery_ = nullptr;
 
     void buildControls();
     void buildMenus();
