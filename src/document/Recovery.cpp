@@ -206,6 +206,7 @@ bool DocumentRecovery::openCopy(const RecoveryCopy &copy)
     }
     writtenOriginal_ = copy.originalPath;
     pathWritten_ = true;
+    writeNow(); // written by this run from now on
     return true;
 }
 

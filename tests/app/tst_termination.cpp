@@ -12,9 +12,20 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace priomat;
 using namespace priomat::test;
+
+namespace {
+
+quint64 inodeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_ino) : 0;
+}
+
+} // namespace
 
 class TestTermination : public QObject
 {
@@ -32,23 +43,26 @@ private:
     }
 
     // Starts the program on `document`, waits until it answered the recovery offer with Open,
-    // then ends it by SIGTERM. Returns its standard error.
-    QByteArray openOfferedAndTerminate(const QString &document, int &exitCode)
+    // then ends it by SIGTERM; `error` receives its output.
+    void openOfferedAndTerminate(const QString &document, int &exitCode, QByteArray &error)
     {
         QProcess program;
         program.setProcessEnvironment(programEnvironment(QStringLiteral("0")));
+        program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(QStringLiteral(PRIOMAT_PROGRAM), {document, QStringLiteral("/ENGLISH")});
-        QByteArray error;
         while (!error.contains("box answered 0") && program.waitForReadyRead(20000))
-            error += program.readAllStandardError();
-        // The copy it adopted goes: whatever is there after the signal, the signal wrote.
-        for (const QString &name : QDir(DocumentRecovery::folder()).entryList({QStringLiteral("*.ahp")}))
-            QFile::remove(DocumentRecovery::folder() + u'/' + name);
+            error += program.readAll();
+        // Once the program has opened the copy it rewrites it as its own; then the copy goes, and
+        // whatever is there after the signal, the signal wrote.
+        const QString copy = DocumentRecovery::folder() + u'/'
+                             + QDir(DocumentRecovery::folder()).entryList({QStringLiteral("*.ahp")}).value(0);
+        const quint64 inode = inodeOf(copy);
+        QTRY_VERIFY_WITH_TIMEOUT(inodeOf(copy) != inode, 20000);
+        QFile::remove(copy);
         ::kill(pid_t(program.processId()), SIGTERM);
         program.waitForFinished(10000);
-        error += program.readAllStandardError();
+        error += program.readAll();
         exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        return error;
     }
 
 private slots:
@@ -74,7 +88,10 @@ private slots:
 
         for (int start = 0; start < 2; ++start) {
             int exitCode = 0;
-            const QByteArray error = openOfferedAndTerminate(document, exitCode);
+            QByteArray error;
+            openOfferedAndTerminate(document, exitCode, error);
+            if (QTest::currentTestFailed())
+                return;
             QVERIFY2(error.contains("left a recovery copy of " + document.toUtf8()), error.constData());
             QCOMPARE(exitCode, 128 + SIGTERM);
             const QStringList copies = QDir(DocumentRecovery::folder()).entryList({QStringLiteral("*.ahp")});
