@@ -38,8 +38,11 @@ int QtMessageBoxService::choose(QWidget *parent, const QString &text, const QStr
     QList<QPushButton *> pushButtons;
     for (const QString &label : buttons)
         pushButtons.append(box.addButton(label, QMessageBox::ActionRole));
-    if (cancelIndex >= 0 && cancelIndex < pushButtons.size())
+    // Escape and Return both take the answer that changes nothing.
+    if (cancelIndex >= 0 && cancelIndex < pushButtons.size()) {
         box.setEscapeButton(pushButtons.at(cancelIndex));
+        box.setDefaultButton(pushButtons.at(cancelIndex));
+    }
     box.exec();
     const int index = int(pushButtons.indexOf(box.clickedButton()));
     return index < 0 ? cancelIndex : index;
