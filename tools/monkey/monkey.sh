@@ -21,7 +21,7 @@ command -v xdotool >/dev/null || { echo "monkey: xdotool is missing" >&2; exit 2
 program=$(readlink -f "$1")
 duration=$2
 language=${3:-/ENGLISH}
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+source_dir=${PRIOMAT_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 work=$(mktemp -d /tmp/priomat-monkey.XXXXXX)
 logs=${4:-$work/logs}
 mkdir -p "$logs" "$work/home"
@@ -55,12 +55,17 @@ pick_window() {
     fi
 }
 
-# Sets x, y to a random point inside window $1 (screen coordinates).
-random_point() {
+# Sets WX, WY, WW, WH to window $1's place and size (screen coordinates).
+window_geometry() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
     [ "${WIDTH:-0}" -gt 2 ] && [ "${HEIGHT:-0}" -gt 2 ] || return 1
-    x=$((X + RANDOM % WIDTH)) y=$((Y + RANDOM % HEIGHT))
+    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+}
+
+# Sets x, y to a random point inside the window measured last.
+random_point() {
+    x=$((WX + RANDOM % WW)) y=$((WY + RANDOM % WH))
 }
 
 report_end() {  # $1 status, $2 session log, $3 how it ended
@@ -109,27 +114,34 @@ while [ $SECONDS -lt $deadline ]; do
             fi
         fi
         window=$(pick_window "$pid") || { sleep 0.1; continue; }
-        random_point "$window" || { sleep 0.05; continue; }
-        dice=$((RANDOM % 100))
-        if [ $dice -lt 50 ]; then
-            xdotool mousemove "$x" "$y" key --delay 0 "${keys[RANDOM % ${#keys[@]}]}" 2>/dev/null
-            key_count=$((key_count + 1))
-        elif [ $dice -lt 85 ]; then
-            button=1
-            [ $((RANDOM % 10)) -eq 0 ] && button=3
-            repeat=1
-            [ $((RANDOM % 8)) -eq 0 ] && repeat=2
-            xdotool mousemove "$x" "$y" click --repeat $repeat "$button" 2>/dev/null
-            click_count=$((click_count + 1))
-        else
-            x0=$x y0=$y
-            random_point "$window" || continue
-            xdotool mousemove "$x0" "$y0" mousedown 1 mousemove "$(( (x0 + x) / 2 ))" "$(( (y0 + y) / 2 ))" \
-                mousemove "$x" "$y" mouseup 1 2>/dev/null
-            drag_count=$((drag_count + 1))
-        fi
-        actions=$((actions + 1))
-        sleep 0.0$((RANDOM % 5))
+        window_geometry "$window" || { sleep 0.05; continue; }
+        # A few actions in one window per xdotool run.
+        chain=()
+        for _ in 1 2 3 4 5; do
+            random_point
+            dice=$((RANDOM % 100))
+            if [ $dice -lt 50 ]; then
+                chain+=(mousemove "$x" "$y" key --delay 0 "${keys[RANDOM % ${#keys[@]}]}")
+                key_count=$((key_count + 1))
+            elif [ $dice -lt 85 ]; then
+                button=1
+                [ $((RANDOM % 10)) -eq 0 ] && button=3
+                repeat=1
+                [ $((RANDOM % 8)) -eq 0 ] && repeat=2
+                chain+=(mousemove "$x" "$y" click --repeat $repeat "$button")
+                click_count=$((click_count + 1))
+            else
+                x0=$x y0=$y
+                random_point
+                chain+=(mousemove "$x0" "$y0" mousedown 1 mousemove "$(( (x0 + x) / 2 ))" "$(( (y0 + y) / 2 ))"
+                        mousemove "$x" "$y" mouseup 1)
+                drag_count=$((drag_count + 1))
+            fi
+            actions=$((actions + 1))
+        done
+        [ ${#chain[@]} -gt 0 ] || { sleep 0.05; continue; }
+        xdotool "${chain[@]}" 2>/dev/null
+        sleep 0.0$((RANDOM % 3))
     done
     if [ -z "$ended" ]; then
         kill -TERM "$pid" 2>/dev/null
