@@ -8,6 +8,8 @@
 #include "platform/LinuxServices.h"
 #include "app/Placement.h"
 #include "app/QtTranslations.h"
+#include "app/TerminationSignals.h"
+#include "document/Recovery.h"
 #include "ui/windows/ResultForm.h"
 #include "setup/UninstallSwitches.h"
 #include "document/FileEnvironment.h"
@@ -18,7 +20,10 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include <QWidget>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 
@@ -50,7 +55,24 @@ int runWindows(QApplication &application)
             baseForm->repaint();
             QApplication::exit(0);
         });
-    return application.exec();
+    // Ended by a signal (a logout, a closed terminal, kill): unsaved work goes into its recovery
+    // copy first. Qt ends the program with exit() when the display connection breaks: the exit
+    // hook writes the copy then.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, [](int number) {
+        if (BaseForm)
+            BaseForm->KeepRecoveryCopy();
+        std::fprintf(stderr, "priomat: ended by signal %d\n", number);
+        // A modal loop would carry on where it stands once the main loop is told to end.
+        if (QApplication::activeModalWidget())
+            std::_Exit(128 + number);
+        QApplication::exit(128 + number);
+    });
+    std::atexit(DocumentRecovery::writeCopiesAtExit);
+    DocumentRecovery::setExitHookArmed(true);
+    const int code = application.exec();
+    DocumentRecovery::setExitHookArmed(false);
+    return code;
 }
 
 int reportStartFailure(const std::exception &error)

@@ -9,7 +9,10 @@ DataFileRead ReadDataFile(const QString &path, ReadSource source)
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return {};
-    return ParseDataFileRead(ReadFileBytes(path, source));
+    const QByteArray bytes = ReadFileBytes(path, source);
+    DataFileRead result = ParseDataFileRead(bytes);
+    result.stamp = DiskStamp::of(path, bytes);
+    return result;
 }
 
 DataFileRead ParseDataFileRead(const QByteArray &bytes)
@@ -57,9 +60,19 @@ InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed
     return outcome;
 }
 
-TextEncoding SaveDataFile(const QString &path, const Document &document, TextEncoding preferred)
+QByteArray DataFileBytes(const Document &document, TextEncoding preferred, TextEncoding *used)
 {
-    return WriteTextLines(path, FormatDataFile(document), preferred);
+    return EncodeTextLines(FormatDataFile(document), preferred, used);
+}
+
+TextEncoding SaveDataFile(const QString &path, const Document &document, TextEncoding preferred, DiskStamp *stamp)
+{
+    TextEncoding used = TextEncoding::Utf8;
+    const QByteArray bytes = DataFileBytes(document, preferred, &used);
+    WriteFileAtomically(path, bytes);
+    if (stamp)
+        *stamp = DiskStamp::of(path, bytes);
+    return used;
 }
 
 QString NotADataFileMessage(const QString &path, const QString &productName, bool japanese)

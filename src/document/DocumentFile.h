@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/DataFile.h"
+#include "document/DiskState.h"
 #include "model/Document.h"
 #include "document/TextFile.h"
 
@@ -22,6 +23,7 @@ struct DataFileRead
     TextEncoding encoding = TextEncoding::Utf8;
     // The offset of a NUL byte: reading stopped there, and what follows was not read.
     qint64 nulOffset = -1;
+    DiskStamp stamp; // the file as read
 };
 
 // Reads and parses the whole file before anything else changes. Throws FileError when the file
@@ -45,9 +47,13 @@ struct InstallOutcome
 InstallOutcome InstallParsedDocument(Document &document, ParsedDataFile &&parsed,
                                      const std::function<bool()> &askRecovery);
 
-// Writes the document's lines, each ended by CR LF, atomically. Throws FileError.
+// The bytes a save writes: the document's lines, each ended by CR LF.
+QByteArray DataFileBytes(const Document &document, TextEncoding preferred, TextEncoding *used = nullptr);
+
+// Writes the document's lines, each ended by CR LF, atomically. Throws FileError. `stamp` (when
+// given) receives the file as written.
 TextEncoding SaveDataFile(const QString &path, const Document &document,
-                          TextEncoding preferred = TextEncoding::Utf8);
+                          TextEncoding preferred = TextEncoding::Utf8, DiskStamp *stamp = nullptr);
 
 QString NotADataFileMessage(const QString &path, const QString &productName, bool japanese);
 QString RecoveryQuestion(bool japanese);

@@ -17,6 +17,7 @@ OpenedDocument InstallDocumentRead(DataFileRead read, Document &document,
     opened.status = read.status;
     opened.encoding = read.encoding;
     opened.nulOffset = read.nulOffset;
+    opened.stamp = read.stamp;
     if (read.status == ReadStatus::Read)
         InstallParsedDocument(document, std::move(read.parsed), askRecovery);
     return opened;

@@ -15,6 +15,7 @@ struct OpenedDocument
     ReadStatus status = ReadStatus::Missing;
     TextEncoding encoding = TextEncoding::Utf8;
     qint64 nulOffset = -1; // see DataFileRead
+    DiskStamp stamp; // the file as read
 };
 
 // Reads the whole file and, when it is a data file, replaces `document` by it; `askRecovery`

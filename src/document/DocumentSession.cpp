@@ -9,6 +9,7 @@
 #include "model/TextRules.h"
 
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSet>
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -729,6 +730,8 @@ DocumentSession::DocumentSession(QObject *parent) : QObject(parent)
     stack_ = new QUndoStack(this);
     connect(stack_, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
     current_ = document_.tree.root();
+    connect(this, &DocumentSession::modifiedChanged, this, &DocumentSession::followLock);
+    connect(this, &DocumentSession::fileNameChanged, this, &DocumentSession::followLock);
 }
 
 DocumentSession::~DocumentSession()
@@ -774,6 +777,9 @@ void DocumentSession::newDocument()
     updateSubtree(document_.tree.root());
     evaluate(false);
     fileName_.clear();
+    stamp_ = DiskStamp();
+    announcedDigest_.clear();
+    watchFile();
     emit fileNameChanged();
     emit documentReplaced();
     setCurrentNode(document_.tree.root());
@@ -828,11 +834,30 @@ bool DocumentSession::open(const QString &path)
     // Once the new document is in place the open completes, so that a later Save can never
     // write it over the previous document's file; a value that cannot be computed is reported.
     fileName_ = path;
+    stamp_ = opened.stamp;
+    announcedDigest_.clear();
+    watchFile();
     emit fileNameChanged();
     updateSubtree(document_.tree.root());
     evaluate(false);
     emit documentReplaced();
     setCurrentNode(document_.tree.root());
+    tellOtherHolder(path);
+    return true;
+}
+
+bool DocumentSession::openRecovered(const QString &copyPath, const QString &originalPath)
+{
+    if (!open(copyPath))
+        return false;
+    fileName_ = originalPath;
+    stamp_ = DiskStamp();
+    if (!originalPath.isEmpty())
+        CompareWithDisk(originalPath, stamp_, &stamp_); // the original as it is now
+    announcedDigest_.clear();
+    watchFile();
+    emit fileNameChanged();
+    stack_->resetClean(); // unsaved until saved
     return true;
 }
 
@@ -855,14 +880,36 @@ void DocumentSession::reinstall()
 bool DocumentSession::save(const QString &path)
 {
     endTyping(); // a rename being typed is finished before it is written
+    using Choice = OverwriteChoice;
+    lastOverwriteChoice_ = Choice::Overwrite;
+    // A file read only up to a NUL byte is never overwritten without asking.
     if (!incompleteFile_.isEmpty() && QFileInfo(path).canonicalFilePath() == incompleteFile_) {
-        const OverwriteChoice choice = host_ ? host_->confirmOverwrite(OverwriteReason::IncompleteRead, path)
-                                             : OverwriteChoice::Cancel;
-        if (choice != OverwriteChoice::Overwrite)
+        lastOverwriteChoice_ = host_ ? host_->confirmOverwrite(OverwriteReason::IncompleteRead, path) : Choice::Cancel;
+        if (lastOverwriteChoice_ != Choice::Overwrite)
             return false;
     }
+    // The document's own file, changed by someone else since it was read or written, is never
+    // overwritten without asking.
+    if (stamp_.known && (path == fileName_ || SameFile(path, fileName_))
+        && CompareWithDisk(fileName_, stamp_) == DiskComparison::Changed) {
+        lastOverwriteChoice_ = host_ ? host_->confirmOverwrite(OverwriteReason::ChangedOnDisk, path)
+                                     : Choice::Cancel;
+        switch (lastOverwriteChoice_) {
+        case Choice::Overwrite:
+            break;
+        case Choice::Reload: {
+            const QString name = fileName_;
+            open(name);
+            return false;
+        }
+        case Choice::SaveAs:
+        case Choice::Cancel:
+            return false;
+        }
+    }
+    DiskStamp written;
     try {
-        encoding_ = SaveDataFile(path, document_, encoding_);
+        encoding_ = SaveDataFile(path, document_, encoding_, &written);
     } catch (const FileError &error) {
         report(error.message());
         return false;
@@ -870,9 +917,64 @@ bool DocumentSession::save(const QString &path)
     if (!incompleteFile_.isEmpty() && QFileInfo(path).canonicalFilePath() == incompleteFile_)
         incompleteFile_.clear(); // what it held beyond the NUL byte was given up
     fileName_ = path;
+    stamp_ = written;
+    announcedDigest_.clear();
+    watchFile();
     emit fileNameChanged();
     stack_->setClean();
     return true;
+}
+
+void DocumentSession::checkDisk()
+{
+    if (!stamp_.known || fileName_.isEmpty())
+        return;
+    DiskStamp now;
+    if (CompareWithDisk(fileName_, stamp_, &now) != DiskComparison::Changed || now.digest == announcedDigest_)
+        return;
+    announcedDigest_ = now.digest;
+    emit changedOnDisk();
+}
+
+void DocumentSession::setWatchingDisk(bool watching)
+{
+    delete watcher_;
+    watcher_ = nullptr;
+    if (!watching)
+        return;
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+        // A file replaced by a rename drops out of the watcher: watch the new one.
+        watchFile();
+        checkDisk();
+    });
+    watchFile();
+}
+
+void DocumentSession::watchFile()
+{
+    if (!watcher_)
+        return;
+    const QStringList watched = watcher_->files();
+    if (!watched.isEmpty() && (watched.size() > 1 || watched.first() != fileName_))
+        watcher_->removePaths(watched);
+    if (!fileName_.isEmpty() && !watcher_->files().contains(fileName_) && QFileInfo(fileName_).isFile())
+        watcher_->addPath(fileName_);
+}
+
+void DocumentSession::followLock()
+{
+    if (isModified() && !fileName_.isEmpty())
+        lock_.hold(fileName_);
+    else
+        lock_.release();
+}
+
+void DocumentSession::tellOtherHolder(const QString &path)
+{
+    EditLock::Holder holder;
+    if (host_ && EditLock::otherHolder(path, holder))
+        host_->showError(HeldElsewhereMessage(path, holder, japanese_));
 }
 
 void DocumentSession::setFileName(const QString &path)

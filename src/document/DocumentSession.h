@@ -3,6 +3,7 @@
 // command-line tool, the benchmarks and the fuzz targets open documents through it as well.
 #pragma once
 
+#include "document/DiskState.h"
 #include "document/DocumentOpen.h"
 #include "document/MatrixColours.h"
 #include "document/TextFile.h"
@@ -21,6 +22,7 @@
 #include <optional>
 #include <vector>
 
+class QFileSystemWatcher;
 class QUndoStack;
 
 namespace priomat {
@@ -136,9 +138,21 @@ public:
     bool open(const QString &path);
     // After the document was replaced by hand: weights, evaluation, history cleared.
     void reinstall();
-    // Writes the document; over a file read only up to a NUL byte only when the host says so.
+    // False when nothing was written: a failure (reported), or the host's answer when the file
+    // was read only up to a NUL byte or changed on disk since it was read or written (see
+    // lastOverwriteChoice()).
     bool save(const QString &path);
+    // What the host chose when the last save asked; Overwrite when it did not ask.
+    OverwriteChoice lastOverwriteChoice() const { return lastOverwriteChoice_; }
     bool exportCsv(const QString &path);
+    // Opens a recovery copy as an unsaved document named `originalPath` (empty: no name).
+    bool openRecovered(const QString &copyPath, const QString &originalPath);
+    // Looks at the file on disk again; emits changedOnDisk() once for each new outside change.
+    void checkDisk();
+    // Watches the document's file and checks it whenever the system says it changed.
+    void setWatchingDisk(bool watching);
+    // The file as this session last read or wrote it.
+    const DiskStamp &diskStamp() const { return stamp_; }
 
     // The selected node and its matrix.
     RequirementNode *currentNode() const { return current_; }
@@ -204,6 +218,8 @@ signals:
     // A node came back into the tree (an undone delete, a redone add): the view expands it.
     void subtreeRestored(priomat::RequirementNode *node);
     void documentReplaced();
+    // Another program changed the document's file since it was read or written.
+    void changedOnDisk();
 
 private:
     friend class SessionStep;
@@ -265,6 +281,16 @@ private:
     bool busy_ = false;
     int errorDepth_ = 0;
     QString firstError_;
+
+    // The file on disk: its state as read or written, the watcher and the unsaved-changes lock.
+    void watchFile();
+    void followLock();
+    void tellOtherHolder(const QString &path);
+    DiskStamp stamp_;
+    QByteArray announcedDigest_;
+    QFileSystemWatcher *watcher_ = nullptr; // made when watching is switched on
+    EditLock lock_;
+    OverwriteChoice lastOverwriteChoice_ = OverwriteChoice::Overwrite;
 };
 
 } // namespace priomat

@@ -3,13 +3,56 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdio>
 #include <vector>
 
 namespace priomat::platform {
 
+namespace {
+
+// The next scripted answer, if any are left.
+bool scriptedAnswer(const QString &text, int &answer)
+{
+    static QStringList answers = qEnvironmentVariable("PRIOMAT_TEST_ANSWERS").split(u',', Qt::SkipEmptyParts);
+    if (answers.isEmpty())
+        return false;
+    answer = answers.takeFirst().toInt();
+    std::fprintf(stderr, "priomat: box answered %d: %s\n", answer,
+                 text.section(u'\n', 0, 0).trimmed().toLocal8Bit().constData());
+    std::fflush(stderr);
+    return true;
+}
+
+} // namespace
+
+int QtMessageBoxService::choose(QWidget *parent, const QString &text, const QString &caption,
+                                const QStringList &buttons, int cancelIndex)
+{
+    int answer = cancelIndex;
+    if (scriptedAnswer(text, answer))
+        return answer;
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setIcon(QMessageBox::Warning);
+    QList<QPushButton *> pushButtons;
+    for (const QString &label : buttons)
+        pushButtons.append(box.addButton(label, QMessageBox::ActionRole));
+    // Escape and Return both take the answer that changes nothing.
+    if (cancelIndex >= 0 && cancelIndex < pushButtons.size()) {
+        box.setEscapeButton(pushButtons.at(cancelIndex));
+        box.setDefaultButton(pushButtons.at(cancelIndex));
+    }
+    box.exec();
+    const int index = int(pushButtons.indexOf(box.clickedButton()));
+    return index < 0 ? cancelIndex : index;
+}
+
 int QtMessageBoxService::show(QWidget *parent, const QString &text, const QString &caption,
                               unsigned flags)
 {
+    if (int answer = IDOK; scriptedAnswer(text, answer))
+        return answer;
     QMessageBox box(parent);
     box.setWindowTitle(caption);
     box.setText(text);

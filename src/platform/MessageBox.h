@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -39,14 +40,26 @@ public:
     virtual ~MessageBoxService() = default;
     // Shows the box modally over `parent` and returns the id of the button pressed.
     virtual int show(QWidget *parent, const QString &text, const QString &caption, unsigned flags) = 0;
+    // Shows a box with buttons of these captions and returns the index of the one pressed,
+    // `cancelIndex` when closed without a choice. A service that cannot ask gives `cancelIndex`.
+    virtual int choose(QWidget *parent, const QString &text, const QString &caption,
+                       const QStringList &buttons, int cancelIndex)
+    {
+        Q_UNUSED(parent) Q_UNUSED(text) Q_UNUSED(caption) Q_UNUSED(buttons)
+        return cancelIndex;
+    }
 };
 
 // The Linux box: a QMessageBox with the buttons, icon and default button of the style bits.
 // Closing it without a choice gives Cancel where there is one, else OK or No.
+// For scripted runs of the program, PRIOMAT_TEST_ANSWERS (numbers separated by commas) answers
+// the first boxes instead of showing them, each noted on standard error.
 class QtMessageBoxService : public MessageBoxService
 {
 public:
     int show(QWidget *parent, const QString &text, const QString &caption, unsigned flags) override;
+    int choose(QWidget *parent, const QString &text, const QString &caption, const QStringList &buttons,
+               int cancelIndex) override;
 };
 
 } // namespace priomat::platform

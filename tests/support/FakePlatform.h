@@ -32,6 +32,14 @@ public:
         return answers.isEmpty() ? platform::IDOK : answers.takeFirst();
     }
 
+    // Choices are recorded in `shown` too (flags 0) and answered from `answers` as indices.
+    int choose(QWidget *, const QString &text, const QString &caption, const QStringList &,
+               int cancelIndex) override
+    {
+        shown.append({text, caption, 0});
+        return answers.isEmpty() ? cancelIndex : answers.takeFirst();
+    }
+
     QList<Shown> shown;
     QList<int> answers;
 };

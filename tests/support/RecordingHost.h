@@ -1,5 +1,5 @@
-// A session host for tests: answers yes to recovery, gives the scripted answer to an overwrite
-// question and records every message and question.
+// A session host for tests: answers yes to recovery, records every message it is shown, and
+// answers overwrite questions from the scripted list, then with `overwriteAnswer`.
 #pragma once
 
 #include "document/DocumentSession.h"
@@ -11,12 +11,13 @@ namespace priomat::test {
 struct RecordingHost : SessionHost
 {
     QStringList errors;
-    OverwriteChoice overwriteAnswer = OverwriteChoice::Cancel; // the scripted answer
+    QList<OverwriteChoice> overwriteAnswers;                   // answered first, in turn
+    OverwriteChoice overwriteAnswer = OverwriteChoice::Cancel; // then this
     QList<OverwriteReason> overwriteQuestions;
     OverwriteChoice confirmOverwrite(OverwriteReason reason, const QString &) override
     {
         overwriteQuestions.append(reason);
-        return overwriteAnswer;
+        return overwriteAnswers.isEmpty() ? overwriteAnswer : overwriteAnswers.takeFirst();
     }
     bool askRecovery() override { return true; }
     void showError(const QString &message) override { errors.append(message); }

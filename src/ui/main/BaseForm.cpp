@@ -12,6 +12,7 @@
 #include "document/CsvExport.h"
 #include "ui/main/CutTextTips.h"
 #include "document/DocumentFile.h"
+#include "document/Recovery.h"
 #include "setup/FileTypeRegistration.h"
 #include "model/FloatFormat.h"
 #include "platform/MessageBox.h"
@@ -39,11 +40,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QSplitter>
+#include <QTimer>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTreeView>
@@ -133,6 +137,37 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
         TreeTree->expand(treeModel()->indexOf(node));
     });
     connect(session_, &DocumentSession::documentReplaced, this, [this] { TreeTree->expandAll(); });
+    session_->setWatchingDisk(true);
+    connect(session_, &DocumentSession::changedOnDisk, this, [this] {
+        changeToAnnounce_ = true;
+        if (isActiveWindow())
+            announceChangeOnDisk();
+    });
+    // Back in the program: what changed meanwhile is said now.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive || closing_)
+            return;
+        session_->checkDisk();
+        if (changeToAnnounce_ && isActiveWindow())
+            announceChangeOnDisk();
+    });
+    recovery_ = new DocumentRecovery(*session_, this);
+    connect(recovery_, &DocumentRecovery::writeFailed, this, [this](const QString &message) {
+        showError(japanese() ? QStringLiteral("復元用コピーを保存できません。\r\n") + message
+                             : QStringLiteral("The recovery copy cannot be saved.\r\n") + message);
+    });
+    // Logging out asks about unsaved changes as closing does; without a chance to ask, the
+    // recovery copy keeps them.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        if (!manager.allowsInteraction()) {
+            KeepRecoveryCopy();
+            return;
+        }
+        const bool ended = QuerySaveModified();
+        manager.release();
+        if (!ended)
+            manager.cancel();
+    });
     QUndoStack *stack = session_->undoStack();
     connect(stack, &QUndoStack::indexChanged, this, &TBaseForm::updateUndoTexts);
     connect(stack, &QUndoStack::cleanChanged, this, &TBaseForm::updateUndoTexts);
@@ -500,23 +535,99 @@ void TBaseForm::showError(const QString &message)
 
 OverwriteChoice TBaseForm::confirmOverwrite(OverwriteReason reason, const QString &path)
 {
-    QString question;
-    if (reason == OverwriteReason::IncompleteRead)
-        question = japanese() ? path + QStringLiteral("\r\nは NUL 文字の手前までしか読み込んでいません。上書きすると、その後ろの内容は失われます。")
-                              : path + QStringLiteral("\r\nwas read only up to a NUL byte. Overwriting it loses what follows.");
+    const bool ja = japanese();
+    QString text;
+    if (reason == OverwriteReason::ChangedOnDisk)
+        text = ja ? path + QStringLiteral("\r\nは、ここで開くか保存した後に別のプログラムによって変更されています。\r\n"
+                                          "上書きすると、その変更は失われます。")
+                  : path + QStringLiteral("\r\nwas changed by another program after it was opened or saved here.\r\n"
+                                          "Overwriting it loses those changes.");
     else
-        question = japanese() ? path + QStringLiteral("\r\nは開いた後にほかのプログラムで変更されています。上書きすると、その変更は失われます。")
-                              : path + QStringLiteral("\r\nwas changed by another program since it was opened. Overwriting it loses those changes.");
-    question += japanese() ? QStringLiteral("\r\n\r\n上書きしますか？\r\n（いいえ: 別の名前で保存する）")
-                           : QStringLiteral("\r\n\r\nDo you want to overwrite it?\r\n(No: save under another name)");
-    switch (ShowMessageBox(question, productName(), platform::MB_YESNOCANCEL | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2)) {
-    case platform::IDYES:
+        text = ja ? path + QStringLiteral("\r\nは最後まで読み込まれていません。\r\n上書きすると、読み込まれなかった部分は失われます。")
+                  : path + QStringLiteral("\r\nwas not read to its end.\r\nOverwriting it loses the part that was not read.");
+    const QStringList buttons = ja ? QStringList{QStringLiteral("上書きする"), QStringLiteral("名前を付けて保存..."),
+                                                 QStringLiteral("読み込み直す"), QStringLiteral("キャンセル")}
+                                   : QStringList{QStringLiteral("Overwrite"), QStringLiteral("Save As..."),
+                                                 QStringLiteral("Reload"), QStringLiteral("Cancel")};
+    QStringList offered = buttons;
+    if (reason == OverwriteReason::IncompleteRead)
+        offered.removeAt(2); // reloading gives the same part again
+    QWidget *owner = QApplication::activeWindow();
+    int answer = platform::services().messageBox->choose(owner ? owner : this, text, productName(), offered,
+                                                         int(offered.size()) - 1);
+    if (reason == OverwriteReason::IncompleteRead && answer >= 2)
+        ++answer;
+    switch (answer) {
+    case 0:
         return OverwriteChoice::Overwrite;
-    case platform::IDNO:
-        saveAsChosen_ = true;
+    case 1:
         return OverwriteChoice::SaveAs;
+    case 2:
+        return OverwriteChoice::Reload;
     default:
         return OverwriteChoice::Cancel;
+    }
+}
+
+void TBaseForm::announceChangeOnDisk()
+{
+    changeToAnnounce_ = false;
+    const QString &name = session_->fileName();
+    QString text = japanese() ? name + QStringLiteral("\r\nは別のプログラムによって変更されました。\r\n読み込み直しますか？")
+                              : name + QStringLiteral("\r\nwas changed by another program.\r\nDo you want to reload it?");
+    if (session_->isModified())
+        text += japanese() ? QStringLiteral("\r\n（ここでの保存されていない変更は失われます。）")
+                           : QStringLiteral("\r\n(The unsaved changes made here would be lost.)");
+    if (ShowMessageBox(text, productName(), platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2)
+        == platform::IDYES)
+        LoadDocument(name);
+}
+
+void TBaseForm::KeepRecoveryCopy()
+{
+    recovery_->keepForNextStart();
+}
+
+void TBaseForm::OfferRecoveryCopies()
+{
+    const bool ja = japanese();
+    const QList<RecoveryCopy> copies = recovery_->leftCopies();
+    bool opened = false;
+    for (const RecoveryCopy &copy : copies) {
+        if (opened) {
+            recovery_->keepCopy(copy); // offered again at the next start
+            continue;
+        }
+        const QString when = QLocale(ja ? QLocale::Japanese : QLocale::English)
+                                 .toString(copy.written, QLocale::ShortFormat);
+        const QString document = copy.originalPath.isEmpty()
+                                     ? (ja ? QStringLiteral("名前のない文書") : QStringLiteral("an untitled document"))
+                                     : copy.originalPath;
+        const QString text =
+            ja ? QStringLiteral("保存されずに終了した Priomat が、%1 の復元用コピー（%2）を残しています。\r\n"
+                                "保存されていない文書として開きますか？\r\n\r\n復元用コピー: %3")
+                     .arg(document, when, copy.copyPath)
+               : QStringLiteral("A Priomat that ended without saving left a recovery copy of %1 (%2).\r\n"
+                                "Open it as an unsaved document?\r\n\r\nRecovery copy: %3")
+                     .arg(document, when, copy.copyPath);
+        const QStringList buttons = ja ? QStringList{QStringLiteral("開く"), QStringLiteral("後で決める"), QStringLiteral("破棄する")}
+                                       : QStringList{QStringLiteral("Open"), QStringLiteral("Keep for later"), QStringLiteral("Discard")};
+        switch (platform::services().messageBox->choose(this, text, productName(), buttons, 1)) {
+        case 0:
+            if (QuerySaveModified() && recovery_->openCopy(copy)) {
+                opened = true;
+                TreeTree->expandAll();
+            } else {
+                recovery_->keepCopy(copy);
+            }
+            break;
+        case 2:
+            recovery_->discardCopy(copy);
+            break;
+        default:
+            recovery_->keepCopy(copy);
+            break;
+        }
     }
 }
 
@@ -897,6 +1008,8 @@ void TBaseForm::showEvent(QShowEvent *event)
     shownOnce_ = true;
     setTreeWidth(treeWidth_);
     FormShow();
+    // Once the window is up, the copies earlier runs left are offered.
+    QTimer::singleShot(0, this, &TBaseForm::OfferRecoveryCopies);
     if (firstStart_)
         fitFirstStart();
 }
@@ -1022,11 +1135,10 @@ void TBaseForm::restoreSelection()
 
 bool TBaseForm::SaveDocument(const QString &path)
 {
-    saveAsChosen_ = false;
     if (session_->save(path))
         return true;
-    // The file was not overwritten because the user chose another name for it.
-    if (!std::exchange(saveAsChosen_, false))
+    // The file changed on disk and the answer was to save under another name.
+    if (session_->lastOverwriteChoice() != OverwriteChoice::SaveAs)
         return false;
     const QString other = runFileDialog(SaveDialog1, true, path);
     return !other.isEmpty() && SaveDocument(other);

@@ -26,6 +26,7 @@ class QTreeView;
 
 namespace priomat {
 
+class DocumentRecovery;
 class RequirementTreeModel;
 class TAlternativesForm;
 class TResultForm;
@@ -67,6 +68,11 @@ public:
     void LoadDocument(const QString &path);
     bool SaveDocument(const QString &path);
     bool QuerySaveModified();
+    // The program is about to end (a signal, a lost display): the unsaved document's recovery
+    // copy is written now and left for the next start.
+    void KeepRecoveryCopy();
+    // Offers each recovery copy that an ended run left: open, keep for later or discard.
+    void OfferRecoveryCopies();
     // Writes the CSV export of the document and its results; the document stays as it is.
     bool ExportCsv(const QString &path);
 
@@ -225,6 +231,10 @@ private:
     bool askRecovery() override;
     void showError(const QString &message) override;
     void showNotADataFile(const QString &message) override;
+    // An outside change of the document's file, said once while this window is active.
+    void announceChangeOnDisk();
+    bool changeToAnnounce_ = false;
+    DocumentRecovery *recovery_ = nullptr;
 
     void buildControls();
     void buildMenus();
@@ -258,7 +268,6 @@ private:
     void followSession(RequirementNode *node);
     // The selected node of each file left in this run, as row numbers from the top level down.
     QHash<QString, QList<int>> lastSelection_;
-    bool saveAsChosen_ = false; // set when an overwrite question was answered "another name"
     void rememberSelection();
     void restoreSelection();
     int mouseDownColumn_ = -1;
