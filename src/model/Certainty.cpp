@@ -25,9 +25,11 @@ namespace priomat {
 
 namespace {
 
-std::uint64_t splitMix64(std::uint64_t x)
+constexpr std::uint64_t Golden = 0x9E3779B97F4A7C15ull;
+
+// SplitMix64's output function (Steele, Lea and Flood, 2014).
+std::uint64_t mix64(std::uint64_t x)
 {
-    x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     return x ^ (x >> 31);
@@ -69,8 +71,8 @@ struct PlanMatrix
     bool requirements = true;
     QString owner;
     MatrixValues base;
-    std::vector<int> cellJudgement;   // per cell: the judgement moving it, -1 for none
-    std::vector<char> cellReciprocal; // per cell: it takes the reciprocal of the judgement's value
+    // Per cell: the judgement moving it times 2, plus 1 when the cell takes its reciprocal.
+    std::vector<std::uint32_t> cellCode;
     std::vector<int> judgements;      // the judgements met in it
     std::vector<double> weightsNow;
 };
@@ -180,9 +182,8 @@ void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &ta
                 known.insert({upper, lower}, judgement);
             }
             planned.base.cells.push_back(cell);
-            planned.cellJudgement.push_back(judgement);
             // The cell above the diagonal of the judgement's own orientation takes its value.
-            planned.cellReciprocal.push_back(char(above == flipped));
+            planned.cellCode.push_back(std::uint32_t(judgement) * 2u + (above == flipped ? 1u : 0u));
             if (planned.judgements.empty() || planned.judgements.back() != judgement)
                 planned.judgements.push_back(judgement);
         }
@@ -244,6 +245,8 @@ struct Scratch
     std::vector<std::vector<double>> weights;
     std::vector<const std::vector<double> *> weightsOf;
     std::vector<double> importance;
+    // Per judgement: its scale position in this draw, 0 when it did not move.
+    std::vector<std::uint8_t> moved;
     std::vector<signed char> offsets;
 };
 
@@ -255,6 +258,7 @@ void prepare(const Plan &plan, Scratch &scratch)
     scratch.weights.assign(plan.matrices.size(), {});
     scratch.weightsOf.assign(plan.matrices.size(), nullptr);
     scratch.importance.assign(plan.nodes.size(), 0.0);
+    scratch.moved.assign(plan.judgements.size(), 0);
     scratch.offsets.assign(plan.judgements.size(), 0);
 }
 
@@ -298,7 +302,7 @@ void synthesise(const Plan &plan, const std::vector<const std::vector<double> *>
     }
 }
 
-// The evaluation as Recalculate does it, with the judgements moved by `scratch.offsets` (all 0
+// The evaluation as Recalculate does it, with the judgements moved to `scratch.moved` (all 0
 // before the first draw: the document as it is). Throws ComputationError naming the owner.
 void evaluate(const Plan &plan, Scratch &scratch, bool useNow, double *points)
 {
@@ -308,23 +312,21 @@ void evaluate(const Plan &plan, Scratch &scratch, bool useNow, double *points)
         bool moved = false;
         if (!useNow) {
             for (int j : matrix.judgements)
-                moved = moved || scratch.offsets[size_t(j)] != 0;
+                moved = moved || scratch.moved[size_t(j)] != 0;
         }
         if (useNow || !moved) {
             scratch.weightsOf[m] = &matrix.weightsNow;
             continue;
         }
         MatrixValues &values = scratch.work[m];
-        for (size_t c = 0; c < values.cells.size(); ++c) {
-            const int j = matrix.cellJudgement[c];
-            const int offset = scratch.offsets[size_t(j)];
-            if (offset == 0) {
-                values.cells[c].value = matrix.base.cells[c].value;
-                continue;
-            }
-            const int position = std::clamp(plan.judgements[size_t(j)].position + offset, ScaleFirstPosition,
-                                            ScaleLastPosition);
-            values.cells[c].value = numbers[size_t(matrix.cellReciprocal[c] ? 18 - position : position)];
+        const std::uint8_t *positions = scratch.moved.data();
+        const size_t cellCount = values.cells.size();
+        for (size_t c = 0; c < cellCount; ++c) {
+            const std::uint32_t code = matrix.cellCode[c];
+            const int position = positions[code >> 1];
+            values.cells[c].value = position == 0      ? matrix.base.cells[c].value
+                                    : (code & 1u) != 0 ? numbers[size_t(18 - position)]
+                                                       : numbers[size_t(position)];
         }
         try {
             scratch.weights[m] = ComputePriorities(values).weights;
@@ -369,8 +371,14 @@ struct Tally
 } // namespace
 
 OffsetSource::OffsetSource(std::uint64_t seed, std::uint64_t draw)
-    : engine_(splitMix64(seed ^ splitMix64(draw)))
+    : state_(mix64(seed + Golden) ^ mix64((draw + 1) * Golden))
 {}
+
+std::uint64_t OffsetSource::word()
+{
+    state_ += Golden;
+    return mix64(state_);
+}
 
 int OffsetSource::next(int spread)
 {
@@ -380,7 +388,7 @@ int OffsetSource::next(int spread)
     const unsigned limit = 65536u - 65536u % range;
     for (;;) {
         if (pieces_ == 0) {
-            bits_ = engine_();
+            bits_ = word();
             pieces_ = 4;
         }
         const unsigned piece = unsigned(bits_ & 0xFFFFu);
@@ -434,6 +442,13 @@ CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptio
     int errorDraw = draws;
     std::exception_ptr error;
     constexpr int Chunk = 16;
+    const size_t judgementCount = plan.judgements.size();
+    std::vector<int> positions(judgementCount);
+    std::vector<char> movable(judgementCount);
+    for (size_t j = 0; j < judgementCount; ++j) {
+        positions[j] = plan.judgements[j].position;
+        movable[j] = plan.judgements[j].movable;
+    }
 
     const int threadCount = std::max(
         1, options.threads > 0 ? options.threads : std::min(int(std::thread::hardware_concurrency()), 8));
@@ -455,8 +470,15 @@ CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptio
                 const int last = std::min(draws, first + Chunk);
                 for (int d = first; d < last; ++d) {
                     OffsetSource source(result.seed, std::uint64_t(d));
-                    for (size_t j = 0; j < plan.judgements.size(); ++j)
-                        scratch.offsets[j] = plan.judgements[j].movable ? static_cast<signed char>(source.next(result.spread)) : 0;
+                    for (size_t j = 0; j < judgementCount; ++j) {
+                        const int offset = movable[j] ? source.next(result.spread) : 0;
+                        scratch.offsets[j] = static_cast<signed char>(offset);
+                        scratch.moved[j] = offset == 0 ? 0
+                                                       : std::uint8_t(std::clamp(positions[j] + offset, ScaleFirstPosition,
+                                                                                 ScaleLastPosition));
+                        if (offset != 0)
+                            ++tally.moved[offset > 0 ? 1 : 0][j];
+                    }
                     double *points = pointsByDraw.data() + size_t(d) * size_t(count);
                     try {
                         evaluate(plan, scratch, false, points);
@@ -474,13 +496,11 @@ CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptio
                         ++tally.rankCounts[size_t(order[size_t(r)]) * size_t(count) + size_t(r)];
                     const bool changed = order[0] != result.winner;
                     tally.winnerChanges += changed ? 1 : 0;
-                    for (size_t j = 0; j < plan.judgements.size(); ++j) {
-                        const int offset = scratch.offsets[j];
-                        if (offset == 0)
-                            continue;
-                        const int way = offset > 0 ? 1 : 0;
-                        ++tally.moved[way][j];
-                        tally.changed[way][j] += changed ? 1 : 0;
+                    if (!changed)
+                        continue;
+                    for (size_t j = 0; j < judgementCount; ++j) {
+                        if (scratch.offsets[j] != 0)
+                            ++tally.changed[scratch.offsets[j] > 0 ? 1 : 0][j];
                     }
                 }
                 doneDraws.fetch_add(last - first);
@@ -553,37 +573,51 @@ CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptio
     }
 
     if (result.winnerChanges > 0) {
-        std::vector<JudgementInfluence> all;
-        for (size_t j = 0; j < plan.judgements.size(); ++j) {
-            const PlanJudgement &judgement = plan.judgements[j];
-            if (!judgement.movable)
+        struct Candidate
+        {
+            size_t judgement;
+            int way;
+            int moved;
+            int changed;
+            // changed / moved, compared without rounding
+            bool before(const Candidate &other) const
+            {
+                const auto left = std::int64_t(changed) * other.moved, right = std::int64_t(other.changed) * moved;
+                return left > right || (left == right && (changed > other.changed
+                                                          || (changed == other.changed && judgement < other.judgement)));
+            }
+        };
+        std::vector<Candidate> candidates;
+        for (size_t j = 0; j < judgementCount; ++j) {
+            if (!movable[j])
                 continue;
-            JudgementInfluence influence;
+            std::optional<Candidate> best;
+            for (int way = 0; way < 2; ++way) {
+                const Candidate candidate{j, way, total.moved[way][j], total.changed[way][j]};
+                if (candidate.moved > 0 && candidate.changed > 0 && (!best || candidate.before(*best)))
+                    best = candidate;
+            }
+            if (best)
+                candidates.push_back(*best);
+        }
+        const size_t listed = std::min(candidates.size(), size_t(CertaintyJudgementCount));
+        std::partial_sort(candidates.begin(), candidates.begin() + std::ptrdiff_t(listed), candidates.end(),
+                          [](const Candidate &a, const Candidate &b) { return a.before(b); });
+        for (size_t i = 0; i < listed; ++i) {
+            const Candidate &candidate = candidates[i];
+            const PlanJudgement &judgement = plan.judgements[candidate.judgement];
             const PlanMatrix &matrix = plan.matrices[size_t(judgement.matrix)];
+            JudgementInfluence influence;
             influence.requirements = matrix.requirements;
             influence.owner = matrix.owner;
             influence.rowName = judgement.rowName;
             influence.columnName = judgement.columnName;
             influence.value = judgement.value;
-            for (int way = 0; way < 2; ++way) {
-                JudgementInfluence candidate = influence;
-                candidate.towardsRow = way == 1;
-                candidate.moved = total.moved[way][j];
-                candidate.changed = total.changed[way][j];
-                if (candidate.moved == 0)
-                    continue;
-                if (influence.moved == 0 || candidate.share() > influence.share())
-                    influence = candidate;
-            }
-            if (influence.moved > 0 && influence.changed > 0)
-                all.push_back(influence);
+            influence.towardsRow = candidate.way == 1;
+            influence.moved = candidate.moved;
+            influence.changed = candidate.changed;
+            result.judgements.push_back(influence);
         }
-        std::stable_sort(all.begin(), all.end(), [](const JudgementInfluence &a, const JudgementInfluence &b) {
-            return a.share() > b.share() || (a.share() == b.share() && a.changed > b.changed);
-        });
-        if (all.size() > size_t(CertaintyJudgementCount))
-            all.resize(size_t(CertaintyJudgementCount));
-        result.judgements = std::move(all);
     }
     return result;
 }

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <random>
 #include <vector>
 
 namespace priomat {
@@ -85,11 +84,11 @@ struct CertaintyResult
 // Throws ComputationError (naming the matrix's owner) when the document cannot be evaluated.
 CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptions &options);
 
-// The offsets of one draw: std::mt19937_64 seeded with a SplitMix64 mix of the seed and the
-// draw's number; each offset takes the next 16-bit piece of its words (low piece first), a piece
-// at or beyond the largest multiple of 2·spread + 1 below 65536 being skipped, and is the piece
-// modulo 2·spread + 1, less spread. Defined this way, the same seed gives the same offsets on
-// every platform.
+// The offsets of one draw: a SplitMix64 sequence (Steele, Lea and Flood, 2014) starting from a
+// mix of the seed and the draw's number; each offset takes the next 16-bit piece of its words
+// (low piece first), a piece at or beyond the largest multiple of 2·spread + 1 below 65536 being
+// skipped, and is the piece modulo 2·spread + 1, less spread. Defined this way, the same seed
+// gives the same offsets on every platform, and a draw's sequence costs nothing to set up.
 class OffsetSource
 {
 public:
@@ -97,7 +96,8 @@ public:
     int next(int spread);
 
 private:
-    std::mt19937_64 engine_;
+    std::uint64_t word();
+    std::uint64_t state_;
     std::uint64_t bits_ = 0;
     int pieces_ = 0;
 };
