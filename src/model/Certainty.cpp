@@ -116,7 +116,8 @@ size_t qHash(const PairKey &key, size_t seed = 0)
     return qHashMulti(seed, key.first, key.second);
 }
 
-void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &table, const QString *leafName,
+// With `known` null the matrix is only read, as entered, without its judgements.
+void addMatrix(Plan &plan, QHash<PairKey, int> *known, const ComparisonTable &table, const QString *leafName,
                const QStringList &names, const QString &owner)
 {
     PlanMatrix planned;
@@ -129,6 +130,11 @@ void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &ta
     } catch (ComputationError &error) {
         error.setOwner(owner);
         throw;
+    }
+    if (!known) {
+        planned.base = std::move(entered);
+        plan.matrices.push_back(std::move(planned));
+        return;
     }
     const int n = entered.n;
     // Every cell of a pair with at least one side entered.
@@ -161,9 +167,9 @@ void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &ta
             const bool above = i < cell.column;
             int judgement = -1;
             bool flipped = false;
-            if (const auto it = known.constFind({upper, lower}); it != known.constEnd()) {
+            if (const auto it = known->constFind({upper, lower}); it != known->constEnd()) {
                 judgement = it.value();
-            } else if (const auto mirrored = known.constFind({lower, upper}); mirrored != known.constEnd()) {
+            } else if (const auto mirrored = known->constFind({lower, upper}); mirrored != known->constEnd()) {
                 judgement = mirrored.value();
                 flipped = true;
             } else {
@@ -179,7 +185,7 @@ void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &ta
                 added.value = upper >= 0 ? enteredText : ReciprocalText(enteredText);
                 judgement = int(plan.judgements.size());
                 plan.judgements.push_back(added);
-                known.insert({upper, lower}, judgement);
+                known->insert({upper, lower}, judgement);
             }
             planned.base.cells.push_back(cell);
             // The cell above the diagonal of the judgement's own orientation takes its value.
@@ -195,7 +201,9 @@ void addMatrix(Plan &plan, QHash<PairKey, int> &known, const ComparisonTable &ta
     plan.matrices.push_back(std::move(planned));
 }
 
-Plan buildPlan(const Document &document)
+// The document's evaluation taken apart by matrix; with `judgements` every entered pair is
+// identified by its table entries, so that it can be moved.
+Plan buildPlan(const Document &document, bool judgements)
 {
     Plan plan;
     const QStringList alternatives = document.alternatives();
@@ -214,7 +222,7 @@ Plan buildPlan(const Document &document)
         }
         if (node->childCount() >= 2) {
             planned.childMatrix = int(plan.matrices.size());
-            addMatrix(plan, requirementPairs, document.RequirementComparisons, nullptr, node->childCaptions(),
+            addMatrix(plan, judgements ? &requirementPairs : nullptr, document.RequirementComparisons, nullptr, node->childCaptions(),
                       node->caption());
         } else if (!node->hasChildren()) {
             planned.leaf = true;
@@ -227,7 +235,7 @@ Plan buildPlan(const Document &document)
                 } else {
                     planned.leafMatrix = int(plan.matrices.size());
                     leafMatrices.insert(folded, planned.leafMatrix);
-                    addMatrix(plan, alternativePairs, document.AlternativeComparisons, &leafName, alternatives,
+                    addMatrix(plan, judgements ? &alternativePairs : nullptr, document.AlternativeComparisons, &leafName, alternatives,
                               node->caption());
                 }
             }
@@ -406,7 +414,7 @@ CertaintyResult SimulateCertainty(const Document &document, const CertaintyOptio
     result.draws = std::clamp(options.draws, 1, CertaintyMaxDraws);
     result.seed = options.seed;
 
-    Plan plan = buildPlan(document);
+    Plan plan = buildPlan(document, true);
     const QStringList names = document.alternatives();
     const int count = plan.alternatives;
 
@@ -708,7 +716,7 @@ MethodComparison CompareMethods(const Document &document)
 {
     MethodComparison comparison;
     comparison.alternatives = document.alternatives();
-    Plan plan = buildPlan(document);
+    Plan plan = buildPlan(document, false);
     std::vector<std::vector<double>> eigen(plan.matrices.size());
     for (size_t m = 0; m < plan.matrices.size(); ++m) {
         PlanMatrix &matrix = plan.matrices[m];

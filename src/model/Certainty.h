@@ -17,7 +17,7 @@ namespace priomat {
 inline constexpr int CertaintyDefaultSpread = 1;
 inline constexpr int CertaintyMaxSpread = 3;
 inline constexpr int CertaintyDefaultDraws = 10000;
-inline constexpr int CertaintyMaxDraws = 1000000;
+inline constexpr int CertaintyMaxDraws = 100000;
 inline constexpr std::uint64_t CertaintyDefaultSeed = 1;
 // The judgements listed as those that matter most.
 inline constexpr int CertaintyJudgementCount = 10;
