@@ -165,4 +165,87 @@ QStringList SensitivityLines(Document &document, const RequirementNode *node, QS
     return lines;
 }
 
+QStringList CertaintyLines(const Document &document, const CertaintyOptions &options)
+{
+    const CertaintyResult result = SimulateCertainty(document, options);
+    const int count = int(result.alternatives.size());
+    QStringList header{QStringLiteral("Alternative"), QStringLiteral("Points"), QStringLiteral("Rank"),
+                       QStringLiteral("P(best)")};
+    for (int r = 1; r <= count; ++r)
+        header.append(QStringLiteral("P(rank %1)").arg(r));
+    header << QStringLiteral("P5") << QStringLiteral("P50") << QStringLiteral("P95");
+    QStringList lines{header.join(u'\t')};
+    for (const AlternativeCertainty &alternative : result.alternatives) {
+        QStringList cells{alternative.name, FormatFloat(alternative.points), QString::number(alternative.rank),
+                          FormatFloat(alternative.bestShare)};
+        for (double share : alternative.rankShares)
+            cells.append(FormatFloat(share));
+        cells << FormatFloat(alternative.p5) << FormatFloat(alternative.p50) << FormatFloat(alternative.p95);
+        lines.append(cells.join(u'\t'));
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("Matrix\tRow\tColumn\tValue\tTowards\tDraws moved\tWinner changed\tShare"));
+    for (const JudgementInfluence &judgement : result.judgements) {
+        lines.append(QStringList{judgement.owner, judgement.rowName, judgement.columnName, judgement.value,
+                                 judgement.towardsRow ? judgement.rowName : judgement.columnName,
+                                 QString::number(judgement.moved), QString::number(judgement.changed),
+                                 FormatFloat(judgement.share())}
+                         .join(u'\t'));
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("Spread\tDraws\tSeed\tJudgements\tWinner changed\tShare"));
+    lines.append(QStringList{QString::number(result.spread), QString::number(result.draws),
+                             QString::number(result.seed), QString::number(result.judgementCount),
+                             QString::number(result.winnerChanges),
+                             FormatFloat(result.draws > 0 ? double(result.winnerChanges) / result.draws : 0.0)}
+                     .join(u'\t'));
+    return lines;
+}
+
+QStringList MethodsLines(const Document &document)
+{
+    const MethodComparison comparison = CompareMethods(document);
+    QStringList header{QStringLiteral("Alternative")};
+    for (int m = 0; m < AhpMethodCount; ++m)
+        header << AhpMethodName(AhpMethod(m), false) << QStringLiteral("Rank");
+    header << QStringLiteral("Ranks");
+    QStringList lines{header.join(u'\t')};
+    QStringList differing;
+    for (qsizetype k = 0; k < comparison.alternatives.size(); ++k) {
+        QStringList cells{comparison.alternatives.at(k)};
+        for (int m = 0; m < AhpMethodCount; ++m)
+            cells << FormatFloat(comparison.points[m][size_t(k)]) << QString::number(comparison.ranks[m][size_t(k)]);
+        const bool agrees = comparison.rankAgrees(int(k));
+        cells << (agrees ? QStringLiteral("same") : QStringLiteral("differ"));
+        if (!agrees)
+            differing.append(comparison.alternatives.at(k));
+        lines.append(cells.join(u'\t'));
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("Matrix\tItems\tSize\tIndex\tLambda max\tCR\tVerdicts"));
+    QStringList verdicts;
+    for (const MatrixConsistencyComparison &matrix : comparison.matrices) {
+        const bool differ = matrix.verdictsDiffer();
+        if (differ)
+            verdicts.append(matrix.owner);
+        lines.append(QStringList{matrix.owner,
+                                 matrix.requirements ? QStringLiteral("requirements") : QStringLiteral("alternatives"),
+                                 QString::number(matrix.size), FormatFloat(matrix.index),
+                                 FormatFloat(matrix.lambdaMax),
+                                 matrix.hasRatio ? FormatFloat(matrix.ratio) : QStringLiteral("-"),
+                                 !matrix.hasRatio ? QStringLiteral("-")
+                                 : differ         ? QStringLiteral("differ")
+                                                  : QStringLiteral("same")}
+                         .join(u'\t'));
+    }
+    lines.append(QString());
+    lines.append(differing.isEmpty()
+                     ? QStringLiteral("The four methods rank the alternatives alike.")
+                     : QStringLiteral("The ranking differs between the methods for: %1.").arg(differing.join(QStringLiteral(", "))));
+    if (!verdicts.isEmpty())
+        lines.append(QStringLiteral("The index and Saaty's ratio fall on different sides of 0.1 for: %1.")
+                         .arg(verdicts.join(QStringLiteral(", "))));
+    return lines;
+}
+
 } // namespace priomat::cli

@@ -1,6 +1,7 @@
 // The commands of priomat-cli, apart from argument parsing and output.
 #pragma once
 
+#include "model/Certainty.h"
 #include "model/Document.h"
 
 #include <QStringList>
@@ -32,5 +33,15 @@ const RequirementNode *DefaultSensitivityNode(const Document &document);
 // requirement judgement; each table with a header line. Nodes with more children than
 // JudgementAnalysisLimit are left out of the second table and named in `skipped`.
 QStringList SensitivityLines(Document &document, const RequirementNode *node, QStringList *skipped = nullptr);
+
+// The judgement uncertainty by simulation: the alternatives table (points and rank now, the
+// share of draws in which each is best, in each rank, and the percentiles of its points), the
+// judgements whose moves go most often with another winner, and the run's figures; each table
+// with a header line, an empty line between them.
+QStringList CertaintyLines(const Document &document, const CertaintyOptions &options);
+// The points and ranks by the four methods with a column saying whether the ranks agree, the
+// program's index beside the eigenvalue and Saaty's ratio for every matrix, and a closing
+// sentence on where the rankings differ.
+QStringList MethodsLines(const Document &document);
 
 } // namespace priomat::cli

@@ -26,6 +26,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 
 using namespace priomat;
 using namespace priomat::cli;
@@ -33,7 +34,7 @@ using namespace priomat::cli;
 namespace {
 
 const char *const Usage =
-    "Usage: priomat-cli COMMAND FILE [--node NAME] [-o OUT]\n"
+    "Usage: priomat-cli COMMAND FILE [--node NAME] [--spread S] [--draws N] [--seed K] [-o OUT]\n"
     "\n"
     "Commands:\n"
     "  evaluate FILE               print the overall evaluation as the result window saves it\n"
@@ -56,6 +57,16 @@ const char *const Usage =
     "                              the advisor's top change per inconsistent matrix; HTML for\n"
     "                              .html or .htm, PDF otherwise; --lang defaults to the\n"
     "                              session's language (Japanese for a Japanese locale)\n"
+    "  certainty FILE [--spread S] [--draws N] [--seed K]\n"
+    "                              move every entered judgement at random by up to S scale\n"
+    "                              steps (1 to 3, default 1) and evaluate again, N times\n"
+    "                              (default 10000); print, tab-separated, each alternative's\n"
+    "                              P(best), share of each rank and 5/50/95th percentiles of\n"
+    "                              its points, then the ten judgements whose moves go most\n"
+    "                              often with another winner; the same K, the same output\n"
+    "  methods FILE                print the points and ranks by geometric mean and by\n"
+    "                              eigenvector, each with distributive and ideal synthesis,\n"
+    "                              and every matrix's index, eigenvalue and Saaty's ratio\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -109,7 +120,19 @@ struct Arguments
     QString node;
     bool hasNode = false;
     QString lang;
+    CertaintyOptions certainty;
+    bool hasCertaintyOption = false;
 };
+
+// A whole number from first to last.
+std::optional<qint64> certaintyNumber(const QString &text, qint64 first, qint64 last)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok || value < first || value > last)
+        return std::nullopt;
+    return value;
+}
 
 // The data file named on the command line, or standard input for "-". Pipes, FIFOs and devices
 // are read as `cat` would, up to the size limit counted in the bytes read.
@@ -238,6 +261,27 @@ static int run(int argc, char *argv[])
             if (i + 1 >= args.size() || (args.at(i + 1) != u"ja" && args.at(i + 1) != u"en"))
                 return usageError(QStringLiteral("--lang needs ja or en"));
             parsed.lang = args.at(++i);
+        } else if (option && (arg == u"--spread" || arg == u"--draws" || arg == u"--seed")) {
+            const QString value = i + 1 < args.size() ? args.at(++i) : QString();
+            std::optional<qint64> number;
+            if (arg == u"--spread") {
+                number = certaintyNumber(value, 0, CertaintyMaxSpread);
+                parsed.certainty.spread = int(number.value_or(0));
+            } else if (arg == u"--draws") {
+                number = certaintyNumber(value, 1, CertaintyMaxDraws);
+                parsed.certainty.draws = int(number.value_or(0));
+            } else {
+                bool ok = false;
+                parsed.certainty.seed = value.toULongLong(&ok);
+                if (ok)
+                    number = 0;
+            }
+            if (!number) {
+                return usageError(arg == u"--spread" ? QStringLiteral("--spread needs a whole number from 0 to %1").arg(CertaintyMaxSpread)
+                                  : arg == u"--draws" ? QStringLiteral("--draws needs a whole number from 1 to %1").arg(CertaintyMaxDraws)
+                                                      : QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615"));
+            }
+            parsed.hasCertaintyOption = true;
         } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
         } else if (option) {
@@ -253,7 +297,8 @@ static int run(int argc, char *argv[])
     static const QStringList commands{QStringLiteral("evaluate"), QStringLiteral("csv"),
                                       QStringLiteral("format"), QStringLiteral("check"),
                                       QStringLiteral("advise"), QStringLiteral("sensitivity"),
-                                      QStringLiteral("report")};
+                                      QStringLiteral("report"), QStringLiteral("certainty"),
+                                      QStringLiteral("methods")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -268,6 +313,8 @@ static int run(int argc, char *argv[])
         return usageError(QStringLiteral("--lang belongs to the report command"));
     if (parsed.command == u"report" && !parsed.hasOutput)
         return usageError(QStringLiteral("report needs -o OUT.pdf or -o OUT.html"));
+    if (parsed.hasCertaintyOption && parsed.command != u"certainty")
+        return usageError(QStringLiteral("--spread, --draws and --seed belong to the certainty command"));
 
     Document document;
     try {
@@ -308,6 +355,10 @@ static int run(int argc, char *argv[])
             }
         } else if (parsed.command == u"sensitivity")
             lines = sensitivityCommand(document, parsed);
+        else if (parsed.command == u"certainty")
+            lines = CertaintyLines(document, parsed.certainty);
+        else if (parsed.command == u"methods")
+            lines = MethodsLines(document);
         else
             lines = CheckLines(document);
     } catch (const ComputationError &error) {

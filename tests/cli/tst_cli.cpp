@@ -95,6 +95,7 @@ private slots:
     void recoveryIsAnsweredYes();
     void sensitivityOfTheCarExample();
     void endlessAndLimitedStreams();
+    void certaintyAndMethodsOfTheCarExample();
 };
 
 void TestCli::evaluateWorkedExample()
@@ -203,7 +204,7 @@ void TestCli::computationErrorExitsWithOne()
     const QString path = dir.filePath("bad.ahp");
     writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price\r\n Quality\r\n"
                      "[Alternatives]\r\nx\r\ny\r\n[AlternativesComparison]\r\nQuality\tx\ty\t1/0\r\n");
-    for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity"}) {
+    for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity", "certainty", "methods"}) {
         const Run run = runCli({command, path});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
@@ -228,7 +229,7 @@ void TestCli::tooLargeGroupsGiveOneLineNamingTheNode()
                                              std::tuple{"alternatives.ahp", alternatives, "'Leaf'"}}) {
         const QString path = dir.filePath(name);
         writeBytes(path, bytes);
-        for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity"}) {
+        for (const char *command : {"evaluate", "csv", "check", "advise", "sensitivity", "certainty", "methods"}) {
             const Run run = runCli({command, path});
             QCOMPARE(run.exitCode, 1);
             QVERIFY(run.out.isEmpty());
@@ -444,6 +445,26 @@ void TestCli::endlessAndLimitedStreams()
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.contains("is not UTF-8"), run.err.constData());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // nul.ahp alone
+}
+
+void TestCli::certaintyAndMethodsOfTheCarExample()
+{
+    // Cost against Comfort must fall six steps before Car A wins: one step never changes it.
+    const Run run = runCli({"certainty", Example, "--draws", "500", "--seed", "5"});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    QCOMPARE(lines.at(0), QByteArray("Alternative\tPoints\tRank\tP(best)\tP(rank 1)\tP(rank 2)\tP5\tP50\tP95\r"));
+    QVERIFY(lines.at(2).startsWith("Car B\t0.729166666666667\t1\t1\t1\t0\t"));
+    QCOMPARE(lines.at(4), QByteArray("Matrix\tRow\tColumn\tValue\tTowards\tDraws moved\tWinner changed\tShare\r"));
+    QCOMPARE(lines.at(7), QByteArray("1\t500\t5\t4\t0\t0\r"));
+    QCOMPARE(runCli({"certainty", Example, "--draws", "500", "--seed", "5"}).out, run.out);
+    QCOMPARE(runCli({"certainty", Example, "--spread", "4"}).exitCode, 2);
+    QCOMPARE(runCli({"evaluate", Example, "--seed", "1"}).exitCode, 2);
+
+    const Run methods = runCli({"methods", Example});
+    QCOMPARE(methods.exitCode, 0);
+    QVERIFY(methods.out.contains("\nCar A\t0.270833333333333\t2\t0.297520661157025\t2\t"));
+    QVERIFY(methods.out.endsWith("\r\nThe four methods rank the alternatives alike.\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
