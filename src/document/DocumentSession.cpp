@@ -1,6 +1,7 @@
 #include "document/DocumentSession.h"
 
 #include "document/CsvExport.h"
+#include "document/GroupDecision.h"
 #include "document/RequirementTreeModel.h"
 #include "model/ComparisonMatrix.h"
 #include "model/ComparisonValue.h"
@@ -588,6 +589,17 @@ bool DocumentSession::exportCsv(const QString &path)
     } catch (const ComputationError &error) {
         report(error.message());
         return false;
+    } catch (const FileError &error) {
+        report(error.message());
+        return false;
+    }
+    return true;
+}
+
+bool DocumentSession::saveBlankCopy(const QString &path)
+{
+    try {
+        WriteTextLines(path, BlankCopyLines(document_), encoding_);
     } catch (const FileError &error) {
         report(error.message());
         return false;

@@ -128,6 +128,9 @@ public:
     void reinstall();
     bool save(const QString &path);
     bool exportCsv(const QString &path);
+    // The tree and the alternatives without any judgement, for the participants of a group
+    // decision; in the document's encoding. The document stays as it is.
+    bool saveBlankCopy(const QString &path);
 
     // The selected node and its matrix.
     RequirementNode *currentNode() const { return current_; }

@@ -118,6 +118,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     buildAdvisorControls();
+    buildGroupControls();
     if (!japanese())
         applyEnglishTexts();
 

@@ -119,6 +119,11 @@ public:
     // Runs the advisor dialog; tests answer it instead of a modal loop.
     std::function<int(class TAdvisorForm &)> advisorDialogRunner;
 
+    // Group decisions (BaseFormGroup.cpp): the blank copy for the participants, and every pair
+    // not yet entered asked one after the other.
+    void MenuBlankCopyClick();
+    void MenuPairByPairClick();
+
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
     std::function<QString(const FileDialogSettings &settings, bool save, const QString &start)> fileDialogRunner;
@@ -186,6 +191,9 @@ private:
     QAction *MenuComplete = nullptr;
     // Beside the index while it is above 0.1: opens the advisor.
     QPushButton *AdvisorButton = nullptr;
+    QAction *MenuBlankCopy = nullptr;
+    QAction *MenuPairByPair = nullptr;
+    FileDialogSettings BlankCopyDialog;
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
@@ -212,6 +220,7 @@ private:
     void buildAdvisorControls();
     void applyAdvisorEnglishTexts();
     void updateAdvisorControls();
+    void buildGroupControls();
     void FormClose();
     void updateCaption();
     void updateUndoTexts();
