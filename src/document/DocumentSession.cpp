@@ -607,6 +607,25 @@ bool DocumentSession::saveBlankCopy(const QString &path)
     return true;
 }
 
+void DocumentSession::adoptDocument(Document &&replacement)
+{
+    ErrorScope errors(*this);
+    clearHistory();
+    failedNodes_.clear();
+    current_ = nullptr;
+    treeModel_->resetTree([&] { document_ = std::move(replacement); });
+    leafWeights_.clear();
+    encoding_ = TextEncoding::Utf8;
+    emit alternativesTextChanged();
+    fileName_.clear();
+    emit fileNameChanged();
+    updateSubtree(document_.tree.root());
+    evaluate(false);
+    emit documentReplaced();
+    setCurrentNode(document_.tree.root());
+    stack_->resetClean(); // never saved
+}
+
 void DocumentSession::updateWeights(RequirementNode *node)
 {
     if (!node)

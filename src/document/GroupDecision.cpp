@@ -41,11 +41,17 @@ namespace {
 
 using Kind = GroupInputError::Kind;
 
+QString say(bool japanese, const QString &ja, const QString &en)
+{
+    return japanese ? ja : en;
+}
+
 // The first place where `tree` differs from `first` in captions or structure, in pre-order.
-std::optional<QString> treeDifference(const RequirementTree &tree, const RequirementTree &first)
+std::optional<QString> treeDifference(const RequirementTree &tree, const RequirementTree &first, bool japanese)
 {
     if (tree.topLevelCount() != first.topLevelCount())
-        return QStringLiteral("the requirement tree has %1 top-level nodes, the first file %2")
+        return say(japanese, QStringLiteral("要求ツリーの最上位の要求が %1 個あります（最初のファイルは %2 個）"),
+                   QStringLiteral("the requirement tree has %1 top-level nodes, the first file %2"))
             .arg(tree.topLevelCount())
             .arg(first.topLevelCount());
     std::vector<std::pair<const RequirementNode *, const RequirementNode *>> stack;
@@ -55,10 +61,12 @@ std::optional<QString> treeDifference(const RequirementTree &tree, const Require
         const auto [mine, theirs] = stack.back();
         stack.pop_back();
         if (mine->caption() != theirs->caption())
-            return QStringLiteral("requirement '%1' stands where the first file has '%2'")
+            return say(japanese, QStringLiteral("最初のファイルの「%2」の位置に「%1」があります"),
+                       QStringLiteral("requirement '%1' stands where the first file has '%2'"))
                 .arg(mine->caption(), theirs->caption());
         if (mine->childCount() != theirs->childCount())
-            return QStringLiteral("requirement '%1' has %2 children, in the first file %3")
+            return say(japanese, QStringLiteral("要求「%1」の子が %2 個あります（最初のファイルは %3 個）"),
+                       QStringLiteral("requirement '%1' has %2 children, in the first file %3"))
                 .arg(mine->caption())
                 .arg(mine->childCount())
                 .arg(theirs->childCount());
@@ -68,20 +76,24 @@ std::optional<QString> treeDifference(const RequirementTree &tree, const Require
     return std::nullopt;
 }
 
-std::optional<QString> alternativesDifference(const QStringList &mine, const QStringList &first)
+std::optional<QString> alternativesDifference(const QStringList &mine, const QStringList &first, bool japanese)
 {
     for (qsizetype i = 0; i < std::min(mine.size(), first.size()); ++i) {
         if (mine.at(i) != first.at(i))
-            return QStringLiteral("alternative %1 is '%2', in the first file '%3'")
+            return say(japanese, QStringLiteral("%1 番目の代替案が「%2」です（最初のファイルは「%3」）"),
+                       QStringLiteral("alternative %1 is '%2', in the first file '%3'"))
                 .arg(i + 1)
                 .arg(mine.at(i), first.at(i));
     }
     if (mine.size() != first.size())
-        return QStringLiteral("there are %1 alternatives, in the first file %2").arg(mine.size()).arg(first.size());
+        return say(japanese, QStringLiteral("代替案が %1 個あります（最初のファイルは %2 個）"),
+                   QStringLiteral("there are %1 alternatives, in the first file %2"))
+            .arg(mine.size())
+            .arg(first.size());
     return std::nullopt;
 }
 
-Document readParticipant(const QString &path)
+Document readParticipant(const QString &path, bool japanese)
 {
     DataFileRead read;
     try {
@@ -90,9 +102,10 @@ Document readParticipant(const QString &path)
         throw GroupInputError(Kind::Refused, error.message());
     }
     if (read.status == ReadStatus::Missing)
-        throw GroupInputError(Kind::Refused, QStringLiteral("%1: no such file").arg(path));
+        throw GroupInputError(Kind::Refused,
+                              say(japanese, QStringLiteral("%1 がありません。"), QStringLiteral("%1: no such file")).arg(path));
     if (read.status == ReadStatus::Foreign)
-        throw GroupInputError(Kind::Refused, NotADataFileMessage(path, QStringLiteral("Priomat"), false));
+        throw GroupInputError(Kind::Refused, NotADataFileMessage(path, QStringLiteral("Priomat"), japanese));
     Document document;
     InstallParsedDocument(document, std::move(read.parsed), nullptr);
     return document;
@@ -100,22 +113,26 @@ Document readParticipant(const QString &path)
 
 // The entry behind a value the computation refused, named by its row and column.
 QString unreadableEntry(const QString &path, const GroupMatrix &matrix, const ComparisonMatrix &cells,
-                        const ComputationError &error)
+                        const ComputationError &error, bool japanese)
 {
     if (error.kind() == ComputationError::Kind::TooLarge)
-        return QStringLiteral("%1: the matrix of '%2': %3").arg(path, matrix.owner, error.message());
+        return say(japanese, QStringLiteral("%1: 「%2」のマトリックス: %3"), QStringLiteral("%1: the matrix of '%2': %3"))
+            .arg(path, matrix.owner, error.message(japanese));
     std::vector<const QString *> row;
     for (int i = 0; i < cells.size(); ++i) {
         cells.rowEntries(i, row);
         for (int j = 0; j < cells.size(); ++j) {
             if (row[size_t(j)] && *row[size_t(j)] == error.valueText())
-                return QStringLiteral("%1: the matrix of '%2' holds a value that cannot be read: "
-                                      "row '%3', column '%4', '%5'")
+                return say(japanese, QStringLiteral("%1: 「%2」のマトリックスに読めない値があります: 行「%3」、列「%4」、「%5」"),
+                           QStringLiteral("%1: the matrix of '%2' holds a value that cannot be read: "
+                                          "row '%3', column '%4', '%5'"))
                     .arg(path, matrix.owner, matrix.items.names.at(i), matrix.items.names.at(j),
                          error.valueText());
         }
     }
-    return QStringLiteral("%1: the matrix of '%2' cannot be computed: %3").arg(path, matrix.owner, error.message());
+    return say(japanese, QStringLiteral("%1: 「%2」のマトリックスを計算できません: %3"),
+               QStringLiteral("%1: the matrix of '%2' cannot be computed: %3"))
+        .arg(path, matrix.owner, error.message());
 }
 
 // What is known of one cell across the participants who entered it so far. The mean and the
@@ -190,7 +207,7 @@ private:
 
 } // namespace
 
-GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool agreement)
+GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool agreement, bool japanese)
 {
     GroupResult result;
     Document first;
@@ -206,7 +223,7 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
         result.participantNames.append(QFileInfo(path).fileName());
         result.weights.push_back(weight);
 
-        Document document = readParticipant(path);
+        Document document = readParticipant(path, japanese);
         const QStringList alternatives = document.alternatives();
         if (p == 0) {
             firstPath = path;
@@ -221,12 +238,14 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
             });
             cells.resize(cellCount);
         } else {
-            std::optional<QString> difference = treeDifference(document.tree, first.tree);
+            std::optional<QString> difference = treeDifference(document.tree, first.tree, japanese);
             if (!difference)
-                difference = alternativesDifference(alternatives, firstAlternatives);
+                difference = alternativesDifference(alternatives, firstAlternatives, japanese);
             if (difference)
                 throw GroupInputError(Kind::Refused,
-                                      QStringLiteral("%1: not the model of %2: %3").arg(path, firstPath, *difference));
+                                      say(japanese, QStringLiteral("%1 は %2 と同じモデルではありません: %3"),
+                                          QStringLiteral("%1: not the model of %2: %3"))
+                                          .arg(path, firstPath, *difference));
         }
         if (agreement) {
             result.codes.emplace_back(cells.size(), std::uint16_t(0));
@@ -252,10 +271,12 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
                 if (agreement)
                     priorities = ComputePriorities(values);
             } catch (const ComputationError &error) {
-                throw GroupInputError(Kind::Value, unreadableEntry(path, matrix, entries, error));
+                throw GroupInputError(Kind::Value, unreadableEntry(path, matrix, entries, error, japanese));
             }
             if (values.cells.empty())
-                result.notes.append(QStringLiteral("%1: nothing entered in the matrix of '%2'; left out of it")
+                result.notes.append(say(japanese,
+                                        QStringLiteral("%1: 「%2」のマトリックスには何も入力されていないため、このマトリックスから外しました"),
+                                        QStringLiteral("%1: nothing entered in the matrix of '%2'; left out of it"))
                                         .arg(result.participantNames.last(), matrix.owner));
             for (int i = 0; i < n; ++i) {
                 for (const MatrixValues::Cell &cell : values.row(i)) {
@@ -333,7 +354,9 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
         for (const ResultRow &row : lists.alternatives)
             result.combinedPoints.push_back(ReadDecimal(row.value));
     } catch (const ComputationError &error) {
-        throw GroupInputError(Kind::Value, QStringLiteral("the combined judgements: %1").arg(error.message()));
+        throw GroupInputError(Kind::Value, say(japanese, QStringLiteral("統合した判断: %1"),
+                                               QStringLiteral("the combined judgements: %1"))
+                                               .arg(error.message()));
     }
     result.alternatives = combined.alternatives();
     double weightSum = 0.0;

@@ -105,8 +105,10 @@ struct GroupResult
 
 // Reads the participants one after the other, keeping only their numbers, and combines them.
 // Throws GroupInputError; a file error becomes a Refused one. With `agreement` it also fills
-// the compatibility, the disputed pairs and the points.
-GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool agreement);
+// the compatibility, the disputed pairs and the points. Messages and notes are in Japanese
+// with `japanese`.
+GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool agreement,
+                         bool japanese = false);
 
 // The three agreement tables, TAB-separated, each with a header line, an empty line between.
 QStringList AgreementLines(const GroupResult &result);

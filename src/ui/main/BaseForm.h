@@ -123,6 +123,9 @@ public:
     // not yet entered asked one after the other.
     void MenuBlankCopyClick();
     void MenuPairByPairClick();
+    void MenuGroupClick();
+    // The Group window, created on first use.
+    class TGroupForm *groupWindow() const { return groupWindow_; }
 
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
@@ -193,6 +196,8 @@ private:
     QPushButton *AdvisorButton = nullptr;
     QAction *MenuBlankCopy = nullptr;
     QAction *MenuPairByPair = nullptr;
+    QAction *MenuGroup = nullptr;
+    class TGroupForm *groupWindow_ = nullptr;
     FileDialogSettings BlankCopyDialog;
     QMenu *MenuWindow;
     QAction *MenuAlternatives;

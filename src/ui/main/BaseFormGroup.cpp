@@ -9,6 +9,7 @@
 #include "model/ComputationError.h"
 #include "ui/main/CompareForm.h"
 #include "ui/main/MatrixGrid.h"
+#include "ui/windows/GroupForm.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -75,6 +76,29 @@ void TBaseForm::buildGroupControls()
     MenuPairByPair = MenuTool->addAction(QStringLiteral("一対ずつ比較 (&Pair by pair)"));
     MenuPairByPair->setObjectName(QStringLiteral("MenuPairByPair"));
     connect(MenuPairByPair, &QAction::triggered, this, &TBaseForm::MenuPairByPairClick);
+
+    MenuGroup = new QAction(QStringLiteral("グループ (&Group)"), MenuWindow);
+    MenuGroup->setObjectName(QStringLiteral("MenuGroup"));
+    MenuWindow->insertAction(MenuEstablishmentSeparator, MenuGroup);
+    connect(MenuGroup, &QAction::triggered, this, &TBaseForm::MenuGroupClick);
+}
+
+void TBaseForm::MenuGroupClick()
+{
+    if (!groupWindow_) {
+        groupWindow_ = new TGroupForm(japaneseTexts(), this);
+        groupWindow_->openCombined = [this](Document &combined) {
+            if (!QuerySaveModified())
+                return;
+            rememberSelection();
+            session_->adoptDocument(std::move(combined));
+            raise();
+            activateWindow();
+        };
+    }
+    groupWindow_->show();
+    groupWindow_->raise();
+    groupWindow_->activateWindow();
 }
 
 void TBaseForm::MenuBlankCopyClick()
