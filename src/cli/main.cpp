@@ -6,6 +6,7 @@
 #include "document/DocumentFile.h"
 #include "document/DocumentOpen.h"
 #include "document/FileEnvironment.h"
+#include "document/GroupDecision.h"
 #include "document/TextFile.h"
 #include "document/Report.h"
 #include "report/ReportPdf.h"
@@ -21,6 +22,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cmath>
+#include <optional>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -35,6 +39,7 @@ namespace {
 
 const char *const Usage =
     "Usage: priomat-cli COMMAND FILE [--node NAME] [--spread S] [--draws N] [--seed K] [-o OUT]\n"
+    "       priomat-cli combine|agreement [--weights W1,W2,...] FILE... [-o OUT]\n"
     "\n"
     "Commands:\n"
     "  evaluate FILE               print the overall evaluation as the result window saves it\n"
@@ -67,6 +72,17 @@ const char *const Usage =
     "  methods FILE                print the points and ranks by geometric mean and by\n"
     "                              eigenvector, each with distributive and ideal synthesis,\n"
     "                              and every matrix's index, eigenvalue and Saaty's ratio\n"
+    "  blank FILE                  print the data file without any judgements, to hand out\n"
+    "                              to the participants of a group decision\n"
+    "  combine [--weights W1,W2,...] FILE...\n"
+    "                              print the data file of the participants' files combined:\n"
+    "                              every entered pair the weighted geometric mean of the\n"
+    "                              participants who entered it (weights default to 1)\n"
+    "  agreement [--weights W1,W2,...] FILE...\n"
+    "                              print, tab-separated, each participant's compatibility\n"
+    "                              with the group per matrix, the pairs entered by two or\n"
+    "                              more, most disputed first, and every participant's,\n"
+    "                              the combined (AIJ) and the mean (AIP) points\n"
     "\n"
     "FILE - reads the data file from standard input.\n"
     "\n"
@@ -79,8 +95,8 @@ const char *const Usage =
     "  --version     show the version\n"
     "\n"
     "Output is UTF-8 with CR LF line ends. Exit status: 0 success, 1 a value could not be\n"
-    "computed, 2 bad usage, a file that is missing, unreadable or not a data file, or output\n"
-    "that could not be written.\n";
+    "computed, 2 bad usage, a file that is missing, unreadable or not a data file, a\n"
+    "participant's file of another model than the first, or output that could not be written.\n";
 
 // One line on standard error, whatever line breaks the message holds.
 void printError(const QString &message)
@@ -122,6 +138,9 @@ struct Arguments
     QString lang;
     CertaintyOptions certainty;
     bool hasCertaintyOption = false;
+    QStringList moreFiles; // the group commands' further participants
+    QString weights;
+    bool hasWeights = false;
 };
 
 // A whole number from first to last.
@@ -132,6 +151,55 @@ std::optional<qint64> certaintyNumber(const QString &text, qint64 first, qint64 
     if (!ok || value < first || value > last)
         return std::nullopt;
     return value;
+}
+
+bool isGroupCommand(const QString &command)
+{
+    return command == u"combine" || command == u"agreement";
+}
+
+// The participants of combine and agreement with their weights; a usage error message when the
+// weights do not fit.
+std::optional<QString> groupParticipants(const Arguments &arguments, std::vector<GroupParticipant> &participants)
+{
+    const QStringList files = QStringList{arguments.file} + arguments.moreFiles;
+    for (const QString &file : files) {
+        if (file == u"-")
+            return QStringLiteral("the group commands read files, not standard input");
+        participants.push_back({file, 1.0});
+    }
+    if (!arguments.hasWeights)
+        return std::nullopt;
+    const QStringList weights = arguments.weights.split(u',');
+    if (weights.size() != files.size())
+        return QStringLiteral("%1 weights given for %2 files").arg(weights.size()).arg(files.size());
+    for (qsizetype i = 0; i < weights.size(); ++i) {
+        bool ok = false;
+        const double weight = weights.at(i).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(weight) || !(weight > 0.0))
+            return QStringLiteral("weight '%1' is not a positive number").arg(weights.at(i));
+        participants[size_t(i)].weight = weight;
+    }
+    return std::nullopt;
+}
+
+// combine and agreement: nothing is printed when a participant's file is refused.
+int groupCommand(const Arguments &arguments, QStringList &lines)
+{
+    std::vector<GroupParticipant> participants;
+    if (const std::optional<QString> problem = groupParticipants(arguments, participants))
+        return usageError(*problem);
+    try {
+        const bool agreement = arguments.command == u"agreement";
+        const GroupResult result = CombineGroup(participants, agreement);
+        for (const QString &note : result.notes)
+            printError(note);
+        lines = agreement ? AgreementLines(result) : FormatDataFile(result.combined);
+    } catch (const GroupInputError &error) {
+        printError(error.message());
+        return error.kind() == GroupInputError::Kind::Value ? ExitComputation : ExitUsage;
+    }
+    return ExitSuccess;
 }
 
 // The data file named on the command line, or standard input for "-". Pipes, FIFOs and devices
@@ -181,7 +249,8 @@ bool commandIsReport(int argc, char *argv[])
         if (!ended && arg == "--") {
             ended = true;
         } else if (!ended && arg.startsWith('-') && arg != "-") {
-            if (arg == "-o" || arg == "--node" || arg == "--lang")
+            if (arg == "-o" || arg == "--node" || arg == "--lang" || arg == "--spread" || arg == "--draws"
+                || arg == "--seed" || arg == "--weights")
                 ++i;
         } else {
             return arg == "report";
@@ -206,6 +275,24 @@ int reportCommand(Document &document, const Arguments &arguments)
     } catch (const ComputationError &error) {
         printError(error.message());
         return ExitComputation;
+    } catch (const FileError &error) {
+        printError(error.message());
+        return ExitUsage;
+    }
+    return ExitSuccess;
+}
+
+// The output, whole, to standard output or atomically to -o's file.
+int writeOutput(const Arguments &parsed, const QStringList &lines)
+{
+    try {
+        const QByteArray bytes = EncodeTextLines(lines, TextEncoding::Utf8);
+        if (!parsed.hasOutput) {
+            if (!writeStandardOutput(bytes))
+                return ExitUsage;
+        } else {
+            WriteFileAtomically(parsed.output, bytes);
+        }
     } catch (const FileError &error) {
         printError(error.message());
         return ExitUsage;
@@ -282,6 +369,11 @@ static int run(int argc, char *argv[])
                                                       : QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615"));
             }
             parsed.hasCertaintyOption = true;
+        } else if (option && arg == u"--weights") {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("--weights needs a list of weights"));
+            parsed.weights = args.at(++i);
+            parsed.hasWeights = true;
         } else if (option && arg == u"--no-calculate") {
             parsed.noCalculate = true;
         } else if (option) {
@@ -290,6 +382,8 @@ static int run(int argc, char *argv[])
             parsed.command = arg;
         } else if (parsed.file.isEmpty()) {
             parsed.file = arg;
+        } else if (isGroupCommand(parsed.command)) {
+            parsed.moreFiles.append(arg);
         } else {
             return usageError(QStringLiteral("unexpected argument '%1'").arg(arg));
         }
@@ -298,7 +392,8 @@ static int run(int argc, char *argv[])
                                       QStringLiteral("format"), QStringLiteral("check"),
                                       QStringLiteral("advise"), QStringLiteral("sensitivity"),
                                       QStringLiteral("report"), QStringLiteral("certainty"),
-                                      QStringLiteral("methods")};
+                                      QStringLiteral("methods"), QStringLiteral("blank"),
+                                      QStringLiteral("combine"), QStringLiteral("agreement")};
     if (parsed.command.isEmpty())
         return usageError(QStringLiteral("no command given"));
     if (!commands.contains(parsed.command))
@@ -315,6 +410,16 @@ static int run(int argc, char *argv[])
         return usageError(QStringLiteral("report needs -o OUT.pdf or -o OUT.html"));
     if (parsed.hasCertaintyOption && parsed.command != u"certainty")
         return usageError(QStringLiteral("--spread, --draws and --seed belong to the certainty command"));
+    if (parsed.hasWeights && !isGroupCommand(parsed.command))
+        return usageError(QStringLiteral("--weights belongs to the combine and agreement commands"));
+
+    QStringList lines;
+    if (isGroupCommand(parsed.command)) {
+        const int status = groupCommand(parsed, lines);
+        if (status != ExitSuccess)
+            return status;
+        return writeOutput(parsed, lines);
+    }
 
     Document document;
     try {
@@ -338,7 +443,6 @@ static int run(int argc, char *argv[])
     if (parsed.command == u"report")
         return reportCommand(document, parsed);
 
-    QStringList lines;
     try {
         if (parsed.command == u"evaluate")
             lines = EvaluateLines(document);
@@ -346,6 +450,8 @@ static int run(int argc, char *argv[])
             lines = CsvLines(document, !parsed.noCalculate);
         else if (parsed.command == u"format")
             lines = FormatDataFile(document);
+        else if (parsed.command == u"blank")
+            lines = BlankCopyLines(document);
         else if (parsed.command == u"advise") {
             QString failure;
             lines = AdviseLines(document, failure);
@@ -368,19 +474,7 @@ static int run(int argc, char *argv[])
         return usageError(error.message);
     }
 
-    try {
-        const QByteArray bytes = EncodeTextLines(lines, TextEncoding::Utf8);
-        if (!parsed.hasOutput) {
-            if (!writeStandardOutput(bytes))
-                return ExitUsage;
-        } else {
-            WriteFileAtomically(parsed.output, bytes);
-        }
-    } catch (const FileError &error) {
-        printError(error.message());
-        return ExitUsage;
-    }
-    return ExitSuccess;
+    return writeOutput(parsed, lines);
 }
 
 int main(int argc, char *argv[])

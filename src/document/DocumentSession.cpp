@@ -1,6 +1,7 @@
 #include "document/DocumentSession.h"
 
 #include "document/CsvExport.h"
+#include "document/GroupDecision.h"
 #include "document/RequirementTreeModel.h"
 #include "model/ComparisonMatrix.h"
 #include "model/ComparisonValue.h"
@@ -996,6 +997,36 @@ bool DocumentSession::exportCsv(const QString &path)
         return false;
     }
     return true;
+}
+
+bool DocumentSession::saveBlankCopy(const QString &path)
+{
+    try {
+        WriteTextLines(path, BlankCopyLines(document_), encoding_);
+    } catch (const FileError &error) {
+        report(error.message());
+        return false;
+    }
+    return true;
+}
+
+void DocumentSession::adoptDocument(Document &&replacement)
+{
+    ErrorScope errors(*this);
+    clearHistory();
+    failedNodes_.clear();
+    current_ = nullptr;
+    treeModel_->resetTree([&] { document_ = std::move(replacement); });
+    leafWeights_.clear();
+    encoding_ = TextEncoding::Utf8;
+    emit alternativesTextChanged();
+    fileName_.clear();
+    emit fileNameChanged();
+    updateSubtree(document_.tree.root());
+    evaluate(false);
+    emit documentReplaced();
+    setCurrentNode(document_.tree.root());
+    stack_->resetClean(); // never saved
 }
 
 void DocumentSession::updateWeights(RequirementNode *node)

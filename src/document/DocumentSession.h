@@ -153,6 +153,12 @@ public:
     void setWatchingDisk(bool watching);
     // The file as this session last read or wrote it.
     const DiskStamp &diskStamp() const { return stamp_; }
+    // The tree and the alternatives without any judgement, for the participants of a group
+    // decision; in the document's encoding. The document stays as it is.
+    bool saveBlankCopy(const QString &path);
+    // Replaces the document by one made elsewhere (a group's combined judgements): a new
+    // document without a file name, which closing asks to save.
+    void adoptDocument(Document &&replacement);
 
     // The selected node and its matrix.
     RequirementNode *currentNode() const { return current_; }

@@ -96,6 +96,7 @@ private slots:
     void sensitivityOfTheCarExample();
     void endlessAndLimitedStreams();
     void certaintyAndMethodsOfTheCarExample();
+    void groupCommandsOnTheExample();
 };
 
 void TestCli::evaluateWorkedExample()
@@ -465,6 +466,40 @@ void TestCli::certaintyAndMethodsOfTheCarExample()
     QCOMPARE(methods.exitCode, 0);
     QVERIFY(methods.out.contains("\nCar A\t0.270833333333333\t2\t0.297520661157025\t2\t"));
     QVERIFY(methods.out.endsWith("\r\nThe four methods rank the alternatives alike.\r\n"));
+}
+
+void TestCli::groupCommandsOnTheExample()
+{
+    const QString folder = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/group/");
+    const QStringList files{folder + "anna.ahp", folder + "ben.ahp", folder + "chika.ahp"};
+
+    const Run blank = runCli({"blank", files.first()});
+    QCOMPARE(blank.exitCode, 0);
+    QCOMPARE(blank.out, readBytes(folder + "model.ahp"));
+
+    const Run combined = runCli(QStringList{"combine", "--weights", "1,1,2"} + files);
+    QCOMPARE(combined.exitCode, 0);
+    QVERIFY(combined.out.contains("\r\nCost\tAccess\t1.10668191970032\r\n")); // (3 * 1/2 * 1^2)^(1/4)
+    QVERIFY2(combined.err.contains("chika.ahp") && combined.err.contains("'Facilities'"), combined.err.constData());
+
+    const Run agreement = runCli(QStringList{"agreement"} + files);
+    QCOMPARE(agreement.exitCode, 0);
+    const QList<QByteArray> tables = agreement.out.split('\n');
+    QCOMPARE(tables.count("\r"), 2);
+    QCOMPARE(tables.first(), QByteArray("Owner\tParticipant\tCompatibility\tConsistency index\r"));
+    QCOMPARE(tables.at(tables.size() - 5),
+             QByteArray("Alternative\tanna.ahp\tben.ahp\tchika.ahp\tAIJ\tAIP\r"));
+
+    // Usage errors and refusals write nothing.
+    QTemporaryDir dir;
+    const QString out = dir.filePath("combined.ahp");
+    QCOMPARE(runCli(QStringList{"combine", "--weights", "1,2"} + files + QStringList{"-o", out}).exitCode, 2);
+    QCOMPARE(runCli(QStringList{"combine", "--weights", "1,0,2"} + files + QStringList{"-o", out}).exitCode, 2);
+    QCOMPARE(runCli(QStringList{"agreement", "--weights", "1,-1,x"} + files + QStringList{"-o", out}).exitCode, 2);
+    const Run other = runCli(QStringList{"combine"} + files + QStringList{Example, "-o", out});
+    QCOMPARE(other.exitCode, 2);
+    QVERIFY2(other.err.contains("choose-a-car.ahp"), other.err.constData());
+    QVERIFY(!QFileInfo::exists(out));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -51,6 +51,7 @@ private slots:
     void userColumnWidthsAcrossRefreshes();
     void currentCellHeadersAreMarked();
     void cutCaptionsShowAsToolTips();
+    void pairByPairAsksEveryOpenPair();
 
 private:
     void select(const QString &caption);
@@ -604,6 +605,34 @@ void TestMatrixGrid::cutCaptionsShowAsToolTips()
     QCOMPARE(tipAt(header->viewport(), QPoint(header->sectionViewportPosition(1) + 5, 5)), QStringLiteral("(A)"));
     QCOMPARE(tipAt(header->viewport(), QPoint(header->sectionViewportPosition(2) + 5, 5)), QString());
     QToolTip::hideText();
+}
+
+void TestMatrixGrid::pairByPairAsksEveryOpenPair()
+{
+    window_.open(ThreeItems);
+    QStringList questions;
+    window_.form->compareDialogRunner = [&questions](TCompareForm &dialog) {
+        questions.append(dialog.TitleLabel->text());
+        if (questions.size() == 5) {
+            dialog.reject(); // Escape
+            return int(dialog.result());
+        }
+        dialog.TrackBar1->setValue(11);
+        dialog.accept();
+        return int(dialog.result());
+    };
+    named<QAction>(*window_.form, "MenuPairByPair")->trigger();
+    // The requirement matrix first, its owner named, then each leaf's alternatives.
+    QCOMPARE(questions.size(), 5);
+    QVERIFY2(questions.first().startsWith("Pair 1 of 6") && questions.first().contains("for \"Goal\""),
+             qPrintable(questions.first()));
+    QVERIFY2(questions.at(3).startsWith("Pair 4 of 6") && questions.at(3).contains("\"x\" and \"y\" for \"A\""),
+             qPrintable(questions.at(3)));
+    const Document &document = window_.form->session().document();
+    QCOMPARE(document.RequirementComparisons.size(), 6);
+    QCOMPARE(document.AlternativeComparisons.size(), 2);
+    QCOMPARE(*document.RequirementComparisons.value(requirementKey("B", "C")), QStringLiteral("3"));
+    QCOMPARE(window_.form->session().undoStack()->count(), 4);
 }
 
 QTEST_MAIN(TestMatrixGrid)

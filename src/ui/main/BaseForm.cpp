@@ -126,6 +126,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildAdvisorControls();
     buildJudgementControls();
     buildReportMenu();
+    buildGroupControls();
     if (!japanese())
         applyEnglishTexts();
 

@@ -138,6 +138,14 @@ public:
     // Runs the completion's preview; tests answer it instead of a modal loop.
     std::function<int(class TCompletionForm &)> completionDialogRunner;
 
+    // Group decisions (BaseFormGroup.cpp): the blank copy for the participants, and every pair
+    // not yet entered asked one after the other.
+    void MenuBlankCopyClick();
+    void MenuPairByPairClick();
+    void MenuGroupClick();
+    // The Group window, created on first use.
+    class TGroupForm *groupWindow() const { return groupWindow_; }
+
     // Runs a file dialog and gives the chosen path, empty when cancelled; tests answer it
     // instead. `start` is the file name to propose or the folder to start in.
     std::function<QString(const FileDialogSettings &settings, bool save, const QString &start)> fileDialogRunner;
@@ -211,6 +219,11 @@ private:
     // CI / RI(n) beside the index, with the rule in its tooltip.
     QLabel *ConsistencyRatio = nullptr;
     void showConsistencyRatio(std::optional<double> ratio, int size);
+    QAction *MenuBlankCopy = nullptr;
+    QAction *MenuPairByPair = nullptr;
+    QAction *MenuGroup = nullptr;
+    class TGroupForm *groupWindow_ = nullptr;
+    FileDialogSettings BlankCopyDialog;
     QMenu *MenuWindow;
     QAction *MenuAlternatives;
     QAction *MenuResult;
@@ -253,6 +266,7 @@ private:
     QLabel *MatrixNotice = nullptr;
     QMenu *MatrixPopup = nullptr;
     QAction *MenuClearEntry = nullptr;
+    void buildGroupControls();
     void FormClose();
     void updateCaption();
     void updateUndoTexts();

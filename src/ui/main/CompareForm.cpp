@@ -154,6 +154,12 @@ static QRect availableArea(const QWidget *widget, const QPoint &near)
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
+void TCompareForm::showProgress(const QString &progress)
+{
+    TitleLabel->setText(progress + QStringLiteral("    ") + TitleLabel->text());
+    fitTexts();
+}
+
 void TCompareForm::fitTexts()
 {
     constexpr int LabelLeft = 56;

@@ -44,6 +44,9 @@ public:
     // coordinates), inside the screen's work area.
     void placeBeside(const QRect &cell);
 
+    // A line put before the question, such as how far a series of questions has come.
+    void showProgress(const QString &progress);
+
     void TrackBar1Change();
     void Label1Click(int number);
     void TitleLabelClick();
