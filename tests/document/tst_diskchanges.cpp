@@ -13,7 +13,7 @@
 
 using namespace priomat;
 using namespace priomat::test;
-using Choice = SessionHost::OverwriteChoice;
+using Choice = OverwriteChoice;
 
 class TestDiskChanges : public QObject
 {
@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(readBytes(path), DataFileBytes(session.document(), session.encoding()));
         QVERIFY(session.save(path)); // its own write is no outside change
         QCOMPARE(host.overwriteQuestions.size(), 3);
-        QCOMPARE(host.overwriteQuestions.first(), SessionHost::OverwriteReason::ChangedOnDisk);
+        QCOMPARE(host.overwriteQuestions.first(), OverwriteReason::ChangedOnDisk);
     }
 
     void sameBytesRewrittenIsNoChange()
