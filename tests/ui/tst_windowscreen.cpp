@@ -47,6 +47,7 @@ private slots:
     void init() { window_.start(); }
     void cleanup() { window_.finish(); }
     void consistencyStatesAreReadable();
+    void ratioBesideTheIndex();
     void colouredCellsAreReadable();
     void auxiliaryWindowsOpenInsideTheWorkArea();
     void windowMenuRaisesACoveredWindow();
@@ -73,6 +74,20 @@ void TestWindowScreen::consistencyStatesAreReadable()
         const double ratio = textContrast(image, text, QPoint(edit->width() - 6, edit->height() / 2));
         QVERIFY2(ratio >= ReadableContrast, qPrintable(QStringLiteral("%1: %2").arg(value).arg(ratio)));
     }
+}
+
+void TestWindowScreen::ratioBesideTheIndex()
+{
+    // 2, 2 and 1 around three items, RI(3) = 0.58.
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n[Comparison]\r\n"
+                 "A\tB\t2\r\nB\tA\t1/2\r\nB\tC\t2\r\nC\tB\t1/2\r\nA\tC\t1\r\nC\tA\t1\r\n");
+    auto *ratio = named<QLabel>(*window_.form, "ConsistencyRatio");
+    const double ci = window_.form->session().shownMatrix().consistencyIndex;
+    QVERIFY(ci > 0.0);
+    QCOMPARE(ratio->text(), QStringLiteral("CR ") + QString::number(ci / 0.58, 'f', 2));
+    QVERIFY(ratio->toolTip().contains(QStringLiteral("CR ≤ 0.1")));
+    window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n[Comparison]\r\nA\tB\t3\r\n");
+    QCOMPARE(ratio->text(), QStringLiteral("CR \u2013"));
 }
 
 void TestWindowScreen::colouredCellsAreReadable()

@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     if (reachIndex(*form, 0.15, 1e9))
         shoot(prefix + QStringLiteral("-main-inconsistent.png"));
 
-    const QString windowItems[] = {QStringLiteral("MenuAlternatives"), QStringLiteral("MenuResult"), QStringLiteral("MenuHistory")};
+    const char *windowItems[] = {"MenuAlternatives", "MenuResult", "MenuHistory"};
     const QString windowNames[] = {QStringLiteral("alternatives"), QStringLiteral("result"), QStringLiteral("history")};
     for (int i = 0; i < 3; ++i) {
         form->MenuWindowClick();

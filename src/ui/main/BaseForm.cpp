@@ -806,7 +806,7 @@ void TBaseForm::ShowWeightsAndConsistency()
         showConsistencyCue(ConsistencyCue::Poor);
     else if (n >= 2 && shown.consistencyIndex > 0.1)
         showConsistencyCue(ConsistencyCue::Doubtful);
-    showConsistencyRatio(shown.computed && n >= 2 ? shown.consistencyRatio() : std::nullopt, n);
+    showConsistencyRatio(shown.consistencyRatio(), shown.computed ? n : 0);
     MatrixGrid->viewport()->update();
 }
 
