@@ -371,7 +371,11 @@ void SettingsStore::SaveSettings()
         entry.tag = entry.tag.left(1);
     const QStringList lines = FormatSettingLines();
     // A folder that cannot be made is named with the system's reason ("Read-only file system").
-    MakeFolderPath(QFileInfo(fileName_).absolutePath());
+    try {
+        MakeFolderPath(QFileInfo(fileName_).absolutePath());
+    } catch (const FileError &error) {
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName_, error.message()));
+    }
     WriteTextLines(fileName_, lines, utf8_ ? TextEncoding::Utf8 : TextEncoding::Cp932);
 }
 

@@ -474,11 +474,21 @@ ParsedDataFile ParseDataFileBytes(QByteArrayView bytes, TextEncoding &encoding)
     const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
         bytes = bytes.first(nul);
+    const qsizetype firstEnd = std::min(bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r'),
+                                        bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n'));
+    // A file that does not start with the header is not split into lines at all: a large one
+    // would cost time and memory for nothing.
+    auto foreign = [&encoding](TextEncoding read) {
+        encoding = read;
+        ParsedDataFile parsed;
+        parsed.foreign = true;
+        return parsed;
+    };
     if (bytes.isValidUtf8()) {
         // The first line is decoded as the whole text would be (its byte-order marks go).
-        const qsizetype firstEnd = std::min(bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r'),
-                                            bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n'));
         const QString firstLine = DecodeWholeText(bytes.first(firstEnd)).text;
+        if (!firstLine.isEmpty() && !equalsAsciiUpper(firstLine, asciiUpper(DataFileHeader)))
+            return foreign(TextEncoding::Utf8);
         if (firstLine.isEmpty() && firstEnd > 0 && firstEnd == bytes.size()) {
             // Nothing but byte-order marks: no lines at all, as the whole text would have.
             encoding = TextEncoding::Utf8;
@@ -492,6 +502,9 @@ ParsedDataFile ParseDataFileBytes(QByteArrayView bytes, TextEncoding &encoding)
             encoding = TextEncoding::Utf8;
             return parsed;
         }
+    } else if (bytes.first(firstEnd).compare(DataFileHeader.toLatin1(), Qt::CaseInsensitive) != 0) {
+        // Read as CP932, where only the same ASCII bytes can form the header.
+        return foreign(TextEncoding::Cp932);
     }
     const DecodedWholeText whole = DecodeWholeText(bytes);
     encoding = whole.encoding;

@@ -401,10 +401,10 @@ void writeOverOldContent(const QString &path, const QString &finalPath, const QB
     }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
     // Room for the new content is claimed before a byte changes, where the file system can.
-    const int reserved = ::posix_fallocate(fd, 0, off_t(bytes.size()));
-    if (reserved == ENOSPC || reserved == EFBIG || reserved == EDQUOT) {
+    if (::fallocate(fd, 0, 0, off_t(bytes.size())) != 0 && (errno == ENOSPC || errno == EFBIG || errno == EDQUOT)) {
+        const int code = errno;
         QFile::remove(backup);
-        throw writeError(path, systemReason(reserved));
+        throw writeError(path, systemReason(code));
     }
     try {
         writeDescriptor(fd, path, bytes, true);

@@ -172,6 +172,16 @@ void TestFiles::fullDiskKeepsTheOldFile()
         QCOMPARE(disk.entries(), QStringList{"doc.ahp"});
         QFile::remove(disk.path("filler"));
     }
+    // Written in place (a second link): the same, and the backup is gone again.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(disk.path("link.ahp")).constData()), 0);
+    disk.fill(4096);
+    QVERIFY_THROWS_EXCEPTION(FileError, SaveDataFile(path, document));
+    QCOMPARE(readBytes(disk.path("link.ahp")), old);
+    QCOMPARE(QDir(state.filePath("priomat/backup")).entryList(QDir::Files).size(), 0);
+    QFile::remove(disk.path("filler"));
+    QFile::remove(disk.path("link.ahp"));
     SaveDataFile(path, document);
     QCOMPARE(ReadDataFile(path).parsed.alternatives, document.alternativesLines);
 }
