@@ -64,7 +64,7 @@ const char *const Usage =
     "                              session's language (Japanese for a Japanese locale)\n"
     "  certainty FILE [--spread S] [--draws N] [--seed K]\n"
     "                              move every entered judgement at random by up to S scale\n"
-    "                              steps (1 to 3, default 1) and evaluate again, N times\n"
+    "                              steps (0 to 3, default 1) and evaluate again, N times\n"
     "                              (default 10000); print, tab-separated, each alternative's\n"
     "                              P(best), share of each rank and 5/50/95th percentiles of\n"
     "                              its points, then the ten judgements whose moves go most\n"

@@ -55,9 +55,10 @@ private slots:
 void TestCertainty::noSpreadGivesTheCurrentResult()
 {
     Document document;
-    buildTree(document.tree, {"Goal", " Cost", " Comfort", "  Seats", "  Noise"});
+    // "cost" reads the entries of "Cost": the same judgements, moved together.
+    buildTree(document.tree, {"Goal", " Cost", " Comfort", "  Seats", "  Noise", "  cost"});
     document.alternativesLines = {QStringLiteral("Car A"), QStringLiteral("Car B"), QStringLiteral("Car C")};
-    // A pair entered on one side only, and a decimal value off the scale.
+    // Pairs entered on one side only, and decimal values off the scale.
     addEntries(document.RequirementComparisons, {"Cost|Comfort|3", "Seats|Noise|2.5"});
     addEntries(document.AlternativeComparisons,
                {"Cost|Car A|Car B|1/5", "Cost|Car B|Car A|5", "Cost|Car A|Car C|2", "Seats|Car A|Car B|3",
@@ -65,6 +66,7 @@ void TestCertainty::noSpreadGivesTheCurrentResult()
     const ResultLists lists = evaluated(document);
     const CertaintyResult result = SimulateCertainty(document, {.spread = 0, .draws = 50});
     QCOMPARE(result.alternatives.size(), size_t(3));
+    QCOMPARE(result.judgementCount, 6);
     for (int k = 0; k < 3; ++k) {
         const AlternativeCertainty &alternative = result.alternatives[size_t(k)];
         QCOMPARE(FormatFloat(alternative.points), lists.alternatives.at(k).value);
