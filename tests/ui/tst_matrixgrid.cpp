@@ -4,6 +4,7 @@
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
 #include "ui/main/CompareForm.h"
+#include "ui/windows/GroupForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
 #include "document/RequirementTreeModel.h"
@@ -52,6 +53,7 @@ private slots:
     void currentCellHeadersAreMarked();
     void cutCaptionsShowAsToolTips();
     void pairByPairAsksEveryOpenPair();
+    void groupWindowOpensTheCombinedDocument();
 
 private:
     void select(const QString &caption);
@@ -633,6 +635,27 @@ void TestMatrixGrid::pairByPairAsksEveryOpenPair()
     QCOMPARE(document.AlternativeComparisons.size(), 2);
     QCOMPARE(*document.RequirementComparisons.value(requirementKey("B", "C")), QStringLiteral("3"));
     QCOMPARE(window_.form->session().undoStack()->count(), 4);
+}
+
+void TestMatrixGrid::groupWindowOpensTheCombinedDocument()
+{
+    const QString folder = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/group/");
+    named<QAction>(*window_.form, "MenuGroup")->trigger();
+    TGroupForm *group = window_.form->groupWindow();
+    QVERIFY(group && group->isVisible());
+    group->addFiles({folder + "anna.ahp", folder + "ben.ahp", folder + "chika.ahp"});
+    group->waitForResult();
+    QTRY_VERIFY(group->result());
+    QCOMPARE(group->result()->participantNames.size(), 3);
+    QVERIFY(named<QLabel>(*group, "StatusLabel")->text().contains("ben.ahp"));
+
+    named<QPushButton>(*group, "OpenButton")->click();
+    const DocumentSession &session = window_.form->session();
+    QVERIFY(session.fileName().isEmpty());
+    QVERIFY(session.isModified());
+    QCOMPARE(*session.document().RequirementComparisons.value(requirementKey("Cost", "Access")),
+             QStringLiteral("1.14471424255333"));
+    QCOMPARE(session.results().alternatives.last().value, QStringLiteral("0.414418308266645"));
 }
 
 QTEST_MAIN(TestMatrixGrid)
