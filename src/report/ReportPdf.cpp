@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QRawFont>
 #include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -156,8 +157,9 @@ private:
         return it.value();
     }
 
-    // One line of cell text at `topLeft`, shaped once per text and font and drawn from the
-    // kept glyphs: the big tables repeat few texts many times.
+    // One line of cell text at `topLeft`, shaped once per text and font. The glyphs gather in
+    // batches by font and colour, drawn by flushLines as one run each: a PDF text object per
+    // row instead of one per cell.
     void drawLine(const QString &text, bool bold, const QColor &colour, const QPointF &topLeft)
     {
         QHash<QString, QList<QGlyphRun>> &cache = bold ? boldRuns_ : runs_;
@@ -171,9 +173,32 @@ private:
             layout.endLayout();
             it = cache.insert(text, layout.glyphRuns());
         }
-        p_->setPen(colour);
-        for (const QGlyphRun &run : it.value())
-            p_->drawGlyphRun(topLeft, run);
+        for (const QGlyphRun &run : it.value()) {
+            const QRawFont font = run.rawFont();
+            auto batch = std::find_if(batches_.begin(), batches_.end(), [&](const GlyphBatch &b) {
+                return b.colour == colour && b.font == font;
+            });
+            if (batch == batches_.end()) {
+                batches_.push_back({font, colour, {}, {}});
+                batch = batches_.end() - 1;
+            }
+            batch->glyphs.append(run.glyphIndexes());
+            for (const QPointF &position : run.positions())
+                batch->positions.append(position + topLeft);
+        }
+    }
+
+    void flushLines()
+    {
+        for (const GlyphBatch &batch : batches_) {
+            QGlyphRun run;
+            run.setRawFont(batch.font);
+            run.setGlyphIndexes(batch.glyphs);
+            run.setPositions(batch.positions);
+            p_->setPen(batch.colour);
+            p_->drawGlyphRun(QPointF(0, 0), run);
+        }
+        batches_.clear();
     }
 
     // The flags a cell's text is drawn with when it is wider than `width`.
@@ -261,7 +286,7 @@ private:
                                              ? indentStep * table.indents[size_t(r)]
                                              : 0.0;
                     const qreal inner = widths[size_t(c)] - 2 * pad - indent;
-                    if (advance(text, bold) > inner)
+                    if (advance(text, bold) > inner + 1)
                         h = std::max(h, wrappedHeight(text, inner, bold));
                 }
                 return h + 2 * pad * 0.6;
@@ -291,7 +316,7 @@ private:
                     const QString &text = cells.at(c);
                     const qreal inner = w - 2 * pad - indent;
                     const qreal textWidth = advance(text, bold);
-                    if (textWidth <= inner) {
+                    if (textWidth <= inner + 1) {
                         const bool right = !header && table.rightAligned(c);
                         const qreal tx = right ? x + w - pad - textWidth : x + pad + indent;
                         drawLine(text, bold, colour, QPointF(tx, y_ + 0.6 * pad));
@@ -303,6 +328,7 @@ private:
                     }
                     x += w;
                 }
+                flushLines();
             };
             qreal segmentTop = y_;
             auto closeSegment = [&] {
@@ -426,6 +452,14 @@ private:
     QHash<QString, qreal> boldAdvance_;
     QHash<QString, QList<QGlyphRun>> runs_;
     QHash<QString, QList<QGlyphRun>> boldRuns_;
+    struct GlyphBatch
+    {
+        QRawFont font;
+        QColor colour;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    std::vector<GlyphBatch> batches_;
 };
 
 } // namespace

@@ -52,6 +52,7 @@ private slots:
     void failedSaveKeepsTheDocumentModified();
     void unreadableValueStillCompletesTheLoad();
     void csvCommand();
+    void reportCommand();
     void matrixTooLargeForTheGrid();
     void treeTooDeepForTheWindow();
     void documentBuiltInTheWindowsMatchesTheCommandLineTool();
@@ -545,6 +546,35 @@ void TestDocuments::clearedJudgementUndoesToTheSameBytes()
     dialogAnswers_ = {again};
     form_->MenuSaveAsClick();
     QCOMPARE(readBytes(again), readBytes(first));
+}
+
+void TestDocuments::reportCommand()
+{
+    makeForm(false);
+    QCOMPARE(named<QAction>(*form_, "MenuReport")->text(), QStringLiteral("&Report ..."));
+    QCOMPARE(named<QAction>(*form_, "MenuPrint")->text(), QStringLiteral("&Print ..."));
+    const QString document = app_->environment.path("plan.ahp");
+    QVERIFY(QFile::copy(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp"), document));
+    form_->LoadDocument(document);
+    // The extension chosen decides the format; the dialog proposes the document's name as .pdf.
+    const QString html = app_->environment.path("plan.html");
+    const QString pdf = app_->environment.path("plan.pdf");
+    dialogAnswers_ = {html, pdf};
+    form_->MenuReportClick();
+    QCOMPARE(dialogStarts_.last(), pdf);
+    const QByteArray page = readBytes(html);
+    QVERIFY(page.startsWith("<!DOCTYPE html>"));
+    QVERIFY(page.contains("Car B") && page.contains("0.729166666666667") && page.contains("<svg"));
+    form_->MenuReportClick();
+    QVERIFY(readBytes(pdf).startsWith("%PDF-"));
+    QVERIFY(app_->platform.messageBox.shown.isEmpty());
+    QVERIFY(!form_->session().isModified());
+
+    // A folder that does not exist: an error, and no file.
+    dialogAnswers_ = {app_->environment.path("missing/plan.pdf")};
+    form_->MenuReportClick();
+    QCOMPARE(app_->platform.messageBox.shown.size(), 1);
+    QVERIFY(!QFile::exists(app_->environment.path("missing/plan.pdf")));
 }
 
 QTEST_MAIN(TestDocuments)
