@@ -149,6 +149,12 @@ public:
     void moveDown();
     void deleteNode();
     bool dropNode(RequirementNode *node, RequirementNode *newParent);
+    // The selected node (with its subtree) as the last child of its previous sibling, or out of
+    // its parent to just after it; false when there is no such place.
+    bool indent();
+    bool outdent();
+    bool canIndent() const;
+    bool canOutdent() const;
     void renameCurrent(const QString &caption);
     void setAlternativesText(const QString &text);
     // Typing in a field merges into one step until this is called (selection or focus change).
