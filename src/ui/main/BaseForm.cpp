@@ -249,6 +249,10 @@ void TBaseForm::buildControls()
     // named in words.
     TreeButtonUp->setAccessibleName(japanese() ? QStringLiteral("上へ") : QStringLiteral("Up"));
     TreeButtonDown->setAccessibleName(japanese() ? QStringLiteral("下へ") : QStringLiteral("Down"));
+    // Views take no name from a buddy label: given the labels' texts.
+    TreeTree->setAccessibleName(japanese() ? QStringLiteral("要求ツリー") : QStringLiteral("Requirement Tree"));
+    MatrixGrid->setAccessibleName(japanese() ? QStringLiteral("一対比較マトリックス")
+                                             : QStringLiteral("Matrix for Pair Comparison"));
     CaptionLabel->setBuddy(CaptionEdit);
     MatrixLabel->setBuddy(MatrixGrid);
     ConsistencyLabel->setBuddy(ConsistencyEdit);
