@@ -1,5 +1,6 @@
 // Priomat: the program entry. Creates the platform services, runs the start-up order, the
 // windows and the message loop, and shuts down in reverse.
+#include "ui/windows/AccessibleRoles.h"
 #include "ui/windows/AlternativesForm.h"
 #include "ui/windows/AppIcon.h"
 #include "app/Appli.h"
@@ -93,6 +94,19 @@ int reportStartFailure(const std::exception &error)
     return 1;
 }
 
+// A platform asked for that cannot start here (no compositor, no plugin) falls back to X11
+// instead of aborting: Qt tries the names of QT_QPA_PLATFORM in turn.
+void addX11Fallback()
+{
+    const QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (platforms.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    for (const QByteArray &name : platforms.split(';'))
+        if (name.trimmed().startsWith("xcb") || name.trimmed() == "offscreen" || name.trimmed() == "minimal")
+            return;
+    qputenv("QT_QPA_PLATFORM", platforms + ";xcb");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -118,11 +132,13 @@ int main(int argc, char *argv[])
         --argc;
     }
 
+    addX11Fallback();
     QApplication application(argc, argv);
     // No display name: Qt would append it to every caption ("Error — Priomat").
     QApplication::setApplicationName(QStringLiteral("priomat"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutions();
+    InstallAccessibleRoles();
 
     platform::LinuxServices services;
     services.install();

@@ -107,10 +107,19 @@ void TAppli::ShowHelp() const
     ShowHelpContext(1);
 }
 
+QString TAppli::NoBrowserText() const
+{
+    return Japanese ? HelpFile + QStringLiteral(" を開くブラウザが見つかりません。")
+                    : QStringLiteral("No web browser could open\r\n") + HelpFile + u'.';
+}
+
 void TAppli::ShowHelpContext(int context) const
 {
-    if (isFile(HelpFile) && platform::services().helpViewer->open(HelpFile, context))
+    if (isFile(HelpFile)) {
+        if (!platform::services().helpViewer->open(HelpFile, context))
+            ShowMessageBox(NoBrowserText(), Japanese ? QStringLiteral("エラー") : QStringLiteral("Error"), 0x30);
         return;
+    }
     if (Japanese)
         ShowMessageBox(HelpFile + QStringLiteral(" がありません"), QStringLiteral("エラー"), 0x30);
     else

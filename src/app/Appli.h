@@ -31,6 +31,8 @@ public:
     void ShowHelp() const;
     // Opens the manual at the section of a help context; reports a missing manual.
     void ShowHelpContext(int context) const;
+    // The message when the manual exists but no browser opened it.
+    QString NoBrowserText() const;
     void ShowCopyright() const;
     void ShowVersion() const;
 

@@ -6,6 +6,8 @@
 #include "platform/SystemInfo.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QPointer>
 #include <QWidget>
@@ -101,6 +103,10 @@ FontSettings DefaultFontSettings(bool japanese)
 
 void InstallFontSubstitutions()
 {
+    // The portable folder brings a Japanese face of its own for systems that have none.
+    const QDir bundled(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+    for (const QString &file : bundled.entryList({QStringLiteral("*.ttf"), QStringLiteral("*.otf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(bundled.filePath(file));
     const QStringList japanese{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
     for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ＭＳ ゴシック"),
@@ -150,6 +156,11 @@ void LoadFontSettings(const QString &section, FontSettings &font)
     flag("Strikeout", font.strikeout);
 }
 
+bool WindowPositionsKnown()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 void SaveWindowPlacement(const QWidget *window, const QString &section)
 {
     const bool restoredElsewhere = window->isMaximized() || window->isMinimized();
@@ -162,8 +173,10 @@ void SaveWindowPlacement(const QWidget *window, const QString &section)
         WriteSetting(section, QStringLiteral("Width"), normal.width());
         WriteSetting(section, QStringLiteral("Height"), normal.height());
     }
-    WriteSetting(section, QStringLiteral("Left"), normal.left());
-    WriteSetting(section, QStringLiteral("Top"), normal.top());
+    if (WindowPositionsKnown()) {
+        WriteSetting(section, QStringLiteral("Left"), normal.left());
+        WriteSetting(section, QStringLiteral("Top"), normal.top());
+    }
     const QString state = window->isMinimized()   ? QStringLiteral("Minimized")
                           : window->isMaximized() ? QStringLiteral("Maximized")
                                                   : QStringLiteral("Normal");

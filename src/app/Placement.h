@@ -49,7 +49,11 @@ void InstallFontSubstitutions();
 void SaveFontSettings(const QString &section, const FontSettings &font);
 void LoadFontSettings(const QString &section, FontSettings &font);
 
+// False where the platform neither reports nor sets window positions (Wayland).
+bool WindowPositionsKnown();
+
 // Position and size (of windows that can be resized) in work-area coordinates, and the state.
+// A position the platform cannot report keeps the stored one.
 void SaveWindowPlacement(const QWidget *window, const QString &section);
 // Restores them, keeping the window on the primary screen.
 void RestoreWindowPlacement(QWidget *window, const QString &section);

@@ -1494,6 +1494,38 @@ bool DocumentSession::dropNode(RequirementNode *node, RequirementNode *newParent
     return true;
 }
 
+bool DocumentSession::canIndent() const
+{
+    return current_ && current_->parent() && current_->parent()->indexOf(current_) > 0;
+}
+
+bool DocumentSession::canOutdent() const
+{
+    return current_ && current_->parent() && current_->parent()->parent();
+}
+
+bool DocumentSession::indent()
+{
+    if (!canIndent())
+        return false;
+    RequirementNode *parent = current_->parent();
+    RequirementNode *target = parent->child(parent->indexOf(current_) - 1);
+    stack_->push(new MoveStep(*this, stepText(japanese_, "下の階層へ %1", "indent %1", current_->caption()), current_,
+                              target, target->childCount(), current_));
+    return true;
+}
+
+bool DocumentSession::outdent()
+{
+    if (!canOutdent())
+        return false;
+    RequirementNode *parent = current_->parent();
+    RequirementNode *target = parent->parent();
+    stack_->push(new MoveStep(*this, stepText(japanese_, "上の階層へ %1", "outdent %1", current_->caption()),
+                              current_, target, target->indexOf(parent) + 1, current_));
+    return true;
+}
+
 void DocumentSession::renameCurrent(const QString &caption)
 {
     if (!current_ || caption == current_->caption())

@@ -194,6 +194,12 @@ public:
     // Returns the pair of a cell of the shown matrix (grid positions counted from 1) to not
     // entered, with Inverse its mirror too; nothing happens when neither is entered.
     void clearEntry(int column, int row);
+    // The selected node (with its subtree) as the last child of its previous sibling, or out of
+    // its parent to just after it; false when there is no such place.
+    bool indent();
+    bool outdent();
+    bool canIndent() const;
+    bool canOutdent() const;
     void renameCurrent(const QString &caption);
     void setAlternativesText(const QString &text);
     // Typing in a field merges into one step until this is called (selection or focus change,

@@ -137,7 +137,9 @@ QByteArray MimePackageText()
         "</mime-info>\n");
 }
 
-QString DesktopExecArgument(const QString &argument)
+namespace {
+
+QString quotedExecArgument(const QString &argument)
 {
     // Within quotes these four characters keep a meaning unless escaped; "%" would start a
     // field code.
@@ -150,6 +152,19 @@ QString DesktopExecArgument(const QString &argument)
         quoted += c;
     }
     return quoted + u'"';
+}
+
+} // namespace
+
+QString DesktopExecArgument(const QString &argument)
+{
+    // Bare where nothing in it is reserved: launchers that split Exec on their own (xdg-open's
+    // generic mode) take a quoted program name literally.
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`%=");
+    const bool bare = !argument.isEmpty()
+                      && std::none_of(argument.begin(), argument.end(),
+                                      [](QChar c) { return reserved.contains(c) || c.unicode() < 0x20; });
+    return bare ? argument : quotedExecArgument(argument);
 }
 
 QByteArray DesktopEntryText(const QString &exe)
@@ -223,9 +238,13 @@ bool DesktopEntryOpens(const QByteArray &entryText, const QString &exe)
         if (line.startsWith("Exec="))
             wanted = line;
     }
+    // Earlier versions always quoted the program.
+    const QByteArray quoted =
+        "Exec=" + escapeDesktopString(quotedExecArgument(exe) + QStringLiteral(" %f")).toUtf8();
     const QList<QByteArray> lines = entryText.split('\n');
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const QByteArray &line) { return line.trimmed() == wanted; });
+    return std::any_of(lines.begin(), lines.end(), [&](const QByteArray &line) {
+        return line.trimmed() == wanted || line.trimmed() == quoted;
+    });
 }
 
 bool HasDefaultApplication(const QByteArray &mimeApps, const QString &mimeType)

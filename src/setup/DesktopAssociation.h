@@ -34,7 +34,8 @@ void setHelperRunner(HelperRunner *runner);
 QByteArray MimePackageText();
 // The desktop entry that opens a document with `exe`.
 QByteArray DesktopEntryText(const QString &exe);
-// One Exec argument, quoted and escaped as a desktop entry's Exec value needs it.
+// One Exec argument, bare when it needs no quoting, else quoted and escaped as a desktop
+// entry's Exec value needs it.
 QString DesktopExecArgument(const QString &argument);
 // Whether `mimeApps` names an application for `mimeType` in [Default Applications].
 bool HasDefaultApplication(const QByteArray &mimeApps, const QString &mimeType);

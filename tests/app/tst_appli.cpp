@@ -195,6 +195,12 @@ void TestAppli::helpOpensOrReportsMissingFile()
     appli.ShowHelpContext(3);
     QCOMPARE(platform.helpViewer.opened, (QList<QPair<QString, int>>{{dir.path() + "/priomat.html", 3}}));
     QCOMPARE(platform.messageBox.shown.size(), 2);
+    // The manual is there but no browser opened it: said so, not that the file is missing.
+    platform.helpViewer.result = false;
+    appli.ShowHelpContext(3);
+    QCOMPARE(platform.messageBox.shown.size(), 3);
+    QCOMPARE(platform.messageBox.shown.at(2).text,
+             dir.path() + QString::fromUtf8("/priomat.html を開くブラウザが見つかりません。"));
 }
 
 void TestAppli::messageBoxCaption()

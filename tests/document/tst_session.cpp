@@ -115,7 +115,19 @@ void randomEdit(DocumentSession &session, QRandomGenerator &random)
         session.insertSibling();
         break;
     case 6:
-        random.bounded(2) ? session.moveUp() : session.moveDown();
+        switch (random.bounded(4)) {
+        case 0:
+            session.moveUp();
+            break;
+        case 1:
+            session.moveDown();
+            break;
+        case 2:
+            session.indent();
+            break;
+        default:
+            session.outdent();
+        }
         break;
     case 7:
         session.deleteNode();
@@ -169,6 +181,7 @@ private slots:
     void stepTextsInBothLanguages();
     void nulByteWarnsAndSaveAsks();
     void outOfMemoryKeepsTheDocument();
+    void indentAndOutdentMoveTheSubtree();
 
 private:
     QTemporaryDir dir_;
@@ -455,6 +468,32 @@ void TestSession::outOfMemoryKeepsTheDocument()
     QVERIFY2(host.errors.first().contains(large), qPrintable(host.errors.first()));
     QCOMPARE(session.fileName(), generated_);
     QCOMPARE(FormatDataFile(session.document()), before);
+}
+
+void TestSession::indentAndOutdentMoveTheSubtree()
+{
+    DocumentSession session;
+    QVERIFY(session.open(QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp")));
+    RequirementNode *root = session.document().tree.root();
+    RequirementNode *cost = root->child(0);
+    RequirementNode *comfort = root->child(1);
+    const QStringList opened = FormatDataFile(session.document());
+    session.setCurrentNode(cost);
+    QVERIFY(!session.canIndent()); // no sibling above
+    QVERIFY(!session.canOutdent()); // the goal keeps its place as the only root
+    session.setCurrentNode(comfort);
+    QVERIFY(session.indent());
+    QCOMPARE(comfort->parent(), cost);
+    QCOMPARE(comfort->childCount(), 2); // Seats and Noise came along
+    QCOMPARE(session.currentNode(), comfort);
+    QVERIFY(session.outdent());
+    QCOMPARE(comfort->parent(), root);
+    QCOMPARE(root->indexOf(comfort), 1); // just below its former parent
+    QCOMPARE(session.undoStack()->count(), 2);
+    session.undoStack()->undo();
+    QCOMPARE(comfort->parent(), cost);
+    session.undoStack()->undo();
+    QCOMPARE(FormatDataFile(session.document()), opened);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

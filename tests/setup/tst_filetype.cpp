@@ -154,7 +154,7 @@ void TestFileType::nothingRegisteredYet()
              "Comment=AHP decision tool\nComment[ja]=AHP（階層分析法）による意思決定支援ツール\n"
              "Keywords=AHP;Analytic Hierarchy Process;decision;pairwise comparison;priorities;"
              "criteria;\nKeywords[ja]=AHP;階層分析法;意思決定;一対比較;優先度;評価基準;\n"
-             "Exec=\"/opt/priomat/priomat\" %f\nIcon=priomat\n"
+             "Exec=/opt/priomat/priomat %f\nIcon=priomat\n"
              "MimeType=application/x-priomat-ahp;\nCategories=Office;\nTerminal=false\n");
     QCOMPARE(machine.read(MimeApps),
              "[Default Applications]\napplication/x-priomat-ahp=priomat.desktop\n");
@@ -229,6 +229,7 @@ void TestFileType::execQuoting_data()
 {
     QTest::addColumn<QString>("exe");
     QTest::addColumn<QByteArray>("exec");
+    QTest::newRow("plain") << "/usr/bin/priomat" << QByteArray("Exec=/usr/bin/priomat %f");
     QTest::newRow("quote") << R"(/opt/a"b/priomat)"
                            << QByteArray(R"(Exec="/opt/a\\"b/priomat" %f)");
     QTest::newRow("dollar, backtick")
@@ -347,7 +348,7 @@ void TestFileType::unwritableStoreIsSilent()
     QVERIFY(!machine.platform.registry.keyExists(RegistryRoot::ClassesRoot, ".ahp"));
     QVERIFY(!machine.platform.registry.keyExists(RegistryRoot::LocalMachine, Uninstall));
     QVERIFY(machine.read(Entry).contains(
-        "\nExec=\"/opt/priomat/priomat\" %f\n")); // independent of the store
+        "\nExec=/opt/priomat/priomat %f\n")); // independent of the store
 }
 
 QTEST_GUILESS_MAIN(TestFileType)

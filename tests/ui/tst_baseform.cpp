@@ -54,6 +54,7 @@ private slots:
     void consistencyWarningHasAReadableCue();
     void splashLayout();
     void firstStartFitsTheDocument();
+    void addedMenuItemsHaveAccessKeysOfTheirOwn();
 
 private:
     std::unique_ptr<TBaseForm> makeForm(bool japanese);
@@ -522,6 +523,35 @@ void TestBaseForm::firstStartFitsTheDocument()
     {
         auto form = startWith(40, true);
         QCOMPARE(form->size(), QSize(450, 300));
+    }
+}
+
+void TestBaseForm::addedMenuItemsHaveAccessKeysOfTheirOwn()
+{
+    // The original items keep their keys, shared or not; every item added beside them has a
+    // key no other item of its menu uses.
+    const QStringList original{"MenuNew", "MenuOpen", "MenuSave", "MenuSaveAs", "MenuSaveCSV", "MenuExit",
+                               "MenuColor", "MenuInverse", "MenuCalculateAutomatically", "MenuCalculate",
+                               "MenuChangeShown1", "MenuAlternatives", "MenuResult", "MenuEstablishment",
+                               "MenuContents", "MenuCopyright", "MenuVersion"};
+    for (const bool japanese : {true, false}) {
+        auto form = makeForm(japanese);
+        for (QAction *top : form->menuBar()->actions()) {
+            QList<QPair<QChar, QAction *>> items;
+            for (QAction *item : top->menu()->actions()) {
+                const qsizetype at = item->text().indexOf(u'&');
+                if (!item->isSeparator())
+                    items.append({at >= 0 ? item->text().at(at + 1).toLower() : QChar(), item});
+            }
+            for (const auto &[key, item] : items) {
+                if (original.contains(item->objectName()))
+                    continue;
+                QVERIFY2(!key.isNull(), qPrintable(item->text()));
+                const auto same = std::count_if(items.begin(), items.end(), [key](const auto &other) { return other.first == key; });
+                QVERIFY2(same == 1, qPrintable(item->text()));
+            }
+        }
+        QCOMPARE(named<QAction>(*form, "MenuExit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     }
 }
 

@@ -19,6 +19,7 @@
 #include "ui/windows/OptionForm.h"
 #include "app/Placement.h"
 #include "ui/main/ReadableColours.h"
+#include "ui/main/IndentActions.h"
 #include "platform/Platform.h"
 #include "model/Priorities.h"
 #include "document/RequirementTreeModel.h"
@@ -280,10 +281,23 @@ void TBaseForm::buildControls()
     ConsistencyEdit = new QLineEdit(ComparisonPanel);
     ConsistencyEdit->setObjectName(QStringLiteral("ConsistencyEdit"));
     ConsistencyEdit->setReadOnly(true);
-    ConsistencyEdit->setFocusPolicy(Qt::NoFocus);
+    ConsistencyEdit->setFocusPolicy(Qt::TabFocus); // reachable by Tab, so that a screen reader reads it
     QPalette panelColour = ConsistencyEdit->palette();
     panelColour.setColor(QPalette::Base, panelColour.color(QPalette::Window));
     ConsistencyEdit->setPalette(panelColour);
+
+    // The labels name their fields for assistive technology; the arrow and "Dn" buttons are
+    // named in words.
+    TreeButtonUp->setAccessibleName(japanese() ? QStringLiteral("上へ") : QStringLiteral("Up"));
+    TreeButtonDown->setAccessibleName(japanese() ? QStringLiteral("下へ") : QStringLiteral("Down"));
+    // Views take no name from a buddy label: given the labels' texts.
+    TreeTree->setAccessibleName(japanese() ? QStringLiteral("要求ツリー") : QStringLiteral("Requirement Tree"));
+    MatrixGrid->setAccessibleName(japanese() ? QStringLiteral("一対比較マトリックス")
+                                             : QStringLiteral("Matrix for Pair Comparison"));
+    CaptionLabel->setBuddy(CaptionEdit);
+    MatrixLabel->setBuddy(MatrixGrid);
+    ConsistencyLabel->setBuddy(ConsistencyEdit);
+    TreeLabel->setBuddy(TreeTree);
 
     panelLayout->addWidget(CaptionLabel);
     panelLayout->addWidget(CaptionEdit);
@@ -331,13 +345,15 @@ void TBaseForm::buildMenus()
     MenuNew->setShortcut(QKeySequence::New);
     MenuOpen->setShortcut(QKeySequence::Open);
     MenuSave->setShortcut(QKeySequence::Save);
-    MenuExit->setShortcut(QKeySequence::Quit);
+    // Explicitly: QKeySequence::Quit is empty under some keyboard schemes.
+    MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     MenuEdit = menu(QStringLiteral("MenuEdit"), QStringLiteral("編集(&E)"));
     MenuUndo = makeAction(MenuEdit, QStringLiteral("MenuUndo"), QStringLiteral("元に戻す (&Undo)"));
     MenuRedo = makeAction(MenuEdit, QStringLiteral("MenuRedo"), QStringLiteral("やり直し (&Redo)"));
     MenuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     MenuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    AddIndentActions(MenuEdit, session_);
 
     MenuOption = menu(QStringLiteral("MenuOption"), QStringLiteral("オプション(&O)"));
     MenuColor = makeAction(MenuOption, QStringLiteral("MenuColor"),
@@ -372,6 +388,9 @@ void TBaseForm::buildMenus()
     MenuCopyright = makeAction(MenuHelp, QStringLiteral("MenuCopyright"), QStringLiteral("著作権情報 (&Copyright)"));
     MenuVersion = makeAction(MenuHelp, QStringLiteral("MenuVersion"), QStringLiteral("バージョン情報 (&Version)"));
     MenuContents->setShortcut(QKeySequence::HelpContents);
+    // Qt's version and licence, which the LGPL asks a user be able to find.
+    QAction *aboutQt = makeAction(MenuHelp, QStringLiteral("MenuAboutQt"), QStringLiteral("Qt について (About &Qt)"));
+    connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
 
     connect(MenuFile, &QMenu::aboutToShow, this, &TBaseForm::MenuFileClick);
     connect(MenuTool, &QMenu::aboutToShow, this, &TBaseForm::MenuToolClick);

@@ -47,7 +47,7 @@ void TBaseForm::buildAdvisorControls()
 {
     MenuAdvisor = MenuTool->addAction(QStringLiteral("整合性アドバイザ (&Advisor)"));
     MenuAdvisor->setObjectName(QStringLiteral("MenuAdvisor"));
-    MenuComplete = MenuTool->addAction(QStringLiteral("入力済みの値から補完 (&Complete from entered)"));
+    MenuComplete = MenuTool->addAction(QStringLiteral("入力済みの値から補完 (Complete from &entered)"));
     MenuComplete->setObjectName(QStringLiteral("MenuComplete"));
     connect(MenuAdvisor, &QAction::triggered, this, &TBaseForm::MenuAdvisorClick);
     connect(MenuComplete, &QAction::triggered, this, &TBaseForm::MenuCompleteClick);
@@ -82,7 +82,7 @@ void TBaseForm::applyAdvisorEnglishTexts()
 {
     // Not the caption LocalizeMenu derives from the Japanese one.
     MenuAdvisor->setText(QStringLiteral("Consistency &advisor"));
-    MenuComplete->setText(QStringLiteral("&Complete from entered"));
+    MenuComplete->setText(QStringLiteral("Complete from &entered"));
     AdvisorButton->setText(QStringLiteral("Advisor..."));
 }
 

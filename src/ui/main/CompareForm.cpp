@@ -33,6 +33,20 @@ QString quoted(const QString &text)
     return u'"' + text + u'"';
 }
 
+// The slider as a screen reader should say it: named by the question, its value the scale
+// text with its wording ("5  'Cost' has strong importance") rather than the step number.
+void describeSlider(QSlider *slider, const QLabel *title, const std::array<ClickableLabel *, 17> &labels)
+{
+    const int position = slider->value();
+    QString words;
+    if (position >= ScaleFirstPosition && position <= ScaleLastPosition && labels[size_t(position - 1)])
+        words = labels[size_t(position - 1)]->text().simplified();
+    if (words.isEmpty())
+        words = ScaleText(position);
+    slider->setAccessibleName(title->text());
+    slider->setAccessibleDescription(words);
+}
+
 } // namespace
 
 void ClickableLabel::mousePressEvent(QMouseEvent *event)
@@ -66,6 +80,7 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
     connect(TrackBar1, &QSlider::valueChanged, this, [this] {
         if (!preparing_)
             TrackBar1Change();
+        describeSlider(TrackBar1, TitleLabel, Labels);
     });
 
     for (int n = 1; n <= 17; ++n) {
@@ -144,6 +159,7 @@ void TCompareForm::Prepare(const QString &leafName, const QString &rowName, cons
         Labels[16]->setText(QStringLiteral(" 9   ") + quoted(r) + QStringLiteral(" has absolute importance"));
     }
     fitTexts();
+    describeSlider(TrackBar1, TitleLabel, Labels);
 }
 
 static QRect availableArea(const QWidget *widget, const QPoint &near)

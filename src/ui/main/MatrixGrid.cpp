@@ -1,5 +1,6 @@
 #include "ui/main/MatrixGrid.h"
 
+#include "app/Appli.h"
 #include "app/Placement.h"
 #include "document/DocumentSession.h"
 #include "ui/main/CutTextTips.h"
@@ -141,6 +142,27 @@ private:
     TMatrixGrid *grid_;
 };
 
+// A cell that tells assistive technology which pair it compares: "Cost compared with
+// Location: 2".
+class MatrixCell : public QTableWidgetItem
+{
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+
+    QVariant data(int role) const override
+    {
+        if (role != Qt::AccessibleDescriptionRole || !tableWidget() || row() < 1 || column() < 1)
+            return QTableWidgetItem::data(role);
+        const QTableWidgetItem *rowName = tableWidget()->item(row(), 0);
+        const QTableWidgetItem *columnName = tableWidget()->item(0, column());
+        const QString a = rowName ? rowName->text() : QString();
+        const QString b = columnName ? columnName->text() : QString();
+        if (Appli && Appli->Japanese)
+            return QStringLiteral("%1 と %2 の比較: %3").arg(a, b, text());
+        return QStringLiteral("%1 compared with %2: %3").arg(a, b, text());
+    }
+};
+
 } // namespace
 
 TMatrixGrid::TMatrixGrid(QWidget *parent) : QTableWidget(2, 2, parent)
@@ -280,9 +302,19 @@ void TMatrixGrid::setCellText(int column, int row, const QString &text)
 {
     QTableWidgetItem *cell = item(row, column);
     if (!cell)
-        setItem(row, column, new QTableWidgetItem(text));
+        setItem(row, column, new MatrixCell(text));
     else if (cell->text() != text)
         cell->setText(text);
+    // The names are the table's headers too, where assistive technology looks for them.
+    if ((row == 0) != (column == 0)) {
+        const int section = row == 0 ? column : row;
+        QTableWidgetItem *header = row == 0 ? horizontalHeaderItem(section) : verticalHeaderItem(section);
+        if (!header)
+            row == 0 ? setHorizontalHeaderItem(section, new QTableWidgetItem(text))
+                     : setVerticalHeaderItem(section, new QTableWidgetItem(text));
+        else if (header->text() != text)
+            header->setText(text);
+    }
 }
 
 void TMatrixGrid::setCompletedCells(std::vector<unsigned char> rowMajor, int n)

@@ -26,6 +26,7 @@ TAlternativesForm::TAlternativesForm(QWidget *parent) : QWidget(parent, Qt::Wind
     AlternativesMemo->setObjectName(QStringLiteral("AlternativesMemo"));
     AlternativesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     AlternativesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    AlternativesLabel->setBuddy(AlternativesMemo); // its name for assistive technology
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

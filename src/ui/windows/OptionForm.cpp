@@ -357,11 +357,13 @@ void TOptionForm::HelpButtonClick()
     if (!Appli)
         return;
     const QFileInfo help(Appli->HelpFile);
-    if (help.exists() && !help.isDir() && platform::services().helpViewer->open(Appli->HelpFile, 3))
+    const bool exists = help.exists() && !help.isDir();
+    if (exists && platform::services().helpViewer->open(Appli->HelpFile, 3))
         return;
     // This dialog's own wording, Japanese in both languages, in a box it owns.
-    platform::services().messageBox->show(this, Appli->HelpFile + QStringLiteral(" が見つかりません。"),
-                                          Appli->ProductName, platform::MB_OK | platform::MB_ICONWARNING);
+    platform::services().messageBox->show(
+        this, exists ? Appli->NoBrowserText() : Appli->HelpFile + QStringLiteral(" が見つかりません。"),
+        Appli->ProductName, platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 void TOptionForm::showEvent(QShowEvent *event)

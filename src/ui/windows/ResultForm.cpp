@@ -169,6 +169,12 @@ void drawBars(QChartView *view, const QList<ResultRow> &rows, const QString &tit
     titleFont.setBold(true);
     chart->setTitleFont(titleFont);
     chart->setTitleBrush(textColor);
+    // For assistive technology, the chart in words: its title and the numbers it draws.
+    view->setAccessibleName(rows.isEmpty() ? emptyTitle : title);
+    QStringList spoken;
+    for (const ResultRow &row : rows)
+        spoken.append(row.name + QStringLiteral(": ") + row.value);
+    view->setAccessibleDescription(spoken.join(QStringLiteral("; ")));
     if (rows.isEmpty()) {
         chart->setTitle(emptyTitle);
         return;
@@ -300,6 +306,13 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
     auto *chartsLayout = new QVBoxLayout(ChartsPage);
     chartsLayout->setContentsMargins(0, 0, 0, 0);
     chartsLayout->addWidget(charts);
+
+    // Named for assistive technology by their pages (a drawn chart names itself by its title).
+    RequirementsList->setAccessibleName(requirementsCaption);
+    AlternativesList->setAccessibleName(alternativesCaption);
+    RequirementsChart->setAccessibleName(requirementsCaption);
+    AlternativesChart->setAccessibleName(alternativesCaption);
+    PageControl1->setAccessibleName(japanese_ ? QStringLiteral("結果") : QStringLiteral("Results"));
 
     PageControl1->addTab(RequirementsPage, requirementsCaption);
     PageControl1->addTab(AlternativesPage, alternativesCaption);

@@ -2,6 +2,7 @@
 
 #include "ui/windows/AppIcon.h"
 #include "app/Appli.h"
+#include "app/Placement.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
 
@@ -43,6 +44,10 @@ TSplashForm::TSplashForm(QWidget *parent)
 
 TSplashForm *ShowSplash()
 {
+    // A Wayland window gets its first buffer only after a round trip with the compositor that
+    // the start does not wait for: the splash would go unseen. It is left out there.
+    if (!WindowPositionsKnown())
+        return nullptr;
     auto *splash = new TSplashForm();
     splash->setAttribute(Qt::WA_DeleteOnClose);
     const QPixmap picture = ApplicationPixmap(32);
