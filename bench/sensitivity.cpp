@@ -50,7 +50,6 @@ struct SilentHost : SessionHost
     bool askRecovery() override { return false; }
     void showError(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
     void showNotADataFile(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
-    OverwriteChoice confirmOverwrite(OverwriteReason, const QString &) override { return OverwriteChoice::Cancel; }
 };
 
 // Milliseconds of one priomat-cli run, -1 on failure.

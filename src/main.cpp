@@ -1,5 +1,6 @@
 // Priomat: the program entry. Creates the platform services, runs the start-up order, the
 // windows and the message loop, and shuts down in reverse.
+#include "ui/main/GuardedApplication.h"
 #include "ui/windows/AccessibleRoles.h"
 #include "ui/windows/AlternativesForm.h"
 #include "ui/windows/AppIcon.h"
@@ -78,13 +79,7 @@ int runWindows(QApplication &application)
 
 int reportStartFailure(const std::exception &error)
 {
-    QString message;
-    if (const auto *fileError = dynamic_cast<const FileError *>(&error))
-        message = fileError->message();
-    else if (dynamic_cast<const std::bad_alloc *>(&error))
-        message = QStringLiteral("Out of memory.");
-    else
-        message = QString::fromLocal8Bit(error.what());
+    const QString message = GuardedApplication::messageOf(error);
     std::fprintf(stderr, "priomat: %s\n", message.toLocal8Bit().constData());
     try {
         ShowMessageBox(message, QStringLiteral("Error"), platform::MB_OK | platform::MB_ICONHAND);
@@ -133,7 +128,7 @@ int main(int argc, char *argv[])
     }
 
     addX11Fallback();
-    QApplication application(argc, argv);
+    GuardedApplication application(argc, argv);
     // No display name: Qt would append it to every caption ("Error — Priomat").
     QApplication::setApplicationName(QStringLiteral("priomat"));
     QApplication::setWindowIcon(ApplicationIcon());

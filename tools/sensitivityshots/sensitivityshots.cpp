@@ -23,7 +23,6 @@ struct PrintingHost : SessionHost
     bool askRecovery() override { return false; }
     void showError(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
     void showNotADataFile(const QString &message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
-    OverwriteChoice confirmOverwrite(OverwriteReason, const QString &) override { return OverwriteChoice::Cancel; }
 };
 
 } // namespace
