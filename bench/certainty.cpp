@@ -4,6 +4,7 @@
 // 1. The generated document (300 leaves x 40 alternatives by default): one evaluation (median of
 //    R runs), N draws at spread 1, the methods comparison.
 // 2. examples/new-office.ahp: the same.
+#include "Timing.h"
 #include "DataGenerator.h"
 #include "document/DocumentOpen.h"
 #include "model/Certainty.h"
@@ -16,7 +17,9 @@
 #include <vector>
 
 using namespace priomat;
-using Clock = std::chrono::steady_clock;
+using priomat::bench::Clock;
+using priomat::bench::median;
+using priomat::bench::millisecondsSince;
 
 namespace {
 
@@ -25,17 +28,6 @@ const char *const Usage =
     "                               [--draws D] [--threads T] [--file FILE]\n"
     "  --file FILE   the small document (default: examples/new-office.ahp)\n"
     "  --threads T   threads of the simulation (default: one per core)\n";
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void measure(const char *title, Document &document, int runs, int draws, int threads)
 {

@@ -3,6 +3,7 @@
 // evaluation. Reported as the median against a baseline measured in the same run: computing
 // that one matrix's weights alone. Beside it: undo and redo of such an entry with the same
 // whole cycle, and the memory the history of 10,000 entries takes.
+#include "Timing.h"
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
 #include "document/DocumentSession.h"
@@ -33,7 +34,9 @@
 #include <vector>
 
 using namespace priomat;
-using Clock = std::chrono::steady_clock;
+using priomat::bench::Clock;
+using priomat::bench::median;
+using priomat::bench::millisecondsSince;
 
 namespace {
 
@@ -49,17 +52,6 @@ class SilentBoxes : public platform::MessageBoxService
 public:
     int show(QWidget *, const QString &, const QString &, unsigned) override { return platform::IDOK; }
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 } // namespace
 

@@ -5,6 +5,7 @@
 // a busy machine does not inflate. The colour option is on and every matrix cell carries a
 // colour, the heaviest drawing the grid does.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise (for example xcb under Xvfb).
+#include "Timing.h"
 #include "app/Placement.h"
 #include "ui/main/MatrixGrid.h"
 
@@ -20,6 +21,9 @@
 #include <vector>
 
 using namespace priomat;
+using priomat::bench::Clock;
+using priomat::bench::median;
+using priomat::bench::millisecondsSince;
 
 namespace {
 
@@ -30,12 +34,6 @@ double threadMilliseconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The grid as the main window fills it for 40 items.

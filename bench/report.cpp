@@ -2,6 +2,7 @@
 // alternatives by default). In process: the content, the HTML and the PDF, with the PDF's page
 // count; then priomat-cli report to PDF and to HTML end to end against priomat-cli evaluate on
 // the same file. Medians in milliseconds over R runs.
+#include "Timing.h"
 #include "DataGenerator.h"
 #include "document/DocumentOpen.h"
 #include "document/Report.h"
@@ -19,14 +20,11 @@
 #include <vector>
 
 using namespace priomat;
+using priomat::bench::Clock;
+using priomat::bench::median;
+using priomat::bench::millisecondsSince;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
 
 double timeMs(const std::function<void()> &work)
 {

@@ -6,6 +6,7 @@
 //    refresh with its widgets (offscreen).
 // 2. priomat-cli evaluate against priomat-cli sensitivity on the same file, alternating, R runs.
 // Medians in milliseconds.
+#include "Timing.h"
 #include "DataGenerator.h"
 #include "document/DocumentSession.h"
 #include "model/ComparisonValue.h"
@@ -23,7 +24,9 @@
 #include <vector>
 
 using namespace priomat;
-using Clock = std::chrono::steady_clock;
+using priomat::bench::Clock;
+using priomat::bench::median;
+using priomat::bench::millisecondsSince;
 
 namespace {
 
@@ -32,17 +35,6 @@ const char *const Usage =
     "                                 [--file FILE] [--cli PATH]\n"
     "  --file FILE   time priomat-cli on FILE instead of the generated document\n"
     "  --cli PATH    the priomat-cli to run (default: the one built beside this bench)\n";
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 struct SilentHost : SessionHost
 {
