@@ -39,6 +39,11 @@ private:
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         variables.insert(QStringLiteral("PRIOMAT_TEST_ANSWERS"), answers);
+        // A program ended by a signal leaves the font library's caches behind, which the leak
+        // checker of a sanitizer build would count against it.
+        if (variables.contains(QStringLiteral("ASAN_OPTIONS")))
+            variables.insert(QStringLiteral("ASAN_OPTIONS"),
+                             variables.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
         return variables;
     }
 
@@ -93,7 +98,7 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
             QVERIFY2(error.contains("left a recovery copy of " + document.toUtf8()), error.constData());
-            QCOMPARE(exitCode, 128 + SIGTERM);
+            QVERIFY2(exitCode == 128 + SIGTERM, error.constData());
             const QStringList copies = QDir(DocumentRecovery::folder()).entryList({QStringLiteral("*.ahp")});
             QCOMPARE(copies.size(), 1);
             QCOMPARE(readBytes(DocumentRecovery::folder() + u'/' + copies.first()), unsaved);
