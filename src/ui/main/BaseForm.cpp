@@ -1,4 +1,5 @@
 #include "ui/main/BaseForm.h"
+#include "ui/UiLanguage.h"
 
 #include "ui/windows/AlternativesForm.h"
 #include "ui/windows/ResultForm.h"
@@ -69,11 +70,6 @@ namespace {
 const QString Section = QStringLiteral("BaseForm");
 constexpr int DesignTreeWidth = 137;
 
-bool japanese()
-{
-    return !Appli || Appli->Japanese;
-}
-
 QString productName()
 {
     return Appli ? Appli->ProductName : QStringLiteral("Priomat");
@@ -119,7 +115,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
 
     session_ = new DocumentSession(this); // one root: the tree before any document is chosen
     session_->setHost(this);
-    session_->setJapanese(japanese());
+    session_->setJapanese(UiJapanese());
     session_->setMaxTreeDepth(MaxTreeDepth);
     session_->setOptionSource([this] { return SessionOptions{calculateAutomatically(), inverseOption()}; });
     buildControls();
@@ -128,7 +124,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     buildJudgementControls();
     buildReportMenu();
     buildGroupControls();
-    if (!japanese())
+    if (!UiJapanese())
         applyEnglishTexts();
 
     connect(session_, &DocumentSession::shownMatrixChanged, this, &TBaseForm::RefreshComparisonPanel);
@@ -155,7 +151,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     });
     recovery_ = new DocumentRecovery(*session_, this);
     connect(recovery_, &DocumentRecovery::writeFailed, this, [this](const QString &message) {
-        showError(japanese() ? QStringLiteral("復元用コピーを保存できません。\r\n") + message
+        showError(UiJapanese() ? QStringLiteral("復元用コピーを保存できません。\r\n") + message
                              : QStringLiteral("The recovery copy cannot be saved.\r\n") + message);
     });
     // Logging out asks about unsaved changes as closing does; without a chance to ask, the
@@ -288,11 +284,11 @@ void TBaseForm::buildControls()
 
     // The labels name their fields for assistive technology; the arrow and "Dn" buttons are
     // named in words.
-    TreeButtonUp->setAccessibleName(japanese() ? QStringLiteral("上へ") : QStringLiteral("Up"));
-    TreeButtonDown->setAccessibleName(japanese() ? QStringLiteral("下へ") : QStringLiteral("Down"));
+    TreeButtonUp->setAccessibleName(UiJapanese() ? QStringLiteral("上へ") : QStringLiteral("Up"));
+    TreeButtonDown->setAccessibleName(UiJapanese() ? QStringLiteral("下へ") : QStringLiteral("Down"));
     // Views take no name from a buddy label: given the labels' texts.
-    TreeTree->setAccessibleName(japanese() ? QStringLiteral("要求ツリー") : QStringLiteral("Requirement Tree"));
-    MatrixGrid->setAccessibleName(japanese() ? QStringLiteral("一対比較マトリックス")
+    TreeTree->setAccessibleName(UiJapanese() ? QStringLiteral("要求ツリー") : QStringLiteral("Requirement Tree"));
+    MatrixGrid->setAccessibleName(UiJapanese() ? QStringLiteral("一対比較マトリックス")
                                              : QStringLiteral("Matrix for Pair Comparison"));
     CaptionLabel->setBuddy(CaptionEdit);
     MatrixLabel->setBuddy(MatrixGrid);
@@ -555,7 +551,7 @@ void TBaseForm::showError(const QString &message)
 
 OverwriteChoice TBaseForm::confirmOverwrite(OverwriteReason reason, const QString &path)
 {
-    const bool ja = japanese();
+    const bool ja = UiJapanese();
     QString text;
     if (reason == OverwriteReason::ChangedOnDisk)
         text = ja ? path + QStringLiteral("\r\nは、ここで開くか保存した後に別のプログラムによって変更されています。\r\n"
@@ -593,10 +589,10 @@ void TBaseForm::announceChangeOnDisk()
 {
     changeToAnnounce_ = false;
     const QString &name = session_->fileName();
-    QString text = japanese() ? name + QStringLiteral("\r\nは別のプログラムによって変更されました。\r\n読み込み直しますか？")
+    QString text = UiJapanese() ? name + QStringLiteral("\r\nは別のプログラムによって変更されました。\r\n読み込み直しますか？")
                               : name + QStringLiteral("\r\nwas changed by another program.\r\nDo you want to reload it?");
     if (session_->isModified())
-        text += japanese() ? QStringLiteral("\r\n（ここでの保存されていない変更は失われます。）")
+        text += UiJapanese() ? QStringLiteral("\r\n（ここでの保存されていない変更は失われます。）")
                            : QStringLiteral("\r\n(The unsaved changes made here would be lost.)");
     if (ShowMessageBox(text, productName(), platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2)
         == platform::IDYES)
@@ -610,7 +606,7 @@ void TBaseForm::KeepRecoveryCopy()
 
 void TBaseForm::OfferRecoveryCopies()
 {
-    const bool ja = japanese();
+    const bool ja = UiJapanese();
     const QList<RecoveryCopy> copies = recovery_->leftCopies();
     bool opened = false;
     for (const RecoveryCopy &copy : copies) {
@@ -653,7 +649,7 @@ void TBaseForm::OfferRecoveryCopies()
 
 bool TBaseForm::askRecovery()
 {
-    return ShowMessageBox(RecoveryQuestion(japanese()), QStringLiteral("Warning"),
+    return ShowMessageBox(RecoveryQuestion(UiJapanese()), QStringLiteral("Warning"),
                           platform::MB_YESNO | platform::MB_ICONWARNING) == platform::IDYES;
 }
 
@@ -740,7 +736,7 @@ void TBaseForm::RefreshComparisonPanel()
         MatrixGrid->resetCellColours(0);
         ConsistencyEdit->clear();
         MatrixMessage->setText(
-            japanese() ? QStringLiteral("「%1」の一対比較マトリックスは %2 × %2 で、表に表示できる大きさ（%3 × %3）を超えています。")
+            UiJapanese() ? QStringLiteral("「%1」の一対比較マトリックスは %2 × %2 で、表に表示できる大きさ（%3 × %3）を超えています。")
                              .arg(node->caption())
                              .arg(n)
                              .arg(DocumentSession::GridLimit)
@@ -769,7 +765,7 @@ void TBaseForm::RefreshComparisonPanel()
         }
         MatrixGrid->setColumnWidth(i, MatrixGrid->verticalHeader()->defaultSectionSize());
     }
-    MatrixGrid->setCellText(n + 1, 0, japanese() ? QStringLiteral("重み") : QStringLiteral("Weight"));
+    MatrixGrid->setCellText(n + 1, 0, UiJapanese() ? QStringLiteral("重み") : QStringLiteral("Weight"));
     MatrixGrid->setColumnWidth(n + 1, 128);
     ShowWeightsAndConsistency();
     MatrixGrid->show();
@@ -799,7 +795,7 @@ void TBaseForm::ShowWeightsAndConsistency()
         // No number that could be taken for a result: the weights stay empty.
         for (int i = 0; i < n; ++i)
             MatrixGrid->setCellText(n + 1, i + 1, QString());
-        ConsistencyEdit->setText(japanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
+        ConsistencyEdit->setText(UiJapanese() ? QStringLiteral("計算できません") : QStringLiteral("cannot be computed"));
         badge = failing;
     } else if (n < 2) {
         MatrixGrid->setCellText(2, 1, QStringLiteral("1"));
@@ -872,7 +868,7 @@ void TBaseForm::showConsistencyCue(ConsistencyCue cue)
     const QColor background = ConsistencyEdit->palette().color(QPalette::Base);
     const QColor ink = ContrastRatio(Qt::black, background) >= ContrastRatio(Qt::white, background) ? QColor(Qt::black)
                                                                                                    : QColor(Qt::white);
-    const bool ja = japanese();
+    const bool ja = UiJapanese();
     QString tip;
     switch (cue) {
     case ConsistencyCue::Doubtful:
@@ -968,7 +964,7 @@ void TBaseForm::updateCaption()
 void TBaseForm::updateUndoTexts()
 {
     const QUndoStack *stack = session_->undoStack();
-    const bool ja = japanese();
+    const bool ja = UiJapanese();
     const QString undo = stack->undoText();
     const QString redo = stack->redoText();
     if (ja) {
@@ -1006,13 +1002,13 @@ void TBaseForm::MenuHistoryClick()
     if (!historyWindow_) {
         historyWindow_ = new QWidget(this, Qt::Window);
         historyWindow_->setObjectName(QStringLiteral("HistoryForm"));
-        historyWindow_->setWindowTitle((japanese() ? QStringLiteral("履歴") : QStringLiteral("History"))
+        historyWindow_->setWindowTitle((UiJapanese() ? QStringLiteral("履歴") : QStringLiteral("History"))
                                        + QStringLiteral(" / ") + productName());
         auto *layout = new QVBoxLayout(historyWindow_);
         layout->setContentsMargins(0, 0, 0, 0);
         auto *view = new QUndoView(session_->undoStack(), historyWindow_);
         view->setObjectName(QStringLiteral("HistoryView"));
-        view->setEmptyLabel(japanese() ? QStringLiteral("<開いた状態>") : QStringLiteral("<as opened>"));
+        view->setEmptyLabel(UiJapanese() ? QStringLiteral("<開いた状態>") : QStringLiteral("<as opened>"));
         layout->addWidget(view);
         historyWindow_->setGeometry(QRect(frameGeometry().topRight() + QPoint(8, 64), QSize(260, 300)));
         KeepInWorkAreaWhenShown(historyWindow_);
@@ -1085,7 +1081,7 @@ void TBaseForm::FormShow()
         }
         // Named but not openable (a folder, a missing file, a name too long): said, then the
         // start goes on as without a name.
-        showError(japanese() ? QStringLiteral("%1\r\nを開けません。%2").arg(arguments.at(1), problem)
+        showError(UiJapanese() ? QStringLiteral("%1\r\nを開けません。%2").arg(arguments.at(1), problem)
                              : QStringLiteral("Cannot open file \"%1\". %2").arg(arguments.at(1), problem));
     }
     const QString fallback = (Appli ? Appli->ProgramFolder : QString()) + QStringLiteral("Default.ahp");
@@ -1204,7 +1200,7 @@ bool TBaseForm::QuerySaveModified()
         return true;
     const QString &name = session_->fileName();
     QString question;
-    if (japanese()) {
+    if (UiJapanese()) {
         if (!name.isEmpty())
             question = name + QStringLiteral("\r\nは");
         question += QStringLiteral("変更されています。\r\n保存しますか？");

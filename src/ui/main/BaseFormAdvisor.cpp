@@ -1,6 +1,7 @@
 // The main window's part of the consistency advisor: the Tool menu commands, the button beside
 // the index, and the completion of missing judgements.
 #include "ui/main/BaseForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "app/Placement.h"
@@ -20,11 +21,6 @@
 namespace priomat {
 
 namespace {
-
-bool japaneseTexts()
-{
-    return !Appli || Appli->Japanese;
-}
 
 // The box layout, at any depth below `layout`, that holds `widget` itself.
 QBoxLayout *boxHolding(QLayout *layout, QWidget *widget)
@@ -101,7 +97,7 @@ void TBaseForm::showConsistencyRatio(std::optional<double> ratio, int size)
         ConsistencyRatio->hide();
         return;
     }
-    const bool japanese = japaneseTexts();
+    const bool japanese = UiJapanese();
     const RandomIndex ri = RandomIndexFor(size);
     QFont font = ConsistencyRatio->font();
     font.setBold(ratio && *ratio > 0.1);
@@ -127,20 +123,20 @@ void TBaseForm::showConsistencyRatio(std::optional<double> ratio, int size)
 void TBaseForm::MenuAdvisorClick()
 {
     try {
-        TAdvisorForm dialog(*session_, japaneseTexts(), this);
+        TAdvisorForm dialog(*session_, UiJapanese(), this);
         KeepInWorkAreaWhenShown(&dialog);
         if (advisorDialogRunner)
             advisorDialogRunner(dialog);
         else
             dialog.exec();
     } catch (const std::bad_alloc &) {
-        showError(japaneseTexts() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
+        showError(UiJapanese() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory."));
     }
 }
 
 void TBaseForm::MenuCompleteClick()
 {
-    const bool japanese = japaneseTexts();
+    const bool japanese = UiJapanese();
     try {
         const DocumentSession::CompletionPreview preview = session_->previewCompletion();
         const Completion &completion = preview.completion;

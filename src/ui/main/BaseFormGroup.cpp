@@ -1,6 +1,7 @@
 // The main window's part of group decisions: the blank copy handed out to the participants, and
 // the pair-by-pair walk through every pair a participant has not answered yet.
 #include "ui/main/BaseForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "app/DialogFolder.h"
@@ -21,11 +22,6 @@
 namespace priomat {
 
 namespace {
-
-bool japaneseTexts()
-{
-    return !Appli || Appli->Japanese;
-}
 
 // One pair not yet entered: neither of its two cells holds a value.
 struct OpenPair
@@ -86,7 +82,7 @@ void TBaseForm::buildGroupControls()
 void TBaseForm::MenuGroupClick()
 {
     if (!groupWindow_) {
-        groupWindow_ = new TGroupForm(japaneseTexts(), this);
+        groupWindow_ = new TGroupForm(UiJapanese(), this);
         groupWindow_->openCombined = [this](Document &combined) {
             if (!QuerySaveModified())
                 return;
@@ -126,7 +122,7 @@ void TBaseForm::MenuPairByPairClick()
         showError(QStringLiteral("Out of memory."));
         return;
     }
-    const bool japanese = japaneseTexts();
+    const bool japanese = UiJapanese();
     if (pairs.empty()) {
         ShowMessageBox(japanese ? QStringLiteral("未入力の組はありません。") : QStringLiteral("Every pair is entered."),
                        QString(),

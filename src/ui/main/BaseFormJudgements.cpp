@@ -1,6 +1,7 @@
 // The main window's part of clearing judgements (Delete, Backspace and the grid's context menu)
 // and the panel's notice of repeated names and of judgements shared after a rename.
 #include "ui/main/BaseForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "document/DocumentSession.h"
@@ -12,15 +13,6 @@
 #include <QMenu>
 
 namespace priomat {
-
-namespace {
-
-bool japaneseTexts()
-{
-    return !Appli || Appli->Japanese;
-}
-
-} // namespace
 
 void TBaseForm::buildJudgementControls()
 {
@@ -39,7 +31,7 @@ void TBaseForm::buildJudgementControls()
     MatrixPopup->setObjectName(QStringLiteral("MatrixPopup"));
     MenuClearEntry = MatrixPopup->addAction(QStringLiteral("未入力に戻す (&Clear)"));
     MenuClearEntry->setObjectName(QStringLiteral("MenuClearEntry"));
-    if (!japaneseTexts())
+    if (!UiJapanese())
         LocalizeMenu(MatrixPopup);
     connect(MenuClearEntry, &QAction::triggered, this, &TBaseForm::MenuClearEntryClick);
 
@@ -72,7 +64,7 @@ void TBaseForm::MenuClearEntryClick()
 
 void TBaseForm::showMatrixNotice()
 {
-    const bool ja = japaneseTexts();
+    const bool ja = UiJapanese();
     QStringList lines;
     const ShownMatrix &shown = session_->shownMatrix();
     if (!shown.repeatedNames.isEmpty() && shown.node == session_->currentNode()) {

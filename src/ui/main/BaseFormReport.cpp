@@ -2,6 +2,7 @@
 // Print prints it through the preview and print dialogs. The report's content comes from the
 // document layer, its pages from src/report.
 #include "ui/main/BaseForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "app/DialogFolder.h"
@@ -22,14 +23,9 @@ namespace priomat {
 
 namespace {
 
-bool japaneseTexts()
-{
-    return !Appli || Appli->Japanese;
-}
-
 QString outOfMemoryText()
 {
-    return japaneseTexts() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory.");
+    return UiJapanese() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory.");
 }
 
 // The wait cursor while a report is built and written.
@@ -67,12 +63,12 @@ std::optional<Report> TBaseForm::buildReport()
 {
     try {
         BusyCursor busy;
-        return BuildReport(session_->document(), {.japanese = japaneseTexts(),
+        return BuildReport(session_->document(), {.japanese = UiJapanese(),
                                                   .fileName = session_->fileName(),
                                                   .date = QDate::currentDate(),
                                                   .inverse = inverseOption()});
     } catch (const ComputationError &error) {
-        showError(error.message(japaneseTexts()));
+        showError(error.message(UiJapanese()));
     } catch (const std::bad_alloc &) {
         showError(outOfMemoryText());
     }
@@ -121,7 +117,7 @@ void TBaseForm::MenuPrintClick()
         printer.setPageSize(DefaultReportPageSize());
         printer.setDocName(report->title);
         QPrintPreviewDialog preview(&printer, this);
-        preview.setWindowTitle(japaneseTexts() ? QStringLiteral("印刷プレビュー") : QStringLiteral("Print Preview"));
+        preview.setWindowTitle(UiJapanese() ? QStringLiteral("印刷プレビュー") : QStringLiteral("Print Preview"));
         connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &report](QPrinter *target) {
             try {
                 BusyCursor busy;

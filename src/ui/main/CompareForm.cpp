@@ -1,4 +1,5 @@
 #include "ui/main/CompareForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "model/ComparisonValue.h"
@@ -22,11 +23,6 @@ namespace priomat {
 namespace {
 
 const QString Section = QStringLiteral("CompareForm");
-
-bool japanese()
-{
-    return !Appli || Appli->Japanese;
-}
 
 QString quoted(const QString &text)
 {
@@ -59,7 +55,7 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CompareForm"));
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
-    setWindowTitle((japanese() ? QStringLiteral("一対比較 / ") : QStringLiteral("Compare / ")) + product);
+    setWindowTitle((UiJapanese() ? QStringLiteral("一対比較 / ") : QStringLiteral("Compare / ")) + product);
     resize(370, 303);
 
     TitleLabel = new ClickableLabel(this);
@@ -97,10 +93,10 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
     auto *buttons = new QHBoxLayout(Panel1);
     buttons->setContentsMargins(8, 2, 8, 2);
     buttons->addStretch();
-    OKButton = new QPushButton(japanese() ? QStringLiteral("ＯＫ") : QStringLiteral("OK"), Panel1);
+    OKButton = new QPushButton(UiJapanese() ? QStringLiteral("ＯＫ") : QStringLiteral("OK"), Panel1);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
-    CancelButton = new QPushButton(japanese() ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"), Panel1);
+    CancelButton = new QPushButton(UiJapanese() ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"), Panel1);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
@@ -126,7 +122,7 @@ void TCompareForm::Prepare(const QString &leafName, const QString &rowName, cons
 
     const QString &r = rowName;
     const QString &c = colName;
-    if (japanese()) {
+    if (UiJapanese()) {
         const QString pair = QStringLiteral("「") + r + QStringLiteral("」と「") + c + QStringLiteral("」との比較");
         TitleLabel->setText(leafName.isEmpty() ? pair
                                                : QStringLiteral("「") + leafName + QStringLiteral("」に関する") + pair);

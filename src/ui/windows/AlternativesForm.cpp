@@ -1,4 +1,5 @@
 #include "ui/windows/AlternativesForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "app/Placement.h"
@@ -17,7 +18,7 @@ TAlternativesForm *AlternativesForm = nullptr;
 TAlternativesForm::TAlternativesForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("AlternativesForm"));
-    const bool japanese = !Appli || Appli->Japanese;
+    const bool japanese = UiJapanese();
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
 
     AlternativesLabel = new QLabel(QStringLiteral("一行に１個ずつ代替案を列挙"), this);

@@ -1,4 +1,5 @@
 #include "ui/windows/OptionForm.h"
+#include "ui/UiLanguage.h"
 
 #include "app/Appli.h"
 #include "app/Placement.h"
@@ -184,7 +185,7 @@ TOptionForm::~TOptionForm() = default;
 
 void TOptionForm::FormCreate()
 {
-    const bool japanese = !Appli || Appli->Japanese;
+    const bool japanese = UiJapanese();
     setWindowTitle((japanese ? QStringLiteral("設定 / ") : QStringLiteral("Establishment / ")) + productName());
 
     auto *categoryLayout = new QVBoxLayout(CategoryPanel);

@@ -1,4 +1,5 @@
 #include "ui/windows/ResultForm.h"
+#include "ui/UiLanguage.h"
 #include "ui/windows/ReportList.h"
 
 #include "app/Appli.h"
@@ -245,7 +246,7 @@ void drawBars(QChartView *view, const QList<ResultRow> &rows, const QString &tit
 TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(Section);
-    japanese_ = !Appli || Appli->Japanese;
+    japanese_ = UiJapanese();
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
     QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
     windowFont.setPixelSize(12);
