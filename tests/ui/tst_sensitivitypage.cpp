@@ -88,7 +88,7 @@ void TestSensitivityPage::followsEntriesCopiesAndSaves()
                  && all.endsWith(QStringLiteral("\r\n")),
              qPrintable(all));
 
-    for (const QString name : {QStringLiteral("chart.png"), QStringLiteral("chart.SVG")}) {
+    for (const QString &name : {QStringLiteral("chart.png"), QStringLiteral("chart.SVG")}) {
         const QString path = app.environment.path(name);
         page->saveDialogRunner = [path](const QString &) { return path; };
         form.MenuSaveAsClick();

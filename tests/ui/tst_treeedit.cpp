@@ -10,6 +10,9 @@
 
 #include <QUndoStack>
 #include <QLineEdit>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -269,6 +272,16 @@ void TestTreeEdit::alternativesWindow()
     QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->rowCount(), 4); // a row and a column at once
     QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->cellText(0, 3), QStringLiteral("(C) z"));
     QCOMPARE(form_->session().results().alternatives.size(), 3);
+
+    // Pasting takes the clipboard's text only.
+    QGuiApplication::clipboard()->setText(QStringLiteral("\nw"));
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form_->session().document().alternatives(), (QStringList{"x", "y", "z", "w"}));
+    auto *picture = new QMimeData;
+    picture->setImageData(QImage(2, 2, QImage::Format_RGB32));
+    QGuiApplication::clipboard()->setMimeData(picture);
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("x\ny\n\n   \n  z  \nw"));
 
     named<QAction>(*form_, "MenuCalculateAutomatically")->trigger(); // off
     QTest::keyClicks(memo, "z");

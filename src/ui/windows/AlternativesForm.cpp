@@ -3,6 +3,7 @@
 
 #include "app/Appli.h"
 #include "app/Placement.h"
+#include "ui/windows/PlainTextField.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -23,7 +24,7 @@ TAlternativesForm::TAlternativesForm(QWidget *parent) : QWidget(parent, Qt::Wind
 
     AlternativesLabel = new QLabel(QStringLiteral("一行に１個ずつ代替案を列挙"), this);
     AlternativesLabel->setObjectName(QStringLiteral("AlternativesLabel"));
-    AlternativesMemo = new QPlainTextEdit(this);
+    AlternativesMemo = new PlainTextField(this);
     AlternativesMemo->setObjectName(QStringLiteral("AlternativesMemo"));
     AlternativesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     AlternativesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
