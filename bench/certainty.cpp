@@ -4,6 +4,7 @@
 // 1. The generated document (300 leaves x 40 alternatives by default): one evaluation (median of
 //    R runs), N draws at spread 1, the methods comparison.
 // 2. examples/new-office.ahp: the same.
+#include "Arguments.h"
 #include "Timing.h"
 #include "DataGenerator.h"
 #include "document/DocumentOpen.h"
@@ -65,42 +66,19 @@ void measure(const char *title, Document &document, int runs, int draws, int thr
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    bench::Shape shape;
-    int runs = 5;
-    int draws = CertaintyDefaultDraws;
-    int threads = 0;
-    QString file = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp");
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (i + 1 >= args.size()) {
-            std::fputs(Usage, stderr);
-            return 2;
-        }
-        const QString &arg = args.at(i);
-        const QString value = args.at(++i);
-        if (arg == u"--leaves")
-            shape.leaves = value.toInt();
-        else if (arg == u"--parents")
-            shape.parents = value.toInt();
-        else if (arg == u"--alternatives")
-            shape.alternatives = value.toInt();
-        else if (arg == u"--runs")
-            runs = std::max(1, value.toInt());
-        else if (arg == u"--draws")
-            draws = std::clamp(value.toInt(), 1, CertaintyMaxDraws);
-        else if (arg == u"--threads")
-            threads = std::max(0, value.toInt());
-        else if (arg == u"--file")
-            file = value;
-        else {
-            std::fputs(Usage, stderr);
-            return 2;
-        }
-    }
-    if (shape.leaves < 1 || shape.parents < 1 || shape.parents > shape.leaves || shape.alternatives < 2) {
+    bench::Arguments arguments;
+    if (!bench::ReadArguments(QCoreApplication::arguments().mid(1), {"--draws", "--threads", "--file"},
+                              arguments)) {
         std::fputs(Usage, stderr);
         return 2;
     }
+    const bench::Shape shape = arguments.shape;
+    const int runs = arguments.runs;
+    const int draws = std::clamp(arguments.values.value("--draws", QString::number(CertaintyDefaultDraws)).toInt(), 1,
+                                 CertaintyMaxDraws);
+    const int threads = std::max(0, arguments.values.value("--threads", "0").toInt());
+    const QString file =
+        arguments.values.value("--file", QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
     try {
         Document small;
         if (ReadDocumentInto(file, small, [] { return false; }).status != ReadStatus::Read) {

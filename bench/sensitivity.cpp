@@ -6,6 +6,7 @@
 //    refresh with its widgets (offscreen).
 // 2. priomat-cli evaluate against priomat-cli sensitivity on the same file, alternating, R runs.
 // Medians in milliseconds.
+#include "Arguments.h"
 #include "Timing.h"
 #include "DataGenerator.h"
 #include "document/DocumentSession.h"
@@ -63,39 +64,16 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    bench::Shape shape;
-    int runs = 7;
-    QString file;
-    QString cli = QStringLiteral(PRIOMAT_CLI);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (i + 1 >= args.size()) {
-            std::fputs(Usage, stderr);
-            return 2;
-        }
-        const QString &arg = args.at(i);
-        const QString value = args.at(++i);
-        if (arg == u"--leaves")
-            shape.leaves = value.toInt();
-        else if (arg == u"--parents")
-            shape.parents = value.toInt();
-        else if (arg == u"--alternatives")
-            shape.alternatives = value.toInt();
-        else if (arg == u"--runs")
-            runs = std::max(1, value.toInt());
-        else if (arg == u"--file")
-            file = value;
-        else if (arg == u"--cli")
-            cli = value;
-        else {
-            std::fputs(Usage, stderr);
-            return 2;
-        }
-    }
-    if (shape.leaves < 1 || shape.parents < 1 || shape.parents > shape.leaves || shape.alternatives < 2) {
+    bench::Arguments arguments;
+    arguments.runs = 7;
+    if (!bench::ReadArguments(QCoreApplication::arguments().mid(1), {"--file", "--cli"}, arguments)) {
         std::fputs(Usage, stderr);
         return 2;
     }
+    const bench::Shape shape = arguments.shape;
+    const int runs = arguments.runs;
+    QString file = arguments.values.value("--file");
+    const QString cli = arguments.values.value("--cli", QStringLiteral(PRIOMAT_CLI));
 
     QTemporaryDir dir;
     if (file.isEmpty()) {
