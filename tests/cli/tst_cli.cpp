@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ProcessRun.h"
 #include "SmallTmpfs.h"
 #include <cmath>
 #include <sys/resource.h>
@@ -18,13 +19,6 @@
 using namespace priomat::test;
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // `input` goes to standard input; `output`, when given, receives standard output instead of
 // the pipe.
@@ -39,13 +33,7 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QSt
     process.start(PRIOMAT_CLI, arguments);
     process.write(input);
     process.closeWriteChannel();
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return FinishProcess(process, 60000);
 }
 
 const QString Example = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/choose-a-car.ahp");
@@ -63,13 +51,7 @@ Run runLimited(const QString &command, int resource, rlim_t limit, bool closeInp
     });
     process.start("/bin/sh", {"-c", command, PRIOMAT_CLI});
     process.closeWriteChannel();
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return FinishProcess(process, 120000);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ProcessRun.h"
 #include "SmallTmpfs.h"
 #include "TestFiles.h"
 
@@ -15,24 +16,11 @@ using namespace priomat::test;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 Run run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return FinishProcess(process, 120000);
 }
 
 const QString Office = QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp");
