@@ -1,5 +1,5 @@
-// The main window's dialogs answered by a test: each function, when set, runs instead of the
-// dialog's modal loop; unset ones run the real dialog.
+// Driving the main window from a test: its dialogs answered (set functions run instead of the
+// modal loop, unset ones run the real dialog) and its event handlers called by name.
 #pragma once
 
 #include "ui/main/DialogRunner.h"

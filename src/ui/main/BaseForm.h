@@ -1,4 +1,4 @@
-// The main window: requirement tree, comparison panel and menus; owner of the open document.
+// The main window, owner of the open document; its tree and comparison panels render the session.
 #pragma once
 
 #include "document/DocumentSession.h"
