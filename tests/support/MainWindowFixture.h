@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AppFixture.h"
+#include "ScriptedDialogs.h"
 #include "TestFiles.h"
 #include "app/Appli.h"
 #include "app/Frame.h"
@@ -18,6 +19,7 @@ namespace priomat::test {
 struct MainWindowFixture
 {
     std::unique_ptr<AppFixture> app;
+    ScriptedDialogs dialogs;
     std::unique_ptr<TBaseForm> form;
 
     // An English main window of 700 x 500, shown and exposed.
@@ -27,6 +29,8 @@ struct MainWindowFixture
         FrameStartup();
         Appli->Japanese = false;
         form = std::make_unique<TBaseForm>();
+        dialogs = ScriptedDialogs();
+        form->setDialogRunner(&dialogs);
         form->resize(700, 500);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));

@@ -51,7 +51,7 @@ void TestAdvisorForm::enterAppliesTheFirstSuggestion()
     auto *button = named<QPushButton>(*window_.form, "AdvisorButton");
     QVERIFY(button->isVisible());
     QString applied;
-    window_.form->advisorDialogRunner = [&](TAdvisorForm &dialog) {
+    window_.dialogs.advisor = [&](TAdvisorForm &dialog) {
         dialog.show();
         auto *list = named<QTreeWidget>(dialog, "SuggestionList");
         applied = list->topLevelItem(0)->text(0) + u'=' + list->topLevelItem(0)->text(2);
@@ -72,7 +72,7 @@ void TestAdvisorForm::completionReportsDisconnectedGroups()
     window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B\r\n C\r\n[Alternatives]\r\nx\r\ny\r\n"
                  "[Comparison]\r\nA\tB\t2\r\nB\tA\t1/2\r\n");
     window_.app->platform.messageBox.shown.clear();
-    window_.form->MenuCompleteClick();
+    invoke(*window_.form, "MenuCompleteClick");
     QCOMPARE(window_.app->platform.messageBox.shown.size(), 1);
     QVERIFY(window_.app->platform.messageBox.shown.first().text.contains("{A, B} {C}"));
     QCOMPARE(window_.form->session().undoStack()->count(), 0);
@@ -88,7 +88,7 @@ void TestAdvisorForm::completionPreviewsAndMarksItsCells()
     QStringList rows;
     QString index;
     int answer = QDialog::Rejected;
-    window_.form->completionDialogRunner = [&](TCompletionForm &dialog) {
+    window_.dialogs.completion = [&](TCompletionForm &dialog) {
         for (int i = 0; i < dialog.CellList->topLevelItemCount(); ++i) {
             const QTreeWidgetItem *item = dialog.CellList->topLevelItem(i);
             rows.append(item->text(0) + u'/' + item->text(1) + u'=' + item->text(2));
@@ -96,14 +96,14 @@ void TestAdvisorForm::completionPreviewsAndMarksItsCells()
         index = dialog.IndexLabel->text();
         return answer;
     };
-    window_.form->MenuCompleteClick();
+    invoke(*window_.form, "MenuCompleteClick");
     QCOMPARE(rows, QStringList{QStringLiteral("B/A=1/2")});
     QVERIFY2(index.contains(QStringLiteral("→")), qPrintable(index));
     QCOMPARE(session.undoStack()->count(), 0); // cancelled: nothing entered
     QCOMPARE(session.cellText(0, 1), QStringLiteral("-"));
 
     answer = QDialog::Accepted;
-    window_.form->MenuCompleteClick();
+    invoke(*window_.form, "MenuCompleteClick");
     QCOMPARE(session.cellText(0, 1), QStringLiteral("2"));
     auto *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QVERIFY(grid->isCompletedCell(2, 1) && grid->isCompletedCell(1, 2));

@@ -9,6 +9,7 @@
 #include "document/RequirementTreeModel.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
+#include "ScriptedDialogs.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -115,9 +116,9 @@ void TestBaseForm::controlsAndJapaneseTexts()
     QCOMPARE(named<QAction>(*form, "MenuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     QCOMPARE(named<QAction>(*form, "MenuRedo")->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
                                                                QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
-    form->TreeButtonAddClick();
+    invoke(*form, "TreeButtonAddClick");
     QCOMPARE(named<QAction>(*form, "MenuUndo")->text(), QString::fromUtf8("元に戻す「子追加 根幹の要求」 (&Undo)"));
-    form->MenuUndoClick();
+    invoke(*form, "MenuUndoClick");
     QCOMPARE(named<QAction>(*form, "MenuRedo")->text(), QString::fromUtf8("やり直し「子追加 根幹の要求」 (&Redo)"));
     QVERIFY(!named<QAction>(*form, "MenuUndo")->isEnabled());
     QCOMPARE(form->session().document().tree.root()->caption(), QString::fromUtf8("根幹の要求"));
@@ -175,11 +176,11 @@ void TestBaseForm::defaultFlagsAndTreeWidth()
 void TestBaseForm::fileMenuSaveEnabling()
 {
     auto form = makeForm(false);
-    form->MenuFileClick();
+    invoke(*form, "MenuFileClick");
     QVERIFY(!named<QAction>(*form, "MenuSave")->isEnabled());
     QVERIFY(named<QAction>(*form, "MenuSaveAs")->isEnabled());
     QVERIFY(form->SaveDocument(app_->environment.path("saved.ahp")));
-    form->MenuFileClick();
+    invoke(*form, "MenuFileClick");
     QVERIFY(named<QAction>(*form, "MenuSave")->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Priomat - saved.ahp"));
     QVERIFY(readBytes(app_->environment.path("saved.ahp")).startsWith("Priomat - Data File\r\n"));
@@ -189,27 +190,29 @@ void TestBaseForm::shortcutsWorkWithoutOpeningTheMenus()
 {
     auto form = makeForm(false);
     const QString path = app_->environment.path("shortcut.ahp");
-    form->fileDialogRunner = [&](const FileDialogSettings &, bool, const QString &) { return path; };
-    form->FormShow();
+    ScriptedDialogs dialogs;
+    dialogs.file = [&](const FileDialogSettings &, bool, const QString &) { return path; };
+    form->setDialogRunner(&dialogs);
+    invoke(*form, "FormShow");
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     auto *save = named<QAction>(*form, "MenuSave");
     QVERIFY(!save->isEnabled());
 
     // Right after Save As, Ctrl+S saves the next edit.
-    form->MenuSaveAsClick();
+    invoke(*form, "MenuSaveAsClick");
     QVERIFY(save->isEnabled());
     form->session().setAlternativesText("Car A");
     QTest::keySequence(form.get(), QKeySequence::Save);
     QVERIFY(!form->session().isModified());
     QVERIFY(readBytes(path).contains("\r\nCar A\r\n"));
     // An edit undone back to the saved state leaves Save as it was.
-    form->TreeButtonAddClick();
+    invoke(*form, "TreeButtonAddClick");
     named<QAction>(*form, "MenuUndo")->trigger();
     QVERIFY(!form->session().isModified());
     QVERIFY(save->isEnabled());
     // New takes the file name away, and with it Save.
-    form->MenuNewClick();
+    invoke(*form, "MenuNewClick");
     QVERIFY(!save->isEnabled());
 
     // F9 computes as soon as automatic calculation is off.
@@ -238,7 +241,7 @@ void TestBaseForm::rootOrLastNodeSelectedAfterOpenAndNew()
     auto editable = [&] {
         return named<QLineEdit>(*form, "CaptionEdit")->isEnabled() && named<QPushButton>(*form, "TreeButtonAdd")->isEnabled();
     };
-    form->FormShow();
+    invoke(*form, "FormShow");
     QCOMPARE(selectedCaption(), DefaultRootCaption);
     QVERIFY(editable());
 
@@ -269,16 +272,16 @@ void TestBaseForm::rootOrLastNodeSelectedAfterOpenAndNew()
 void TestBaseForm::automaticCalculationAndToolMenu()
 {
     auto form = makeForm(false);
-    form->FormShow();
+    invoke(*form, "FormShow");
     QVERIFY(!form->session().results().requirements.isEmpty()); // the root alone is a leaf
-    form->MenuToolClick();
+    invoke(*form, "MenuToolClick");
     QVERIFY(!named<QAction>(*form, "MenuCalculate")->isEnabled());
 
     named<QAction>(*form, "MenuCalculateAutomatically")->trigger(); // off
     QVERIFY(!named<QAction>(*form, "MenuCalculateAutomatically")->isChecked());
     form->session().evaluate(false);
     QVERIFY(form->session().results().requirements.isEmpty());
-    form->MenuToolClick();
+    invoke(*form, "MenuToolClick");
     QVERIFY(named<QAction>(*form, "MenuCalculate")->isEnabled());
     named<QAction>(*form, "MenuCalculate")->trigger();
     QCOMPARE(form->session().results().requirements.size(), 1);
@@ -295,14 +298,14 @@ void TestBaseForm::windowMenuFollowsWindows()
     TAlternativesForm alternatives;
     TResultForm result;
     form->setAuxiliaryWindows(&alternatives, &result);
-    form->MenuWindowClick();
+    invoke(*form, "MenuWindowClick");
     QVERIFY(!named<QAction>(*form, "MenuAlternatives")->isChecked());
     named<QAction>(*form, "MenuAlternatives")->trigger();
     QVERIFY(alternatives.isVisible());
-    form->MenuWindowClick();
+    invoke(*form, "MenuWindowClick");
     QVERIFY(named<QAction>(*form, "MenuAlternatives")->isChecked());
     alternatives.close(); // its own close button
-    form->MenuWindowClick();
+    invoke(*form, "MenuWindowClick");
     QVERIFY(!named<QAction>(*form, "MenuAlternatives")->isChecked());
     named<QAction>(*form, "MenuResult")->trigger();
     QVERIFY(result.isVisible());
@@ -313,7 +316,7 @@ void TestBaseForm::windowMenuFollowsWindows()
 void TestBaseForm::helpMenuHidesCopyright()
 {
     auto form = makeForm(false);
-    form->MenuHelpClick();
+    invoke(*form, "MenuHelpClick");
     QVERIFY(!named<QAction>(*form, "MenuCopyright")->isVisible());
     named<QAction>(*form, "MenuVersion")->trigger();
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
@@ -359,11 +362,11 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     QVERIFY(QFile::copy(example, app_->environment.path("Default.ahp")));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp")};
     auto second = std::make_unique<TBaseForm>();
-    second->FormShow();
+    invoke(*second, "FormShow");
     QCOMPARE(second->session().fileName(), QStringLiteral(PRIOMAT_SOURCE_DIR "/examples/new-office.ahp"));
     app_->platform.system.arguments = {app_->platform.system.program, QStringLiteral("/ENGLISH")};
     auto third = std::make_unique<TBaseForm>();
-    third->FormShow();
+    invoke(*third, "FormShow");
     QCOMPARE(third->session().fileName(), app_->environment.path("Default.ahp"));
 }
 

@@ -9,6 +9,7 @@
 #include "ui/main/CompareForm.h"
 #include "app/Frame.h"
 #include "document/RequirementTreeModel.h"
+#include "ScriptedDialogs.h"
 #include "TestFiles.h"
 
 #include <QUndoStack>
@@ -64,6 +65,7 @@ private:
     void select(const QString &caption);
 
     std::unique_ptr<AppFixture> app_;
+    ScriptedDialogs dialogs_;
     std::unique_ptr<TBaseForm> form_;
     std::unique_ptr<TAlternativesForm> alternatives_;
     std::unique_ptr<TResultForm> result_;
@@ -96,11 +98,12 @@ void TestDocuments::makeForm(bool japanese)
     alternatives_ = std::make_unique<TAlternativesForm>();
     result_ = std::make_unique<TResultForm>();
     form_->setAuxiliaryWindows(alternatives_.get(), result_.get());
-    form_->fileDialogRunner = [this](const FileDialogSettings &, bool, const QString &start) {
+    form_->setDialogRunner(&dialogs_);
+    dialogs_.file = [this](const FileDialogSettings &, bool, const QString &start) {
         dialogStarts_.append(start);
         return dialogAnswers_.isEmpty() ? QString() : dialogAnswers_.takeFirst();
     };
-    form_->FormShow();
+    invoke(*form_, "FormShow");
 }
 
 void TestDocuments::select(const QString &caption)
@@ -117,7 +120,7 @@ void TestDocuments::select(const QString &caption)
 void TestDocuments::saveQuestionTexts()
 {
     makeForm(false);
-    form_->TreeButtonAddClick(); // any edit
+    invoke(*form_, "TreeButtonAddClick"); // any edit
     app_->platform.messageBox.answers = {IDCANCEL, IDCANCEL};
     QVERIFY(!form_->QuerySaveModified());
     QCOMPARE(app_->platform.messageBox.shown.at(0).text, QStringLiteral("Modified.\r\nDo you want to save it?"));
@@ -147,7 +150,7 @@ void TestDocuments::saveQuestionAnswers()
     makeForm(false);
     const QString path = app_->environment.path("named.ahp");
     // Yes without a file name: the save dialog; cancelling it keeps the document open.
-    form_->TreeButtonAddClick(); // any edit
+    invoke(*form_, "TreeButtonAddClick"); // any edit
     app_->platform.messageBox.answers = {IDYES};
     QVERIFY(!form_->close());
     QVERIFY(form_->session().isModified());
@@ -167,23 +170,23 @@ void TestDocuments::saveQuestionAnswers()
     QVERIFY(readBytes(path).contains("\r\nadded\r\n"));
     QCOMPARE(dialogStarts_.size(), 2);
     // No drops the changes; New asks once and then starts afresh.
-    form_->TreeButtonAddClick(); // any edit
+    invoke(*form_, "TreeButtonAddClick"); // any edit
     app_->platform.messageBox.answers = {IDNO};
-    form_->MenuNewClick();
+    invoke(*form_, "MenuNewClick");
     QVERIFY(form_->session().fileName().isEmpty());
     QCOMPARE(form_->windowTitle(), QStringLiteral("Priomat"));
     QCOMPARE(form_->session().document().tree.root()->caption(), DefaultRootCaption);
     QVERIFY(!form_->session().isModified());
     QCOMPARE(app_->platform.messageBox.shown.size(), 4);
     // Exit with Cancel keeps the window open; the question comes once.
-    form_->TreeButtonAddClick(); // any edit
+    invoke(*form_, "TreeButtonAddClick"); // any edit
     app_->platform.messageBox.answers = {IDCANCEL};
     QVERIFY(!form_->close());
     QCOMPARE(app_->platform.messageBox.shown.size(), 5);
     // Open proposes the current document's file.
     form_->session().undoStack()->setClean();
     form_->LoadDocument(path);
-    form_->MenuOpenClick();
+    invoke(*form_, "MenuOpenClick");
     QCOMPARE(dialogStarts_.last(), path);
 }
 
@@ -287,7 +290,7 @@ void TestDocuments::unreadableValueStillCompletesTheLoad()
     QVERIFY(result_->ErrorLabel->text().contains("'abc'"));
     QVERIFY(result_->results().requirements.isEmpty());
     QVERIFY(result_->results().alternatives.isEmpty());
-    form_->MenuSaveClick();
+    invoke(*form_, "MenuSaveClick");
     QCOMPARE(readBytes(first), firstBytes); // the previous document's file is untouched
     QVERIFY(readBytes(second).contains("A\tB\tabc\r\n"));
 }
@@ -298,7 +301,7 @@ void TestDocuments::csvCommand()
     // Without a document file: no name, the user's documents folder.
     QVERIFY(QDir(app_->environment.home()).mkpath("Documents"));
     dialogAnswers_ = {QString()};
-    form_->MenuSaveCSVClick();
+    invoke(*form_, "MenuSaveCSVClick");
     QCOMPARE(dialogStarts_.last(), app_->environment.home() + "/Documents/");
 
     QDir(app_->environment.path("")).mkpath("dir.v2");
@@ -307,7 +310,7 @@ void TestDocuments::csvCommand()
     form_->LoadDocument(document);
     const QString csv = app_->environment.path("dir.v2/plan.final.csv");
     dialogAnswers_ = {csv};
-    form_->MenuSaveCSVClick();
+    invoke(*form_, "MenuSaveCSVClick");
     QCOMPARE(dialogStarts_.last(), csv);
     QCOMPARE(readBytes(csv), readBytes(PRIOMAT_SOURCE_DIR "/tests/data/choose-a-car.csv"));
     QVERIFY(!form_->session().isModified());
@@ -318,18 +321,18 @@ void TestDocuments::csvCommand()
     QVERIFY(QFile::copy(document, bare));
     form_->LoadDocument(bare);
     dialogAnswers_ = {QString()};
-    form_->MenuSaveCSVClick();
+    invoke(*form_, "MenuSaveCSVClick");
     QCOMPARE(dialogStarts_.last(), bare + ".csv");
     // After New, the dialogs start in the folder last used.
     form_->NewDocument();
-    form_->MenuOpenClick();
+    invoke(*form_, "MenuOpenClick");
     QCOMPARE(dialogStarts_.last(), app_->environment.path("dir.v2/"));
     form_->LoadDocument(bare);
 
     // A write error is reported; the document is untouched.
-    form_->TreeButtonAddClick(); // any edit
+    invoke(*form_, "TreeButtonAddClick"); // any edit
     dialogAnswers_ = {app_->environment.path("dir.v2/plan.final.ahp/x.csv")};
-    form_->MenuSaveCSVClick();
+    invoke(*form_, "MenuSaveCSVClick");
     QCOMPARE(app_->platform.messageBox.shown.last().caption, QStringLiteral("Error"));
     QVERIFY(form_->session().isModified());
     QCOMPARE(form_->session().fileName(), bare);
@@ -366,7 +369,7 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     named<TMatrixGrid>(*form_, "MatrixGrid")->setCurrentCell(1, 2);
     QTest::keyClicks(named<TMatrixGrid>(*form_, "MatrixGrid"), "3");
     named<QTreeView>(*form_, "TreeTree")->setCurrentIndex(model->indexOf(root->child(0)));
-    form_->compareDialogRunner = [](TCompareForm &dialog) {
+    dialogs_.compare = [](TCompareForm &dialog) {
         QTest::keyClick(&dialog, Qt::Key_5);
         return int(dialog.result());
     };
@@ -376,14 +379,14 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
 
     const QString saved = app_->environment.path("built.ahp");
     dialogAnswers_ = {saved};
-    form_->MenuSaveAsClick();
+    invoke(*form_, "MenuSaveAsClick");
     QCOMPARE(form_->session().fileName(), saved);
 
-    form_->MenuNewClick();
+    invoke(*form_, "MenuNewClick");
     form_->LoadDocument(saved);
     const QString csv = app_->environment.path("built.csv");
     dialogAnswers_ = {csv};
-    form_->MenuSaveCSVClick();
+    invoke(*form_, "MenuSaveCSVClick");
 
     const QString text = app_->environment.path("built.txt");
     result_->saveDialogRunner = [&text](const QString &) { return text; };
@@ -414,7 +417,7 @@ void TestDocuments::matrixTooLargeForTheGrid()
     QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains("\"Many\""));
     QVERIFY(named<QLabel>(*form_, "MatrixMessage")->text().contains(QStringLiteral("%1 × %1").arg(count)));
     QCOMPARE(named<TMatrixGrid>(*form_, "MatrixGrid")->colourSize, 0);
-    form_->MenuToolClick();
+    invoke(*form_, "MenuToolClick");
     QVERIFY(!named<QAction>(*form_, "MenuChangeShown1")->isEnabled());
     QCOMPARE(form_->session().results().alternatives.size(), count);
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
@@ -476,7 +479,7 @@ void TestDocuments::renamedCriterionMatchesTheCommandLineTool()
     };
     auto savedAndEvaluated = [&] {
         dialogAnswers_ = {saved};
-        form_->MenuSaveAsClick();
+        invoke(*form_, "MenuSaveAsClick");
         result_->MenuSaveAsClick();
         return readBytes(text) == cli({"evaluate", saved});
     };
@@ -501,7 +504,7 @@ void TestDocuments::renamedCriterionMatchesTheCommandLineTool()
     QVERIFY(named<QLabel>(*form_, "MatrixNotice")->isVisible());
     QVERIFY(named<QLabel>(*form_, "MatrixNotice")->text().contains("Repeated names in this matrix: \"Commute time\""));
 
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     select("Location");
     QVERIFY(!named<QLabel>(*form_, "MatrixNotice")->isVisible());
     QVERIFY(savedAndEvaluated());
@@ -516,7 +519,7 @@ void TestDocuments::clearedJudgementUndoesToTheSameBytes()
     const QString first = app_->environment.path("first.ahp");
     const QString again = app_->environment.path("again.ahp");
     dialogAnswers_ = {first};
-    form_->MenuSaveAsClick();
+    invoke(*form_, "MenuSaveAsClick");
     auto *grid = named<TMatrixGrid>(*form_, "MatrixGrid");
 
     // Delete on Cost against Location: the pair and its mirror go back to "-".
@@ -528,10 +531,10 @@ void TestDocuments::clearedJudgementUndoesToTheSameBytes()
     QCOMPARE(grid->cellText(1, 2), QStringLiteral("-"));
     QCOMPARE(form_->session().undoStack()->undoText(), QStringLiteral("Clear in Choose a new office: Cost / Location"));
     QVERIFY(!form_->session().results().alternatives.isEmpty());
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("2"));
     dialogAnswers_ = {again};
-    form_->MenuSaveAsClick();
+    invoke(*form_, "MenuSaveAsClick");
     QCOMPARE(readBytes(again), readBytes(first));
 
     // The context menu's item on a leaf's alternatives, then Backspace on the same cell.
@@ -542,9 +545,9 @@ void TestDocuments::clearedJudgementUndoesToTheSameBytes()
     QCOMPARE(grid->cellText(3, 2), QStringLiteral("-"));
     QTest::keyClick(grid, Qt::Key_Backspace); // nothing left to clear: no step
     QCOMPARE(form_->session().undoStack()->count(), 1);
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     dialogAnswers_ = {again};
-    form_->MenuSaveAsClick();
+    invoke(*form_, "MenuSaveAsClick");
     QCOMPARE(readBytes(again), readBytes(first));
 }
 
@@ -560,19 +563,19 @@ void TestDocuments::reportCommand()
     const QString html = app_->environment.path("plan.html");
     const QString pdf = app_->environment.path("plan.pdf");
     dialogAnswers_ = {html, pdf};
-    form_->MenuReportClick();
+    invoke(*form_, "MenuReportClick");
     QCOMPARE(dialogStarts_.last(), pdf);
     const QByteArray page = readBytes(html);
     QVERIFY(page.startsWith("<!DOCTYPE html>"));
     QVERIFY(page.contains("Car B") && page.contains("0.729166666666667") && page.contains("<svg"));
-    form_->MenuReportClick();
+    invoke(*form_, "MenuReportClick");
     QVERIFY(readBytes(pdf).startsWith("%PDF-"));
     QVERIFY(app_->platform.messageBox.shown.isEmpty());
     QVERIFY(!form_->session().isModified());
 
     // A folder that does not exist: an error, and no file.
     dialogAnswers_ = {app_->environment.path("missing/plan.pdf")};
-    form_->MenuReportClick();
+    invoke(*form_, "MenuReportClick");
     QCOMPARE(app_->platform.messageBox.shown.size(), 1);
     QVERIFY(!QFile::exists(app_->environment.path("missing/plan.pdf")));
 }

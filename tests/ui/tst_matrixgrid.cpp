@@ -198,7 +198,7 @@ void TestMatrixGrid::clickOpensTheDialogOnlyOnOneMatrixCell()
     window_.open(ThreeItems);
     select("Goal");
     int opened = 0;
-    window_.form->compareDialogRunner = [&opened](TCompareForm &dialog) {
+    window_.dialogs.compare = [&opened](TCompareForm &dialog) {
         ++opened;
         dialog.Label1Click(13); // " 5": row item strongly more important
         return int(dialog.result());
@@ -223,7 +223,7 @@ void TestMatrixGrid::cancelStoresNothingButRecomputes()
     select("Goal");
     // Weights that the document's entries do not give, to see them recomputed.
     window_.form->session().document().tree.root()->child(0)->data().LocalWeight = 0.9;
-    window_.form->compareDialogRunner = [](TCompareForm &dialog) {
+    window_.dialogs.compare = [](TCompareForm &dialog) {
         dialog.TrackBar1->setValue(17);
         dialog.reject();
         return int(dialog.result());
@@ -279,14 +279,14 @@ void TestMatrixGrid::changeShownDashesToOne()
 {
     window_.open(ThreeItems);
     select("Goal");
-    window_.form->MenuToolClick();
+    invoke(*window_.form, "MenuToolClick");
     QVERIFY(named<QAction>(*window_.form, "MenuChangeShown1")->isEnabled());
     named<QAction>(*window_.form, "MenuChangeShown1")->trigger();
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 3; ++column)
             QCOMPARE(named<TMatrixGrid>(*window_.form, "MatrixGrid")->cellText(column, row), QStringLiteral("1"));
     QCOMPARE(window_.form->session().document().RequirementComparisons.size(), 6);
-    window_.form->MenuToolClick();
+    invoke(*window_.form, "MenuToolClick");
     QVERIFY(!named<QAction>(*window_.form, "MenuChangeShown1")->isEnabled());
 }
 
@@ -442,7 +442,7 @@ void TestMatrixGrid::keysOpenTheDialogBesideTheCurrentCell()
     TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");
     QStringList questions;
     QList<QRect> places;
-    window_.form->compareDialogRunner = [&](TCompareForm &dialog) {
+    window_.dialogs.compare = [&](TCompareForm &dialog) {
         questions << dialog.TitleLabel->text();
         places << dialog.frameGeometry();
         dialog.Label1Click(13); // " 5"
@@ -614,7 +614,7 @@ void TestMatrixGrid::pairByPairAsksEveryOpenPair()
 {
     window_.open(ThreeItems);
     QStringList questions;
-    window_.form->compareDialogRunner = [&questions](TCompareForm &dialog) {
+    window_.dialogs.compare = [&questions](TCompareForm &dialog) {
         questions.append(dialog.TitleLabel->text());
         if (questions.size() == 5) {
             dialog.reject(); // Escape

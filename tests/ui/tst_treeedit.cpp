@@ -2,6 +2,7 @@
 // alternatives window, through the real main window.
 #include "ui/windows/AlternativesForm.h"
 #include "AppFixture.h"
+#include "ScriptedDialogs.h"
 #include "app/Appli.h"
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
@@ -306,7 +307,7 @@ void TestTreeEdit::undoThroughTheEditMenu()
     QVERIFY(named<QAction>(*form_, "MenuUndo")->isEnabled());
     QCOMPARE(named<QAction>(*form_, "MenuUndo")->text(), QStringLiteral("&Undo move A"));
 
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     QCOMPARE(node("Goal")->childCaptions(), goalItems);
     QCOMPARE(node("A")->childCaptions(), (QStringList{"A1", "A2"}));
     QCOMPARE(node("A")->data().LocalWeight, weightA);
@@ -315,9 +316,9 @@ void TestTreeEdit::undoThroughTheEditMenu()
     QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("A"));
     QVERIFY(!form_->session().isModified());
     QCOMPARE(named<QAction>(*form_, "MenuRedo")->text(), QStringLiteral("&Redo move A"));
-    form_->MenuRedoClick();
+    invoke(*form_, "MenuRedoClick");
     QCOMPARE(node("C")->childCaptions(), QStringList{"A"});
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
 
     // Typing merges into one step until the field loses the focus.
     select("B");
@@ -327,9 +328,9 @@ void TestTreeEdit::undoThroughTheEditMenu()
     named<QLineEdit>(*form_, "CaptionEdit")->setFocus();
     QTest::keyClicks(named<QLineEdit>(*form_, "CaptionEdit"), "s");
     QCOMPARE(form_->session().undoStack()->count(), 2); // the undone drop is gone
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("Bee"));
-    form_->MenuUndoClick();
+    invoke(*form_, "MenuUndoClick");
     QCOMPARE(named<QLineEdit>(*form_, "CaptionEdit")->text(), QStringLiteral("B"));
 
     // The history window lists the steps.

@@ -155,17 +155,17 @@ void TestWindowScreen::windowMenuRaisesACoveredWindow()
     TAlternativesForm alternatives;
     window_.form->setAuxiliaryWindows(&alternatives, nullptr);
     auto *item = named<QAction>(*window_.form, "MenuAlternatives");
-    window_.form->MenuWindowClick();
+    invoke(*window_.form, "MenuWindowClick");
     item->trigger(); // shown
     QVERIFY(QTest::qWaitForWindowExposed(&alternatives));
     alternatives.move(window_.form->pos());
     window_.form->activateWindow();
     QTRY_VERIFY(window_.form->isActiveWindow());
-    window_.form->MenuWindowClick();
+    invoke(*window_.form, "MenuWindowClick");
     item->trigger(); // covered: comes forward, stays shown
     QVERIFY(alternatives.isVisible());
     QTRY_VERIFY(alternatives.isActiveWindow());
-    window_.form->MenuWindowClick();
+    invoke(*window_.form, "MenuWindowClick");
     item->trigger(); // in front: hidden
     QVERIFY(!alternatives.isVisible());
     window_.form->setAuxiliaryWindows(nullptr, nullptr);

@@ -34,6 +34,21 @@ RequirementNode *find(const Document &document, const QString &caption)
     return found;
 }
 
+// The comparison dialog photographed, then answered with 7.
+struct ShootingDialogs : DialogRunner
+{
+    QString prefix;
+    int runCompare(TCompareForm &dialog) override
+    {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return int(QDialog::Rejected);
+        shoot(prefix + QStringLiteral("-dialog.png"));
+        QTest::mouseClick(dialog.Labels[14], Qt::LeftButton); // " 7"
+        return int(dialog.result());
+    }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,7 +63,10 @@ int main(int argc, char *argv[])
     tools::ScreenSession session(application);
 
     {
+        ShootingDialogs dialogs;
+        dialogs.prefix = prefix;
         TBaseForm form;
+        form.setDialogRunner(&dialogs);
         form.resize(620, 420);
         form.show();
         if (!QTest::qWaitForWindowExposed(&form))
@@ -64,14 +82,6 @@ int main(int argc, char *argv[])
         grid->setCurrentCell(2, 3); // row B, column C
         QTest::keyClicks(grid, QStringLiteral("05"));
 
-        form.compareDialogRunner = [&prefix](TCompareForm &dialog) {
-            dialog.show();
-            if (!QTest::qWaitForWindowExposed(&dialog))
-                return int(QDialog::Rejected);
-            shoot(prefix + QStringLiteral("-dialog.png"));
-            QTest::mouseClick(dialog.Labels[14], Qt::LeftButton); // " 7"
-            return int(dialog.result());
-        };
         const QRect cell = grid->visualRect(grid->model()->index(4, 3)); // row D, column C
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         shoot(prefix + QStringLiteral("-grid.png"));

@@ -41,6 +41,31 @@ bool reachIndex(TBaseForm &form, double low, double high)
     return false;
 }
 
+// The advisor and the completion photographed; the completion is accepted.
+struct ShootingDialogs : DialogRunner
+{
+    QString prefix;
+    int runAdvisor(TAdvisorForm &dialog) override
+    {
+        dialog.show();
+        QTest::qWaitForWindowExposed(&dialog);
+        shoot(prefix + QStringLiteral("-advisor.png"));
+        return 0;
+    }
+    int runCompletion(TCompletionForm &dialog) override
+    {
+        dialog.show();
+        QTest::qWaitForWindowExposed(&dialog);
+        shoot(prefix + QStringLiteral("-completion.png"));
+        return int(QDialog::Accepted);
+    }
+};
+
+void invoke(QObject *window, const char *handler)
+{
+    QMetaObject::invokeMethod(window, handler, Qt::DirectConnection);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,7 +80,10 @@ int main(int argc, char *argv[])
     const QString prefix = QString::fromLocal8Bit(argv[3]);
     tools::ScreenSession screen(application);
 
+    ShootingDialogs dialogs;
+    dialogs.prefix = prefix;
     auto *form = new TBaseForm();
+    form->setDialogRunner(&dialogs);
     auto *alternatives = new TAlternativesForm();
     auto *result = new TResultForm();
     form->setAuxiliaryWindows(alternatives, result);
@@ -77,7 +105,7 @@ int main(int argc, char *argv[])
     const char *windowItems[] = {"MenuAlternatives", "MenuResult", "MenuHistory"};
     const QString windowNames[] = {QStringLiteral("alternatives"), QStringLiteral("result"), QStringLiteral("history")};
     for (int i = 0; i < 3; ++i) {
-        form->MenuWindowClick();
+        invoke(form, "MenuWindowClick");
         named<QAction>(*form, windowItems[i])->trigger();
         shoot(prefix + u'-' + windowNames[i] + QStringLiteral(".png"));
         if (i == 1) {
@@ -86,28 +114,16 @@ int main(int argc, char *argv[])
                 shoot(prefix + QStringLiteral("-result-page%1.png").arg(page + 1));
             }
         }
-        form->MenuWindowClick();
+        invoke(form, "MenuWindowClick");
         named<QAction>(*form, windowItems[i])->trigger(); // hidden again
     }
 
-    form->advisorDialogRunner = [&prefix](TAdvisorForm &dialog) {
-        dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
-        shoot(prefix + QStringLiteral("-advisor.png"));
-        return 0;
-    };
-    form->MenuAdvisorClick();
+    invoke(form, "MenuAdvisorClick");
 
     form->session().undoStack()->setClean();
     form->LoadDocument(partial);
     shoot(prefix + QStringLiteral("-main-partial.png"));
-    form->completionDialogRunner = [&prefix](TCompletionForm &dialog) {
-        dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
-        shoot(prefix + QStringLiteral("-completion.png"));
-        return int(QDialog::Accepted);
-    };
-    form->MenuCompleteClick();
+    invoke(form, "MenuCompleteClick");
     shoot(prefix + QStringLiteral("-main-completed.png"));
     form->session().undoStack()->setClean();
     form->close();

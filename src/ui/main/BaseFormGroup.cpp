@@ -86,7 +86,7 @@ void TBaseForm::MenuGroupClick()
         groupWindow_->openCombined = [this](Document &combined) {
             if (!QuerySaveModified())
                 return;
-            rememberSelection();
+            TreePanel->rememberSelection();
             session_->adoptDocument(std::move(combined));
             raise();
             activateWindow();
@@ -122,9 +122,8 @@ void TBaseForm::MenuPairByPairClick()
         showError(QStringLiteral("Out of memory."));
         return;
     }
-    const bool japanese = UiJapanese();
     if (pairs.empty()) {
-        ShowMessageBox(japanese ? QStringLiteral("未入力の組はありません。") : QStringLiteral("Every pair is entered."),
+        ShowMessageBox(UiText(QStringLiteral("未入力の組はありません。"), QStringLiteral("Every pair is entered.")),
                        QString(),
                        platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
@@ -146,11 +145,10 @@ void TBaseForm::MenuPairByPairClick()
             showError(error.message());
             return;
         }
-        dialog.showProgress(japanese ? QStringLiteral("%1 / %2 組目").arg(k + 1).arg(total)
-                                     : QStringLiteral("Pair %1 of %2").arg(k + 1).arg(total));
+        dialog.showProgress(UiText(QStringLiteral("%1 / %2 組目"), QStringLiteral("Pair %1 of %2")).arg(k + 1).arg(total));
         if (!MatrixGrid->isHidden())
             dialog.placeBeside(MatrixGrid->cellRectOnScreen(pair.column + 1, pair.row + 1));
-        const int result = compareDialogRunner ? compareDialogRunner(dialog) : dialog.exec();
+        const int result = dialogs_->runCompare(dialog);
         if (result != QDialog::Accepted)
             return; // Escape or Cancel ends the walk; the answers so far stay, each undoable
         session_->enterValue({pair.column + 1, pair.row + 1, dialog.ValueText, dialog.ReciprocalText});

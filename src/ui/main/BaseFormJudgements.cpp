@@ -1,5 +1,4 @@
-// The main window's part of clearing judgements (Delete, Backspace and the grid's context menu)
-// and the panel's notice of repeated names and of judgements shared after a rename.
+// The main window's part of clearing judgements: Delete, Backspace and the grid's context menu.
 #include "ui/main/BaseForm.h"
 #include "ui/UiLanguage.h"
 
@@ -7,8 +6,6 @@
 #include "document/DocumentSession.h"
 #include "ui/main/MatrixGrid.h"
 
-#include <QBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -16,17 +13,6 @@ namespace priomat {
 
 void TBaseForm::buildJudgementControls()
 {
-    MatrixNotice = new QLabel(ComparisonPanel);
-    MatrixNotice->setObjectName(QStringLiteral("MatrixNotice"));
-    MatrixNotice->setWordWrap(true);
-    MatrixNotice->setTextFormat(Qt::PlainText);
-    MatrixNotice->setMargin(3);
-    // Dark text on a pale yellow, readable whatever the panel's colours.
-    MatrixNotice->setStyleSheet(QStringLiteral("QLabel { background: #FFF3B0; color: #202020; border: 1px solid #C8A800; }"));
-    MatrixNotice->hide();
-    if (auto *layout = qobject_cast<QBoxLayout *>(ComparisonPanel->layout()))
-        layout->insertWidget(layout->indexOf(MatrixGrid), MatrixNotice);
-
     MatrixPopup = new QMenu(MatrixGrid);
     MatrixPopup->setObjectName(QStringLiteral("MatrixPopup"));
     MenuClearEntry = MatrixPopup->addAction(QStringLiteral("未入力に戻す (&Clear)"));
@@ -60,34 +46,6 @@ void TBaseForm::MenuClearEntryClick()
     const int row = MatrixGrid->currentRow();
     if (isMatrixCell(column, row))
         session_->clearEntry(column, row);
-}
-
-void TBaseForm::showMatrixNotice()
-{
-    const bool ja = UiJapanese();
-    QStringList lines;
-    const ShownMatrix &shown = session_->shownMatrix();
-    if (!shown.repeatedNames.isEmpty() && shown.node == session_->currentNode()) {
-        // Each name with the letters of its rows, as the grid labels them.
-        QStringList named;
-        for (const QString &name : shown.repeatedNames) {
-            QStringList letters;
-            for (qsizetype i = 0; i < shown.items.names.size(); ++i) {
-                if (shown.items.names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-                    letters.append(QString(QChar(char16_t(65 + i))));
-            }
-            const QString rows = u'(' + letters.join(QStringLiteral(", ")) + u')';
-            named.append(ja ? u'「' + name + QStringLiteral("」") + rows : u'"' + name + QStringLiteral("\" ") + rows);
-        }
-        const QString names = named.join(ja ? QStringLiteral("、") : QStringLiteral(", "));
-        lines.append(ja ? QStringLiteral("同じ名前が複数あります: %1。これらの行と列は同じ一対比較を読むため区別できません。").arg(names)
-                        : QStringLiteral("Repeated names in this matrix: %1. Their rows and columns read the same judgements and cannot be told apart.").arg(names));
-    }
-    const QString notice = session_->renameNotice();
-    if (!notice.isEmpty())
-        lines.append(notice);
-    MatrixNotice->setText(lines.join(u'\n'));
-    MatrixNotice->setVisible(!lines.isEmpty());
 }
 
 } // namespace priomat

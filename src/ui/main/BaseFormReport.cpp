@@ -25,7 +25,7 @@ namespace {
 
 QString outOfMemoryText()
 {
-    return UiJapanese() ? QStringLiteral("メモリが足りません。") : QStringLiteral("Out of memory.");
+    return UiText(QStringLiteral("メモリが足りません。"), QStringLiteral("Out of memory."));
 }
 
 // The wait cursor while a report is built and written.
@@ -117,7 +117,7 @@ void TBaseForm::MenuPrintClick()
         printer.setPageSize(DefaultReportPageSize());
         printer.setDocName(report->title);
         QPrintPreviewDialog preview(&printer, this);
-        preview.setWindowTitle(UiJapanese() ? QStringLiteral("印刷プレビュー") : QStringLiteral("Print Preview"));
+        preview.setWindowTitle(UiText(QStringLiteral("印刷プレビュー"), QStringLiteral("Print Preview")));
         connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &report](QPrinter *target) {
             try {
                 BusyCursor busy;
@@ -128,10 +128,7 @@ void TBaseForm::MenuPrintClick()
                 showError(outOfMemoryText());
             }
         });
-        if (printPreviewRunner)
-            printPreviewRunner(preview);
-        else
-            preview.exec();
+        dialogs_->runPrintPreview(preview);
     } catch (const std::bad_alloc &) {
         showError(outOfMemoryText());
     }

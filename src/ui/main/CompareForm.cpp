@@ -55,7 +55,7 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CompareForm"));
     const QString product = Appli ? Appli->ProductName : QStringLiteral("Priomat");
-    setWindowTitle((UiJapanese() ? QStringLiteral("一対比較 / ") : QStringLiteral("Compare / ")) + product);
+    setWindowTitle(UiText(QStringLiteral("一対比較 / "), QStringLiteral("Compare / ")) + product);
     resize(370, 303);
 
     TitleLabel = new ClickableLabel(this);
@@ -93,10 +93,10 @@ TCompareForm::TCompareForm(QWidget *parent) : QDialog(parent)
     auto *buttons = new QHBoxLayout(Panel1);
     buttons->setContentsMargins(8, 2, 8, 2);
     buttons->addStretch();
-    OKButton = new QPushButton(UiJapanese() ? QStringLiteral("ＯＫ") : QStringLiteral("OK"), Panel1);
+    OKButton = new QPushButton(UiText(QStringLiteral("ＯＫ"), QStringLiteral("OK")), Panel1);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
-    CancelButton = new QPushButton(UiJapanese() ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"), Panel1);
+    CancelButton = new QPushButton(UiText(QStringLiteral("キャンセル"), QStringLiteral("Cancel")), Panel1);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
