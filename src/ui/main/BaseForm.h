@@ -56,7 +56,7 @@ public:
     // The alternatives and result windows, created after this one.
     void setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm *result);
 
-    // Check marks of the three option flags from the settings.
+    // The three option flags from the settings, shown by their check marks.
     void LoadOptionFlags();
     void RefreshComparisonPanel();
     void ShowWeightsAndConsistency();
@@ -89,7 +89,6 @@ public:
     bool isMatrixCell(int column, int row) const;
     // Runs the comparison dialog; tests answer it instead of a modal loop.
     std::function<int(class TCompareForm &)> compareDialogRunner;
-    bool ReciprocalPending = false;
 
     // Tree editing.
     void TreeButtonAddClick();
@@ -251,6 +250,8 @@ private:
 
     void buildControls();
     void buildMenus();
+    void bindOptionActions();
+    void showOptionFlags();
     void applyEnglishTexts();
     void buildAdvisorControls();
     void buildReportMenu();
