@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
     int historySteps = 0;
     {
         DocumentSession session;
-        session.setOptionSource([] { return SessionOptions{false, true}; });
+        session.options().setCalculateAutomatically(false);
         session.open(path);
         session.setCurrentNode(session.document().tree.root()->child(0)->child(0));
         const int n = session.shownMatrix().size();

@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     qsizetype pdfBytes = 0, htmlBytes = 0;
     for (int r = 0; r < runs; ++r) {
         Report report;
-        content.push_back(timeMs([&] { report = BuildReport(document, {.japanese = false, .fileName = file}); }));
+        content.push_back(timeMs([&] { report = BuildReport(document, {.japanese = false, .fileName = file, .date = {}}); }));
         html.push_back(timeMs([&] { htmlBytes = BuildReportHtml(report).size(); }));
         pdf.push_back(timeMs([&] { pdfBytes = BuildReportPdf(report, QPageSize(QPageSize::A4), &pages).size(); }));
     }

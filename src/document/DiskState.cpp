@@ -124,11 +124,6 @@ void EditLock::release()
     path_.clear();
 }
 
-bool EditLock::isHeld() const
-{
-    return lock_ != nullptr;
-}
-
 bool EditLock::otherHolder(const QString &documentPath, Holder &holder)
 {
     QLockFile probe(lockPathFor(documentPath));

@@ -58,7 +58,6 @@ public:
     // Holds the lock for `documentPath` (releasing any other); false when another process holds it.
     bool hold(const QString &documentPath);
     void release();
-    bool isHeld() const;
 
     struct Holder
     {

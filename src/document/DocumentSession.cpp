@@ -257,32 +257,24 @@ private:
     void record(ComparisonTable &table)
     {
         const MatrixItems items = ItemsUnder(session_.document_, node_);
-        const bool inverse = session_.options().inverse;
-        auto keyOf = [&](const QString &row, const QString &column) {
-            return leaf_ ? alternativeKey(leafName_, row, column) : requirementKey(row, column);
-        };
-        auto store = [&](const QString &key, const QString &value) {
-            touched_.append((leaf_ ? QStringLiteral("A\t") : QStringLiteral("R\t")) + key.toCaseFolded());
+        const QString mark = leaf_ ? QStringLiteral("A\t") : QStringLiteral("R\t");
+        const EntryWriteObserver keep = [&](const QString &key, const QString &value,
+                                            std::optional<qsizetype> replaced) {
+            touched_.append(mark + key.toCaseFolded());
             Change change;
             change.newValue = value;
-            if (const auto index = table.find(key)) {
-                change.index = *index;
-                change.oldValue = table.valueAt(*index);
-                table.setValueAt(*index, value);
+            if (replaced) {
+                change.index = *replaced;
+                change.oldValue = table.valueAt(*replaced);
             } else {
                 change.appended = true;
                 change.key = key;
-                table.append(key, value);
             }
             changes_.push_back(std::move(change));
         };
-        for (const CellEntry &cell : std::as_const(cells_)) {
-            const QString &rowName = items.names.at(cell.row - 1);
-            const QString &columnName = items.names.at(cell.column - 1);
-            store(keyOf(rowName, columnName), cell.value);
-            if (inverse)
-                store(keyOf(columnName, rowName), cell.reciprocal);
-        }
+        const bool inverse = session_.options().inverse();
+        for (const CellEntry &cell : std::as_const(cells_))
+            StoreEntry(session_.document_, items, cell.column, cell.row, cell.value, cell.reciprocal, inverse, keep);
         cells_.clear();
         changes_.shrink_to_fit();
     }
@@ -743,11 +735,6 @@ DocumentSession::~DocumentSession()
     stack_->clear();
 }
 
-SessionOptions DocumentSession::options() const
-{
-    return optionSource_ ? optionSource_() : SessionOptions();
-}
-
 bool DocumentSession::isModified() const
 {
     return !stack_->isClean();
@@ -1066,10 +1053,10 @@ void DocumentSession::forgetSubtree(const RequirementNode *node)
 
 void DocumentSession::evaluate(bool force)
 {
-    const SessionOptions flags = options();
+    const bool automatic = options_.calculateAutomatically();
     evaluationError_.clear();
     results_.clear();
-    const bool runs = (force || flags.calculateAutomatically) && !loading_;
+    const bool runs = (force || automatic) && !loading_;
     if (runs && !failedNodes_.isEmpty()) {
         // The first matrix in the tree that cannot be computed stops the evaluation.
         document_.tree.forEachPreOrder([this](RequirementNode *node, int) {
@@ -1080,7 +1067,7 @@ void DocumentSession::evaluate(bool force)
     if (evaluationError_.isEmpty()) {
         try {
             Recalculate(document_, results_,
-                        {.force = force, .automatic = flags.calculateAutomatically, .loading = loading_,
+                        {.force = force, .automatic = automatic, .loading = loading_,
                          .cache = &leafWeights_});
         } catch (const ComputationError &error) {
             evaluationError_ = error.message();
@@ -1295,7 +1282,7 @@ void DocumentSession::clearEntry(int column, int row)
     if (!current_ || row < 1 || column < 1 || row > n || column > n || row == column || n > GridLimit)
         return;
     const ComparisonMatrix matrix = ComparisonMatrix::of(document_, shown_.items);
-    const bool inverse = options().inverse;
+    const bool inverse = options().inverse();
     if (!matrix.entry(row - 1, column - 1) && !(inverse && matrix.entry(column - 1, row - 1)))
         return;
     const QString &rowName = shown_.items.names.at(row - 1);
@@ -1352,7 +1339,7 @@ void DocumentSession::changeDashesToOne()
     // Column by column, as the grid is walked; with Inverse each stored entry fills its mirror,
     // which is then no longer a dash.
     QSet<qint64> filled;
-    const bool inverse = options().inverse;
+    const bool inverse = options().inverse();
     for (int column = 0; column < n; ++column) {
         for (int row = 0; row < n; ++row) {
             if (row == column || matrix.entry(row, column) || filled.contains(qint64(row) * n + column))
@@ -1396,7 +1383,7 @@ DocumentSession::CompletionPreview DocumentSession::previewCompletion()
     const int n = shown_.size();
     if (!current_ || n < 2 || n > GridLimit)
         return preview;
-    const bool inverse = options().inverse;
+    const bool inverse = options().inverse();
     preview.completion = CompleteFromEntered(ComparisonMatrix::of(document_, shown_.items), current_->caption(), inverse);
     const Completion &completion = preview.completion;
     if (!completion.computed || completion.groups.size() > 1 || completion.cells.empty())

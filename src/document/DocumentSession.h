@@ -5,7 +5,9 @@
 
 #include "document/DiskState.h"
 #include "document/DocumentOpen.h"
+#include "document/JudgementTyping.h"
 #include "document/MatrixColours.h"
+#include "document/SessionOptions.h"
 #include "document/TextFile.h"
 #include "model/ConsistencyAdvisor.h"
 #include "model/Document.h"
@@ -47,13 +49,6 @@ public:
     virtual void showError(const QString &message) = 0;
     // The file is empty or not a data file.
     virtual void showNotADataFile(const QString &message) = 0;
-};
-
-// The options the session reads from the window's menu.
-struct SessionOptions
-{
-    bool calculateAutomatically = true;
-    bool inverse = true;
 };
 
 // The matrix of the selected node as the panel shows it.
@@ -111,8 +106,11 @@ public:
     ~DocumentSession() override;
 
     void setHost(SessionHost *host) { host_ = host; }
-    void setOptionSource(std::function<SessionOptions()> source) { optionSource_ = std::move(source); }
-    SessionOptions options() const;
+    // The option flags; the Option menu shows and sets them.
+    SessionOptions &options() { return options_; }
+    const SessionOptions &options() const { return options_; }
+    // The grid's keyboard rule, with its pending reciprocal.
+    JudgementTyping &typing() { return typing_; }
     void setJapanese(bool japanese) { japanese_ = japanese; }
     // Deeper trees are not opened (a view cannot lay them out); 0: no limit.
     void setMaxTreeDepth(int depth) { maxTreeDepth_ = depth; }
@@ -151,8 +149,6 @@ public:
     void checkDisk();
     // Watches the document's file and checks it whenever the system says it changed.
     void setWatchingDisk(bool watching);
-    // The file as this session last read or wrote it.
-    const DiskStamp &diskStamp() const { return stamp_; }
     // The tree and the alternatives without any judgement, for the participants of a group
     // decision; in the document's encoding. The document stays as it is.
     bool saveBlankCopy(const QString &path);
@@ -261,7 +257,8 @@ private:
     QString entryText(const char *ja, const char *en, int row, int column) const;
 
     SessionHost *host_ = nullptr;
-    std::function<SessionOptions()> optionSource_;
+    SessionOptions options_;
+    JudgementTyping typing_;
     bool japanese_ = true;
     int maxTreeDepth_ = 0;
 

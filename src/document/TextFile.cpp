@@ -220,33 +220,9 @@ QByteArray ReadDescriptorBytes(int fd, const QString &name)
     });
 }
 
-DecodedWholeText ReadWholeTextFile(const QString &path)
-{
-    return DecodeWholeText(ReadFileBytes(path));
-}
-
 DecodedText ReadTextFile(const QString &path)
 {
     return DecodeTextLines(ReadFileBytes(path));
-}
-
-DecodedText ReadTextStream(QIODevice &device, const QString &name)
-{
-    // A stream tells no size: read it in pieces, up to the same limit as a file. The device
-    // blocks, so a read of nothing is its end.
-    QByteArray bytes;
-    QByteArray piece(1 << 16, Qt::Uninitialized);
-    for (;;) {
-        const qint64 count = device.read(piece.data(), piece.size());
-        if (count < 0)
-            throw FileError(QStringLiteral("Cannot read %1. %2").arg(name, device.errorString()));
-        if (count == 0)
-            break;
-        bytes.append(piece.constData(), count);
-        if (bytes.size() > MaxReadableSize)
-            throw FileError(QStringLiteral("Cannot read %1. It is too large.").arg(name));
-    }
-    return DecodeTextLines(bytes);
 }
 
 QByteArray EncodeTextLines(const QStringList &lines, TextEncoding preferred, TextEncoding *used)

@@ -59,10 +59,6 @@ enum class ReadSource {
 
 // Read a whole file and decode it. Throw FileError.
 DecodedText ReadTextFile(const QString &path);
-// Reads an open device (standard input) to its end and decodes it; `name` stands for it in
-// messages. Throws FileError.
-DecodedText ReadTextStream(QIODevice &device, const QString &name);
-DecodedWholeText ReadWholeTextFile(const QString &path);
 // The file's bytes, up to 512 MB counted as they are read (a device has no size). A folder is
 // refused; so is anything but a regular file for RegularFile, without blocking. Throws FileError.
 QByteArray ReadFileBytes(const QString &path, ReadSource source = ReadSource::RegularFile);

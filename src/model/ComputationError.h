@@ -28,7 +28,6 @@ public:
     const QString &valueText() const { return valueText_; }
     // Caption of the node whose matrix was being computed, when known.
     const QString &owner() const { return owner_; }
-    bool hasOwner() const { return hasOwner_; }
     void setOwner(const QString &caption);
 
     // Matrix size of a TooLarge error, else 0.

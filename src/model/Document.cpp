@@ -41,7 +41,8 @@ MatrixItems ItemsUnder(const Document &document, const RequirementNode *node)
 }
 
 void StoreEntry(Document &document, const MatrixItems &items, int aCol, int aRow,
-                const QString &value, const QString &reciprocalValue, bool inverse)
+                const QString &value, const QString &reciprocalValue, bool inverse,
+                const EntryWriteObserver &observe)
 {
     const QString &rowName = items.names.at(aRow - 1);
     const QString &columnName = items.names.at(aCol - 1);
@@ -51,9 +52,18 @@ void StoreEntry(Document &document, const MatrixItems &items, int aCol, int aRow
         return items.leafShown ? alternativeKey(items.leafName, row, column)
                                : requirementKey(row, column);
     };
-    table.store(keyOf(rowName, columnName), value);
+    auto store = [&](const QString &key, const QString &text) {
+        const std::optional<qsizetype> index = table.find(key);
+        if (observe)
+            observe(key, text, index);
+        if (index)
+            table.setValueAt(*index, text);
+        else
+            table.append(key, text);
+    };
+    store(keyOf(rowName, columnName), value);
     if (inverse)
-        table.store(keyOf(columnName, rowName), reciprocalValue);
+        store(keyOf(columnName, rowName), reciprocalValue);
 }
 
 } // namespace priomat

@@ -6,6 +6,9 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 namespace priomat {
 
 // Caption of the root of a new document, the same in both languages.
@@ -37,10 +40,16 @@ struct MatrixItems
 
 MatrixItems ItemsUnder(const Document &document, const RequirementNode *node);
 
+// Told of each value StoreEntry is about to write: its key and text, and the index of the entry
+// whose value it replaces, or none when it appends the key at the end.
+using EntryWriteObserver =
+    std::function<void(const QString &key, const QString &value, std::optional<qsizetype> replaced)>;
+
 // Writes one matrix entry chosen in row `aRow`, column `aCol` (grid positions counted from 1)
 // into the table the items belong to: replaces the first matching entry or appends one. With
 // `inverse` the transposed pair receives `reciprocalValue` the same way.
 void StoreEntry(Document &document, const MatrixItems &items, int aCol, int aRow,
-                const QString &value, const QString &reciprocalValue, bool inverse);
+                const QString &value, const QString &reciprocalValue, bool inverse,
+                const EntryWriteObserver &observe = {});
 
 } // namespace priomat

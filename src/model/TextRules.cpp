@@ -15,14 +15,6 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-qsizetype leadingBlankCount(const QString &text)
-{
-    qsizetype n = 0;
-    while (n < text.size() && isBlank(text.at(n)))
-        ++n;
-    return n;
-}
-
 QString asciiUpper(const QString &text)
 {
     QString result = text;

@@ -11,7 +11,6 @@ namespace priomat {
 constexpr bool isBlank(QChar c) { return c.unicode() <= 32; }
 
 QString trimBlanks(const QString &text);
-qsizetype leadingBlankCount(const QString &text);
 
 // Upper-cases ASCII letters only, so that section and header names cannot be matched through
 // the special casings of other scripts (the dotless i, the long s).

@@ -23,7 +23,7 @@ void TestAdvisorSession::previewAgreesWithEvaluationAfterApplying()
 {
     for (const bool inverse : {true, false}) {
         DocumentSession session;
-        session.setOptionSource([inverse] { return SessionOptions{true, inverse}; });
+        session.options().setInverse(inverse);
         Document &document = session.editableDocument();
         buildTree(document.tree, {"Goal", " Cost", " Speed", " Comfort", " Looks"});
         document.alternativesLines = {"p", "q", "r", "s"};

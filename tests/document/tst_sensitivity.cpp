@@ -156,7 +156,7 @@ void TestSensitivity::judgementTippingPointsAgreeWithEntering()
         DocumentSession session;
         RecordingHost host;
         session.setHost(&host);
-        session.setOptionSource([inverse] { return SessionOptions{.calculateAutomatically = true, .inverse = inverse}; });
+        session.options().setInverse(inverse);
         session.editableDocument() = bench::BuildDocument({.leaves = 4, .parents = 2, .alternatives = 4}, 7);
         session.reinstall();
         RequirementNode *root = session.document().tree.root();

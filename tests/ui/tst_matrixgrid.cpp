@@ -162,7 +162,7 @@ void TestMatrixGrid::keyEntryAndReciprocalPending()
     grid->setCurrentCell(1, 1); // the diagonal
     QTest::keyClicks(grid, "04");
     QCOMPARE(grid->cellText(1, 1), QStringLiteral("1"));
-    QVERIFY(!window_.form->ReciprocalPending);
+    QVERIFY(!window_.form->session().typing().ReciprocalPending);
     grid->setCurrentCell(1, 2);
     QTest::keyClicks(grid, "6");
     QCOMPARE(grid->cellText(2, 1), QStringLiteral("6"));

@@ -48,14 +48,16 @@ struct ShootingDialogs : DialogRunner
     int runAdvisor(TAdvisorForm &dialog) override
     {
         dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            qWarning("dialog not exposed");
         shoot(prefix + QStringLiteral("-advisor.png"));
         return 0;
     }
     int runCompletion(TCompletionForm &dialog) override
     {
         dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            qWarning("dialog not exposed");
         shoot(prefix + QStringLiteral("-completion.png"));
         return int(QDialog::Accepted);
     }

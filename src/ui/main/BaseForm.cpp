@@ -72,7 +72,6 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent), dialogs_(&realDialo
     session_->setHost(&prompts_);
     session_->setJapanese(UiJapanese());
     session_->setMaxTreeDepth(MaxTreeDepth);
-    session_->setOptionSource([this] { return SessionOptions{calculateAutomatically(), inverseOption()}; });
     buildControls();
     buildMenus();
     buildAdvisorControls();
@@ -128,6 +127,7 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent), dialogs_(&realDialo
     firstStart_ = !HasStoredPlacement(Section);
     RestoreWindowPlacement(this, Section);
     setTreeWidth(ReadSetting(Section, QStringLiteral("TreeWidth"), treeWidth_).toInt());
+    bindOptionActions();
     LoadOptionFlags();
 
     updateCaption();
@@ -280,17 +280,36 @@ void TBaseForm::CaptionEditChange(const QString &text)
 
 void TBaseForm::LoadOptionFlags()
 {
-    MenuColor->setChecked(ReadSetting(QStringLiteral("Option"), QStringLiteral("Color"), false).toBool());
-    MenuInverse->setChecked(ReadSetting(QStringLiteral("Option\\Input"), QStringLiteral("Inverse"), true).toBool());
-    MenuCalculateAutomatically->setChecked(
-        ReadSetting(QStringLiteral("Option"), QStringLiteral("Calculate"), true).toBool());
-    MatrixGrid->useColours = colorOption();
+    session_->options().load(ReadSetting);
+    showOptionFlags();
+}
+
+// The Option menu's check marks show the session's options and set them.
+void TBaseForm::bindOptionActions()
+{
+    SessionOptions &options = session_->options();
+    connect(MenuColor, &QAction::toggled, &options, &SessionOptions::setColor);
+    connect(MenuInverse, &QAction::toggled, &options, &SessionOptions::setInverse);
+    connect(MenuCalculateAutomatically, &QAction::toggled, &options, &SessionOptions::setCalculateAutomatically);
+    connect(&options, &SessionOptions::changed, this, &TBaseForm::showOptionFlags);
+}
+
+void TBaseForm::showOptionFlags()
+{
+    MenuColor->setChecked(colorOption());
+    MenuInverse->setChecked(inverseOption());
+    MenuCalculateAutomatically->setChecked(calculateAutomatically());
+    if (MatrixGrid->useColours != colorOption()) {
+        // Off draws black and not bold again.
+        MatrixGrid->useColours = colorOption();
+        MatrixGrid->viewport()->update();
+    }
     updateActionStates();
 }
 
-bool TBaseForm::colorOption() const { return MenuColor->isChecked(); }
-bool TBaseForm::inverseOption() const { return MenuInverse->isChecked(); }
-bool TBaseForm::calculateAutomatically() const { return MenuCalculateAutomatically->isChecked(); }
+bool TBaseForm::colorOption() const { return session_->options().color(); }
+bool TBaseForm::inverseOption() const { return session_->options().inverse(); }
+bool TBaseForm::calculateAutomatically() const { return session_->options().calculateAutomatically(); }
 
 RequirementNode *TBaseForm::selectedNode() const
 {
@@ -342,31 +361,12 @@ void TBaseForm::MatrixGridMouseUp(int column, int row)
 
 void TBaseForm::MatrixGridKeyPress(QChar character)
 {
-    const char16_t c = character.unicode();
+    // The session's typing rule decides; the grid's current cell takes the judgement.
+    const std::optional<TypedJudgement> typed = session_->typing().type(character);
     const int column = MatrixGrid->currentColumn();
     const int row = MatrixGrid->currentRow();
-    QString value;
-    QString reciprocal;
-    if (c == u'1' || c == u'!') {
-        value = reciprocal = QStringLiteral("1");
-    } else if (c >= u'2' && c <= u'9') {
-        const QString digit(character);
-        value = ReciprocalPending ? QStringLiteral("1/") + digit : digit;
-        reciprocal = ReciprocalPending ? digit : QStringLiteral("1/") + digit;
-    } else if (c >= 34 && c <= 41) { // the shifted digits 2 to 9 of a Japanese keyboard
-        const QString digit = QString::number(c - 32);
-        value = QStringLiteral("1/") + digit;
-        reciprocal = digit;
-    } else if (c == u'0' || c == u'/') {
-        ReciprocalPending = true;
-        return;
-    } else {
-        return;
-    }
-    ReciprocalPending = false;
-    if (!isMatrixCell(column, row))
-        return;
-    session_->enterValue({column, row, value, reciprocal});
+    if (typed && isMatrixCell(column, row))
+        session_->enterValue({column, row, typed->value, typed->reciprocal});
 }
 
 void TBaseForm::MenuChangeShown1Click()
@@ -447,8 +447,7 @@ void TBaseForm::fitFirstStart()
 
 void TBaseForm::MenuColorClick()
 {
-    // The action has already toggled its own check mark; off draws black and not bold again.
-    MatrixGrid->useColours = colorOption();
+    // The action has already set the option through its check mark; the grid follows it.
     MatrixGrid->viewport()->update();
 }
 
@@ -503,9 +502,7 @@ void TBaseForm::FormClose()
         historyWindow_->close();
     SaveWindowPlacement(this, Section);
     WriteSetting(Section, QStringLiteral("TreeWidth"), treeWidth());
-    WriteSetting(QStringLiteral("Option"), QStringLiteral("Color"), colorOption());
-    WriteSetting(QStringLiteral("Option\\Input"), QStringLiteral("Inverse"), inverseOption());
-    WriteSetting(QStringLiteral("Option"), QStringLiteral("Calculate"), calculateAutomatically());
+    session_->options().store(WriteSetting);
     try {
         SaveSettings();
     } catch (const FileError &error) {

@@ -49,7 +49,7 @@ public:
     // stays the caller's and must outlive its use.
     void setDialogRunner(DialogRunner *runner);
 
-    // Check marks of the three option flags from the settings.
+    // The three option flags from the settings, shown by their check marks.
     void LoadOptionFlags();
     void RefreshComparisonPanel();
     void ShowWeightsAndConsistency();
@@ -66,7 +66,6 @@ public:
     bool colorOption() const;
     bool inverseOption() const;
     bool calculateAutomatically() const;
-    bool ReciprocalPending = false;
 
     // The Group window, created on first use.
     class TGroupForm *groupWindow() const { return groupWindow_; }
@@ -231,6 +230,8 @@ private:
 
     void buildControls();
     void buildMenus();
+    void bindOptionActions();
+    void showOptionFlags();
     void applyEnglishTexts();
     void buildAdvisorControls();
     void buildReportMenu();

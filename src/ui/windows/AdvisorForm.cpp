@@ -136,7 +136,7 @@ void TAdvisorForm::refresh()
         ApplyButton->setEnabled(false);
         return;
     }
-    const bool inverse = session_.options().inverse;
+    const bool inverse = session_.options().inverse();
     MatrixCaption->setText(text("「%1」の一対比較マトリックス (%2 × %2)", "Matrix of \"%1\" (%2 × %2)")
                                .arg(node->caption())
                                .arg(shown.size()));

@@ -51,7 +51,7 @@ TCompletionForm::TCompletionForm(const DocumentSession &session, const DocumentS
     CellList->setHeaderLabels({text("行", "Row"), text("列", "Column"), text("値", "Value"),
                                text("対称位置", "Mirror")});
     CellList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    const bool inverse = session.options().inverse;
+    const bool inverse = session.options().inverse();
     QList<QTreeWidgetItem *> items;
     for (const CompletionCell &cell : preview.completion.cells) {
         items.append(new QTreeWidgetItem(QStringList{shown.items.names.value(cell.row), shown.items.names.value(cell.column),

@@ -414,7 +414,7 @@ void SensitivityPage::fillJudgements()
                   : QStringLiteral("Robustness of the judgements in the matrix of \"%1\" (marked: one or two scale "
                                    "steps change the best alternative)")
                         .arg(shown.node->caption()));
-    judgements_ = analysis_->judgementRobustness(shown.items, session_->options().inverse);
+    judgements_ = analysis_->judgementRobustness(shown.items, session_->options().inverse());
     QList<QTreeWidgetItem *> items;
     for (const JudgementRobustness &pair : judgements_) {
         auto *item = new QTreeWidgetItem(JudgementCells(pair, analysis_->alternatives()));
