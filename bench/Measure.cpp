@@ -114,7 +114,7 @@ CaseMeasurement MeasureCase(const QString &path, int runs)
             qsizetype best = -1;
             double bestPoints = -1.0;
             for (qsizetype k = 0; k < results.alternatives.size(); ++k) {
-                const double points = results.alternatives.at(k).value.toDouble();
+                const double points = ShownValue(results.alternatives.at(k).value);
                 if (points > bestPoints) {
                     bestPoints = points;
                     best = k;
@@ -129,9 +129,9 @@ CaseMeasurement MeasureCase(const QString &path, int runs)
                 measurement.csvLines = csv.size();
                 measurement.resultRows = results.requirements.size() + results.alternatives.size();
                 measurement.bestAlternative = row.name;
-                measurement.bestPoints = row.value;
+                measurement.bestPoints = row.text();
             } else if (csv.size() != measurement.csvLines || row.name != measurement.bestAlternative
-                       || row.value != measurement.bestPoints) {
+                       || row.text() != measurement.bestPoints) {
                 throw std::runtime_error("two runs on the same file gave different results");
             }
         }

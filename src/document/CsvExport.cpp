@@ -178,7 +178,7 @@ QStringList BuildCsvLines(const Document &document, const ResultLists &results)
         lines.append(QString());
         lines.append(QStringLiteral("[Alternatives]"));
         for (const ResultRow &row : results.alternatives)
-            lines.append(field(row.name) + u',' + field(row.value));
+            lines.append(field(row.name) + u',' + field(row.text()));
     }
     return lines;
 }

@@ -118,6 +118,7 @@ public:
     const Document &document() const { return document_; }
     // For tests and tools that build a document by hand; call reinstall() after changing it.
     Document &editableDocument() { return document_; }
+    // The evaluation's rows as numbers; resultsChanged tells every view when they change.
     const ResultLists &results() const { return results_; }
     // Why the evaluation has no results (a matrix that cannot be computed), empty otherwise.
     const QString &evaluationError() const { return evaluationError_; }

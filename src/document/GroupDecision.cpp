@@ -304,7 +304,7 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
                 Recalculate(document, lists, {.force = true, .cache = &cache});
                 std::vector<double> points;
                 for (const ResultRow &row : lists.alternatives)
-                    points.push_back(ReadDecimal(row.value));
+                    points.push_back(ShownValue(row.value));
                 result.points.push_back(std::move(points));
             } catch (const ComputationError &error) {
                 throw GroupInputError(Kind::Value, QStringLiteral("%1: %2").arg(path, error.message()));
@@ -352,7 +352,7 @@ GroupResult CombineGroup(const std::vector<GroupParticipant> &participants, bool
         UpdateSubtreeWeights(combined.RequirementComparisons, combined.tree.root());
         Recalculate(combined, lists, {.force = true, .cache = &cache});
         for (const ResultRow &row : lists.alternatives)
-            result.combinedPoints.push_back(ReadDecimal(row.value));
+            result.combinedPoints.push_back(ShownValue(row.value));
     } catch (const ComputationError &error) {
         throw GroupInputError(Kind::Value, say(japanese, QStringLiteral("統合した判断: %1"),
                                                QStringLiteral("the combined judgements: %1"))

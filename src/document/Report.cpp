@@ -206,7 +206,7 @@ Report BuildReport(const Document &document, const ReportOptions &options)
     } else {
         const int best = analysis ? analysis->winner() : 0;
         summary = t("最良の代替案は%1で、%2 点です。", "The best alternative is %1 with %2 points.")
-                      .arg(t.quoted(alternatives.at(best)), results.alternatives.at(best).value);
+                      .arg(t.quoted(alternatives.at(best)), results.alternatives.at(best).text());
         if (analysis) {
             const std::vector<double> &points = analysis->points();
             int second = -1;
@@ -214,7 +214,7 @@ Report BuildReport(const Document &document, const ReportOptions &options)
                 if (k != best && (second < 0 || points[size_t(k)] > points[size_t(second)]))
                     second = k;
             summary += t(" 2 位の%1（%2 点）との差は %3 点です。", " It leads %1 (%2 points) by %3.")
-                           .arg(t.quoted(alternatives.at(second)), results.alternatives.at(second).value,
+                           .arg(t.quoted(alternatives.at(second)), results.alternatives.at(second).text(),
                                 FormatFloat(points[size_t(best)] - points[size_t(second)]));
         }
     }
@@ -281,8 +281,8 @@ Report BuildReport(const Document &document, const ReportOptions &options)
         ReportBlock chart = block(ReportBlock::Kind::BarChart, QString());
         for (int k = 0; k < int(alternatives.size()); ++k) {
             const ResultRow &row = results.alternatives.at(k);
-            table.table.rows.append({row.name, row.value, QString::number(rank[size_t(k)])});
-            chart.bars.push_back({row.name, analysis ? analysis->points()[size_t(k)] : 1.0, row.value});
+            table.table.rows.append({row.name, row.text(), QString::number(rank[size_t(k)])});
+            chart.bars.push_back({row.name, analysis ? analysis->points()[size_t(k)] : 1.0, row.text()});
         }
         report.blocks.push_back(std::move(table));
         report.blocks.push_back(std::move(chart));

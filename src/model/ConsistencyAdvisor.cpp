@@ -444,7 +444,7 @@ QStringList RankingPreviewer::rankingOf(const QList<ResultRow> &alternatives)
 {
     std::vector<std::pair<double, QString>> points;
     for (const ResultRow &row : alternatives)
-        points.emplace_back(row.value.toDouble(), row.name);
+        points.emplace_back(ShownValue(row.value), row.name);
     std::stable_sort(points.begin(), points.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
     QStringList names;
     for (const auto &point : points)

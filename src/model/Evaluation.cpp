@@ -6,9 +6,22 @@
 #include "model/Priorities.h"
 #include "model/TextRules.h"
 
+#include <cmath>
 #include <vector>
 
 namespace priomat {
+
+QString ResultRow::text() const
+{
+    return FormatFloat(value);
+}
+
+double ShownValue(double value)
+{
+    bool ok = false;
+    const double shown = std::isfinite(value) ? FormatFloat(value).toDouble(&ok) : value;
+    return ok && std::isfinite(shown) ? shown : value;
+}
 
 void CollectLeafImportance(const RequirementNode *node, double importance, QList<ResultRow> &rows)
 {
@@ -24,7 +37,7 @@ void CollectLeafImportance(const RequirementNode *node, double importance, QList
         const Frame frame = stack.back();
         stack.pop_back();
         if (!frame.node->hasChildren()) {
-            rows.append({frame.node->caption(), FormatFloat(frame.importance)});
+            rows.append({frame.node->caption(), frame.importance});
             continue;
         }
         for (int i = frame.node->childCount() - 1; i >= 0; --i) {
@@ -92,7 +105,7 @@ void Recalculate(const Document &document, ResultLists &lists, const Recalculate
                     weights = &computed;
                 }
                 // The importance as displayed, so the points agree with the list.
-                importance = ReadDecimal(row.value);
+                importance = ReadDecimal(FormatFloat(row.value));
             } catch (ComputationError &error) {
                 error.setOwner(row.name);
                 throw;
@@ -104,7 +117,7 @@ void Recalculate(const Document &document, ResultLists &lists, const Recalculate
         }
     }
     for (qsizetype k = 0; k < alternatives.size(); ++k)
-        lists.alternatives.append({alternatives.at(k), FormatFloat(points[size_t(k)])});
+        lists.alternatives.append({alternatives.at(k), points[size_t(k)]});
 }
 
 } // namespace priomat

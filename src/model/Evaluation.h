@@ -8,19 +8,31 @@
 #include <QString>
 #include <QStringList>
 
+#include <bit>
 #include <vector>
 
 namespace priomat {
 
-// One row of a result list: a name and its number as shown.
+// One row of a result list: a name and its computed number.
 struct ResultRow
 {
     QString name;
-    QString value;
-    friend bool operator==(const ResultRow &, const ResultRow &) = default;
+    double value = 0.0;
+
+    // The number as the lists show it and the files hold it.
+    QString text() const;
+    friend bool operator==(const ResultRow &a, const ResultRow &b)
+    {
+        // Bitwise, so an unchanged NaN row is equal to itself.
+        return a.name == b.name && std::bit_cast<quint64>(a.value) == std::bit_cast<quint64>(b.value);
+    }
 };
 
-// The two lists of the result window, the evaluation's only output.
+// The number as its text reads back: rounded to the shown 15 significant digits. Rankings and
+// marks use it, so rows that show the same number count as equal.
+double ShownValue(double value);
+
+// The two lists of the result window, the evaluation's only output, as numbers.
 struct ResultLists
 {
     QList<ResultRow> requirements; // one row per leaf, in pre-order

@@ -24,7 +24,7 @@ std::vector<double> pointsOf(const ResultLists &lists)
 {
     std::vector<double> points;
     for (const ResultRow &row : lists.alternatives)
-        points.push_back(row.value.toDouble());
+        points.push_back(ShownValue(row.value));
     return points;
 }
 

@@ -293,7 +293,7 @@ void TestSession::finishedRenamesTakeTheirJudgementsAlong()
     const ComparisonTable &alternatives = session.document().AlternativeComparisons;
     RequirementNode *root = session.document().tree.root();
     const std::vector<double> weights{root->child(0)->data().LocalWeight, root->child(1)->data().LocalWeight};
-    const QString carB = session.results().alternatives.at(1).value;
+    const QString carB = session.results().alternatives.at(1).text();
 
     session.setCurrentNode(root->child(1)); // Comfort
     session.renameCurrent(QStringLiteral("Comf"));
@@ -316,7 +316,7 @@ void TestSession::finishedRenamesTakeTheirJudgementsAlong()
     QCOMPARE(*alternatives.value(alternativeKey("Seats", "Car Z", "Car A")), QStringLiteral("1/3"));
     QVERIFY(!alternatives.value(alternativeKey("Cost", "Car A", "Car Y")));
     QCOMPARE(session.results().alternatives.at(1).name, QStringLiteral("Car Z"));
-    QCOMPARE(session.results().alternatives.at(1).value, carB);
+    QCOMPARE(session.results().alternatives.at(1).text(), carB);
 
     session.undoStack()->undo();
     session.undoStack()->undo();

@@ -69,7 +69,7 @@ void TestCertainty::noSpreadGivesTheCurrentResult()
     QCOMPARE(result.judgementCount, 6);
     for (int k = 0; k < 3; ++k) {
         const AlternativeCertainty &alternative = result.alternatives[size_t(k)];
-        QCOMPARE(FormatFloat(alternative.points), lists.alternatives.at(k).value);
+        QCOMPARE(FormatFloat(alternative.points), lists.alternatives.at(k).text());
         QCOMPARE(alternative.rankShares[size_t(alternative.rank - 1)], 1.0);
         QCOMPARE(alternative.p5, alternative.points);
         QCOMPARE(alternative.p95, alternative.points);
@@ -104,7 +104,7 @@ void TestCertainty::agreesWithEnumeration()
             for (int d3 = -1; d3 <= 1; ++d3) {
                 buildTwoByTwo(document, criteria + d1, underC1 + d2, underC2 + d3);
                 const ResultLists lists = evaluated(document);
-                aBest += ReadDecimal(lists.alternatives.at(0).value) > ReadDecimal(lists.alternatives.at(1).value);
+                aBest += ReadDecimal(lists.alternatives.at(0).text()) > ReadDecimal(lists.alternatives.at(1).text());
                 ++total;
             }
         }
@@ -190,7 +190,7 @@ void TestCertainty::idealSynthesisOfTheCarExample()
     const ResultLists lists = evaluated(document);
     for (int k = 0; k < 2; ++k)
         QCOMPARE(FormatFloat(comparison.points[int(AhpMethod::GeometricDistributive)][size_t(k)]),
-                 lists.alternatives.at(k).value);
+                 lists.alternatives.at(k).text());
     QVERIFY(comparison.ranksAgree());
     QCOMPARE(comparison.matrices.size(), size_t(5)); // the root, Comfort, and the leaves Cost, Seats, Noise
 }

@@ -9,6 +9,19 @@
 using namespace priomat;
 using namespace priomat::test;
 
+namespace {
+
+// Name and number of each row as the result lists show them.
+QStringList shown(const QList<ResultRow> &rows)
+{
+    QStringList lines;
+    for (const ResultRow &row : rows)
+        lines.append(row.name + u'\t' + row.text());
+    return lines;
+}
+
+} // namespace
+
 class TestEvaluation : public QObject
 {
     Q_OBJECT
@@ -36,7 +49,7 @@ void TestEvaluation::importancesMultiplyDownTheTree()
     findNode(document.tree, "A2")->data().LocalWeight = 0.4;
     ResultLists lists;
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
-    QCOMPARE(lists.requirements, (QList<ResultRow>{{"A1", "0.45"}, {"A2", "0.3"}, {"B", "0.25"}}));
+    QCOMPARE(shown(lists.requirements), (QStringList{"A1\t0.45", "A2\t0.3", "B\t0.25"}));
     QVERIFY(lists.alternatives.isEmpty());
 }
 
@@ -46,8 +59,8 @@ void TestEvaluation::conditionsForComputing()
     buildTree(document.tree, {"Goal", " A"});
     document.alternativesLines = {"x"};
     ResultLists lists;
-    lists.requirements.append(ResultRow{"stale", "1"});
-    lists.alternatives.append(ResultRow{"stale", "1"});
+    lists.requirements.append(ResultRow{"stale", 1.0});
+    lists.alternatives.append(ResultRow{"stale", 1.0});
 
     Recalculate(document, lists, {.force = false, .automatic = false, .loading = false}); // automatic off: only empties
     QVERIFY(lists.requirements.isEmpty() && lists.alternatives.isEmpty());
@@ -76,8 +89,8 @@ void TestEvaluation::pointsFromLeafWeights()
     // 0.75 × 1/6 + 0.25 × 0.75 and 0.75 × 5/6 + 0.25 × 0.25
     QCOMPARE(lists.alternatives.size(), 2);
     QCOMPARE(lists.alternatives.at(0).name, QStringLiteral("Car A"));
-    QCOMPARE(lists.alternatives.at(0).value, QStringLiteral("0.3125"));
-    QCOMPARE(lists.alternatives.at(1).value, QStringLiteral("0.6875"));
+    QCOMPARE(lists.alternatives.at(0).text(), QStringLiteral("0.3125"));
+    QCOMPARE(lists.alternatives.at(1).text(), QStringLiteral("0.6875"));
 }
 
 void TestEvaluation::sameLeafNameSharesEntries()
@@ -92,8 +105,8 @@ void TestEvaluation::sameLeafNameSharesEntries()
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.requirements.size(), 2);
     QCOMPARE(lists.requirements.at(1).name, QStringLiteral(" price\t"));
-    QCOMPARE(lists.alternatives.at(0).value, QStringLiteral("0.9"));
-    QCOMPARE(lists.alternatives.at(1).value, QStringLiteral("0.1"));
+    QCOMPARE(lists.alternatives.at(0).text(), QStringLiteral("0.9"));
+    QCOMPARE(lists.alternatives.at(1).text(), QStringLiteral("0.1"));
 }
 
 void TestEvaluation::duplicateAlternativesScoreAlike()
@@ -106,8 +119,8 @@ void TestEvaluation::duplicateAlternativesScoreAlike()
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
     QCOMPARE(lists.alternatives.size(), 3);
     QCOMPARE(lists.alternatives.at(1).name, QStringLiteral("Same"));
-    QCOMPARE(lists.alternatives.at(0).value, lists.alternatives.at(1).value);
-    QVERIFY(lists.alternatives.at(0).value != lists.alternatives.at(2).value);
+    QCOMPARE(lists.alternatives.at(0).text(), lists.alternatives.at(1).text());
+    QVERIFY(lists.alternatives.at(0).text() != lists.alternatives.at(2).text());
 }
 
 void TestEvaluation::rootAloneIsTheOnlyLeaf()
@@ -119,8 +132,8 @@ void TestEvaluation::rootAloneIsTheOnlyLeaf()
     document.AlternativeComparisons.append(alternativeKey(DefaultRootCaption, "b", "a"), "1/4");
     ResultLists lists;
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
-    QCOMPARE(lists.requirements, (QList<ResultRow>{{DefaultRootCaption, "1"}}));
-    QCOMPARE(lists.alternatives, (QList<ResultRow>{{"a", "0.8"}, {"b", "0.2"}}));
+    QCOMPARE(shown(lists.requirements), QStringList{DefaultRootCaption + "\t1"});
+    QCOMPARE(shown(lists.alternatives), (QStringList{"a\t0.8", "b\t0.2"}));
 }
 
 void TestEvaluation::singleAlternativeScoresDisplayedImportances()
@@ -131,9 +144,9 @@ void TestEvaluation::singleAlternativeScoresDisplayedImportances()
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
-    QCOMPARE(lists.requirements.at(0).value, QStringLiteral("0.333333333333333"));
+    QCOMPARE(lists.requirements.at(0).text(), QStringLiteral("0.333333333333333"));
     // Three displayed importances of 15 digits add up to 0.999999999999999.
-    QCOMPARE(lists.alternatives, (QList<ResultRow>{{"only", "0.999999999999999"}}));
+    QCOMPARE(shown(lists.alternatives), QStringList{"only\t0.999999999999999"});
 }
 
 void TestEvaluation::errorLeavesRequirementsComplete()
@@ -162,7 +175,7 @@ void TestEvaluation::onlyTheFirstTopLevelNodeIsEvaluated()
     UpdateSubtreeWeights(document.RequirementComparisons, document.tree.root());
     ResultLists lists;
     Recalculate(document, lists, {.force = false, .automatic = true, .loading = false});
-    QCOMPARE(lists.requirements, (QList<ResultRow>{{"A", "1"}}));
+    QCOMPARE(shown(lists.requirements), QStringList{"A\t1"});
 }
 
 void TestEvaluation::cachedLeafWeightsGiveTheSameResults()

@@ -355,7 +355,7 @@ void TestBaseForm::startupDocumentFromCommandLineOrDefault()
     QCOMPARE(form->session().document().tree.root()->caption(), QStringLiteral("Choose a car"));
     QCOMPARE(form->selectedNode(), form->session().document().tree.root());
     QVERIFY(named<QTreeView>(*form, "TreeTree")->isExpanded(form->treeModel()->indexOf(form->session().document().tree.root()->child(1))));
-    QCOMPARE(form->session().results().alternatives.at(1).value, QStringLiteral("0.729166666666667"));
+    QCOMPARE(form->session().results().alternatives.at(1).text(), QStringLiteral("0.729166666666667"));
     QVERIFY(!form->session().isModified());
 
     // The first argument when it names a file; otherwise Default.ahp beside the program.

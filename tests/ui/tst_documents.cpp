@@ -13,6 +13,8 @@
 #include "TestFiles.h"
 
 #include <QUndoStack>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -397,6 +399,10 @@ void TestDocuments::documentBuiltInTheWindowsMatchesTheCommandLineTool()
     QCOMPARE(readBytes(text), cli({"evaluate", saved}));
     QVERIFY(readBytes(text).contains("[Alternatives]\r\nCar A\t"));
     QVERIFY(readBytes(csv).contains("[Alternatives]\r\nCar A,"));
+    // Copy All gives the rows of the file.
+    result_->PageControl1->setCurrentWidget(result_->AlternativesPage);
+    result_->MenuCopyAllClick();
+    QVERIFY(readBytes(text).endsWith("[Alternatives]\r\n" + QGuiApplication::clipboard()->text().toUtf8()));
 }
 
 void TestDocuments::matrixTooLargeForTheGrid()

@@ -656,7 +656,7 @@ void TestMatrixGrid::groupWindowOpensTheCombinedDocument()
     QVERIFY(session.isModified());
     QCOMPARE(*session.document().RequirementComparisons.value(requirementKey("Cost", "Access")),
              QStringLiteral("1.14471424255333"));
-    QCOMPARE(session.results().alternatives.last().value, QStringLiteral("0.414418308266645"));
+    QCOMPARE(session.results().alternatives.last().text(), QStringLiteral("0.414418308266645"));
 }
 
 QTEST_MAIN(TestMatrixGrid)

@@ -25,7 +25,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -39,8 +39,8 @@ namespace {
 ResultLists sampleResults()
 {
     ResultLists lists;
-    lists.requirements = {{"Cost", "0.6"}, {"Comfort", "0.4"}};
-    lists.alternatives = {{"Car A", "0.55"}, {"Car B", "0.45"}};
+    lists.requirements = {{"Cost", 0.6}, {"Comfort", 0.4}};
+    lists.alternatives = {{"Car A", 0.55}, {"Car B", 0.45}};
     return lists;
 }
 
@@ -60,6 +60,22 @@ QList<qreal> barValues(QChartView *view)
             values.prepend(set->at(i));
     }
     return values;
+}
+
+QString cell(QTreeView *list, int row, int column)
+{
+    return list->model()->index(row, column).data().toString();
+}
+
+QString heading(QTreeView *list, int column)
+{
+    return list->model()->headerData(column, Qt::Horizontal).toString();
+}
+
+// The font a list draws a cell in.
+QFont cellFont(QTreeView *list, int row, int column)
+{
+    return list->model()->index(row, column).data(Qt::FontRole).value<QFont>().resolve(list->font());
 }
 
 QStringList categories(QChartView *view)
@@ -141,10 +157,10 @@ void TestResultForm::japaneseControlsAndTexts()
     QCOMPARE(form->PageControl1->tabText(1), QString::fromUtf8("代替案"));
     QCOMPARE(form->PageControl1->tabText(2), QString::fromUtf8("グラフ"));
     QCOMPARE(form->PageControl1->tabText(3), QString::fromUtf8("感度分析"));
-    QCOMPARE(form->RequirementsList->headerItem()->text(0), QString::fromUtf8("要求"));
-    QCOMPARE(form->RequirementsList->headerItem()->text(1), QString::fromUtf8("重要度"));
-    QCOMPARE(form->AlternativesList->headerItem()->text(0), QString::fromUtf8("代替案"));
-    QCOMPARE(form->AlternativesList->headerItem()->text(1), QString::fromUtf8("評価"));
+    QCOMPARE(heading(form->RequirementsList, 0), QString::fromUtf8("要求"));
+    QCOMPARE(heading(form->RequirementsList, 1), QString::fromUtf8("重要度"));
+    QCOMPARE(heading(form->AlternativesList, 0), QString::fromUtf8("代替案"));
+    QCOMPARE(heading(form->AlternativesList, 1), QString::fromUtf8("評価"));
 
     const QList<QAction *> menus = form->MainMenu1->actions();
     QCOMPARE(menus.size(), 2);
@@ -159,7 +175,7 @@ void TestResultForm::japaneseControlsAndTexts()
     QCOMPARE(form->MenuCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     QCOMPARE(form->MenuCopyAll->text(), QString::fromUtf8("全体をコピー (Copy &All)"));
 
-    for (QTreeWidget *list : {form->RequirementsList, form->AlternativesList}) {
+    for (QTreeView *list : {form->RequirementsList, form->AlternativesList}) {
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -181,10 +197,10 @@ void TestResultForm::englishTexts()
     QCOMPARE(form->PageControl1->tabText(1), QStringLiteral("Alternatives"));
     QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("Charts"));
     QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Sensitivity"));
-    QCOMPARE(form->RequirementsList->headerItem()->text(0), QStringLiteral("Requirement"));
-    QCOMPARE(form->RequirementsList->headerItem()->text(1), QStringLiteral("Importance"));
-    QCOMPARE(form->AlternativesList->headerItem()->text(0), QStringLiteral("Alternative"));
-    QCOMPARE(form->AlternativesList->headerItem()->text(1), QStringLiteral("Point"));
+    QCOMPARE(heading(form->RequirementsList, 0), QStringLiteral("Requirement"));
+    QCOMPARE(heading(form->RequirementsList, 1), QStringLiteral("Importance"));
+    QCOMPARE(heading(form->AlternativesList, 0), QStringLiteral("Alternative"));
+    QCOMPARE(heading(form->AlternativesList, 1), QStringLiteral("Point"));
     QVERIFY(form->AlternativesChart->chart()->title().contains(QStringLiteral("no results")));
 }
 
@@ -193,12 +209,12 @@ void TestResultForm::setResultsReplacesRowsAsGiven()
     auto form = makeForm(true);
     form->setResults(sampleResults());
     ResultLists second;
-    second.requirements = {{QStringLiteral(" Noise level "), QStringLiteral("0.123456789012345")}};
+    second.requirements = {{QStringLiteral(" Noise level "), 0.123456789012345}};
     form->setResults(second);
-    QCOMPARE(form->RequirementsList->topLevelItemCount(), 1);
-    QCOMPARE(form->RequirementsList->topLevelItem(0)->text(0), QStringLiteral(" Noise level "));
-    QCOMPARE(form->RequirementsList->topLevelItem(0)->text(1), QStringLiteral("0.123456789012345"));
-    QCOMPARE(form->AlternativesList->topLevelItemCount(), 0);
+    QCOMPARE(form->RequirementsList->model()->rowCount(), 1);
+    QCOMPARE(cell(form->RequirementsList, 0, 0), QStringLiteral(" Noise level "));
+    QCOMPARE(cell(form->RequirementsList, 0, 1), QStringLiteral("0.123456789012345"));
+    QCOMPARE(form->AlternativesList->model()->rowCount(), 0);
     QCOMPARE(form->results(), second);
 }
 
@@ -219,7 +235,7 @@ void TestResultForm::savingWithoutAlternativesEndsWithHeader()
 {
     auto form = makeForm(true);
     ResultLists lists;
-    lists.requirements = {{QString::fromUtf8("根幹の要求"), "1"}};
+    lists.requirements = {{QString::fromUtf8("根幹の要求"), 1.0}};
     form->setResults(lists);
     const QString path = app_->environment.path("only.txt");
     form->saveDialogRunner = [&](const QString &) { return path; };
@@ -331,7 +347,8 @@ void TestResultForm::copyTakesSelectedRowWithoutLineEnd()
     form->MenuCopyClick();
     QCOMPARE(clipboard->text(), QStringLiteral("before"));
 
-    form->RequirementsList->topLevelItem(1)->setSelected(true);
+    form->RequirementsList->selectionModel()->select(form->RequirementsList->model()->index(1, 0),
+                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
     form->MenuCopyClick();
     QCOMPARE(clipboard->text(), QStringLiteral("Comfort\t0.4"));
 
@@ -350,7 +367,7 @@ void TestResultForm::menuCopyFollowsSelectionAndPage()
     QVERIFY(!form->MenuCopy->isEnabled());
     QVERIFY(form->MenuCopyAll->isEnabled());
 
-    form->RequirementsList->setCurrentItem(form->RequirementsList->topLevelItem(0));
+    form->RequirementsList->setCurrentIndex(form->RequirementsList->model()->index(0, 0));
     emit form->MenuEdit->aboutToShow();
     QVERIFY(form->MenuCopy->isEnabled());
 
@@ -378,17 +395,17 @@ void TestResultForm::ctrlCCopiesWholeRowOnly()
     form->show();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    QTreeWidget *list = form->RequirementsList;
+    QTreeView *list = form->RequirementsList;
     list->setFocus();
     QClipboard *clipboard = QGuiApplication::clipboard();
 
     // A current row that is not selected: the view must not copy its cell on its own.
-    list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
-    QVERIFY(list->selectedItems().isEmpty());
+    list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QVERIFY(!list->selectionModel()->hasSelection());
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), QStringLiteral("before"));
 
-    list->setCurrentItem(list->topLevelItem(1));
+    list->setCurrentIndex(list->model()->index(1, 0));
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), QStringLiteral("Comfort\t0.4"));
 }
@@ -396,7 +413,7 @@ void TestResultForm::ctrlCCopiesWholeRowOnly()
 void TestResultForm::columnWidthsDefaultAndSurviveNewWindow()
 {
     auto form = makeForm(true);
-    for (QTreeWidget *list : {form->RequirementsList, form->AlternativesList})
+    for (QTreeView *list : {form->RequirementsList, form->AlternativesList})
         for (int column = 0; column < 2; ++column)
             QCOMPARE(list->columnWidth(column), 100);
     form->RequirementsList->setColumnWidth(0, 150);
@@ -422,8 +439,8 @@ void TestResultForm::valueColumnsFitTheirNumbersUnlessGivenAWidth()
 {
     auto form = makeForm(false);
     ResultLists lists;
-    lists.requirements = {{"Cost", "0.123456789012345"}, {"Comfort", "1.23456789012345E-5"}};
-    lists.alternatives = {{"Car A", "0.270833333333333"}, {"Car B", "0.729166666666667"}};
+    lists.requirements = {{"Cost", 0.123456789012345}, {"Comfort", 1.23456789012345E-5}};
+    lists.alternatives = {{"Car A", 0.270833333333333}, {"Car B", 0.729166666666667}};
     form->setResults(lists);
     WriteSetting("ResultForm\\Alternatives", "Width1", 61);
     TResultForm stored;
@@ -431,10 +448,9 @@ void TestResultForm::valueColumnsFitTheirNumbersUnlessGivenAWidth()
     QVERIFY(form->AlternativesList->columnWidth(1) > 100);
     QCOMPARE(stored.AlternativesList->columnWidth(1), 61);
     // Without a stored width the numbers fit, bold ones too; a stored width rules.
-    QTreeWidget *list = form->RequirementsList;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list->topLevelItem(i);
-        const int text = QFontMetrics(item->font(1)).horizontalAdvance(item->text(1));
+    QTreeView *list = form->RequirementsList;
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+        const int text = QFontMetrics(cellFont(list, i, 1)).horizontalAdvance(cell(list, i, 1));
         QVERIFY2(list->columnWidth(1) > text, qPrintable(QString::number(list->columnWidth(1))));
     }
     QCOMPARE(list->columnWidth(0), 100);
@@ -455,27 +471,27 @@ void TestResultForm::highestPointsInBoldInListOrder()
     auto form = makeForm(true);
     auto bold = [&] {
         QStringList names;
-        for (int i = 0; i < form->AlternativesList->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *item = form->AlternativesList->topLevelItem(i);
-            if (item->font(0).bold() || item->font(1).bold())
-                names.append(item->text(0) + (item->font(0).bold() == item->font(1).bold() ? "" : " (half)"));
+        for (int i = 0; i < form->AlternativesList->model()->rowCount(); ++i) {
+            QTreeView *list = form->AlternativesList;
+            if (cellFont(list, i, 0).bold() || cellFont(list, i, 1).bold())
+                names.append(cell(list, i, 0) + (cellFont(list, i, 0).bold() == cellFont(list, i, 1).bold() ? "" : " (half)"));
         }
         return names;
     };
     ResultLists lists;
-    lists.alternatives = {{"A", "0.25"}, {"B", "0.5"}, {"C", "0.0625"}, {"D", "0.1875"}};
+    lists.alternatives = {{"A", 0.25}, {"B", 0.5}, {"C", 0.0625}, {"D", 0.1875}};
     form->setResults(lists);
     QCOMPARE(bold(), QStringList{"B"});
     QCOMPARE(form->results(), lists); // order and texts as given
-    QVERIFY(!form->RequirementsList->topLevelItemCount() || !form->RequirementsList->topLevelItem(0)->font(1).bold());
+    QVERIFY(!form->RequirementsList->model()->rowCount() || !cellFont(form->RequirementsList, 0, 1).bold());
     // Ties for the highest are all marked; when every alternative has it, none stands out.
-    lists.alternatives = {{"A", "0.4"}, {"B", "0.2"}, {"C", "0.4"}};
+    lists.alternatives = {{"A", 0.4}, {"B", 0.2}, {"C", 0.4}};
     form->setResults(lists);
     QCOMPARE(bold(), (QStringList{"A", "C"}));
-    lists.alternatives = {{"A", "0.5"}, {"B", "0.5"}};
+    lists.alternatives = {{"A", 0.5}, {"B", 0.5}};
     form->setResults(lists);
     QCOMPARE(bold(), QStringList());
-    lists.alternatives = {{"A", "1E-5"}, {"B", "2E-5"}, {"C", ""}};
+    lists.alternatives = {{"A", 1E-5}, {"B", 2E-5}, {"C", qQNaN()}};
     form->setResults(lists);
     QCOMPARE(bold(), QStringList{"B"});
 }
@@ -505,8 +521,8 @@ void TestResultForm::chartsFollowResults()
     QVERIFY(form->RequirementsChart->chart()->title().contains(QStringLiteral("no results")));
 
     ResultLists lists;
-    lists.requirements = {{"A1", "0.45"}, {"A2", "0.3"}, {"B", "0.25"}};
-    lists.alternatives = {{"X", "0.7"}, {"Y", "0.3"}};
+    lists.requirements = {{"A1", 0.45}, {"A2", 0.3}, {"B", 0.25}};
+    lists.alternatives = {{"X", 0.7}, {"Y", 0.3}};
     form->setResults(lists);
     QCOMPARE(barValues(form->RequirementsChart), (QList<qreal>{0.45, 0.3, 0.25}));
     QCOMPARE(categories(form->RequirementsChart), (QStringList{"A1", "A2", "B"}));
@@ -521,7 +537,7 @@ void TestResultForm::chartsFollowResults()
     QVERIFY(axis->max() > 0.7);
 
     lists.alternatives.clear();
-    lists.requirements = {{"Root", "1"}};
+    lists.requirements = {{"Root", 1.0}};
     form->setResults(lists);
     QCOMPARE(barValues(form->RequirementsChart), QList<qreal>{1.0});
     QVERIFY(form->AlternativesChart->chart()->series().isEmpty());
@@ -533,7 +549,7 @@ void TestResultForm::chartsKeepRepeatedNames()
 {
     auto form = makeForm(true);
     ResultLists lists;
-    lists.requirements = {{"Cost", "0.5"}, {"Cost", "0.25"}, {"", "0.125"}, {"", "0.125"}};
+    lists.requirements = {{"Cost", 0.5}, {"Cost", 0.25}, {"", 0.125}, {"", 0.125}};
     form->setResults(lists);
     QCOMPARE(barValues(form->RequirementsChart), (QList<qreal>{0.5, 0.25, 0.125, 0.125}));
     QStringList names = categories(form->RequirementsChart);
@@ -547,7 +563,7 @@ void TestResultForm::chartsShowFirstRowAtTop()
 {
     auto form = makeForm(false);
     ResultLists lists;
-    lists.alternatives = {{"First", "0.5"}, {"Second", "0.3"}, {"Third", "0.2"}};
+    lists.alternatives = {{"First", 0.5}, {"Second", 0.3}, {"Third", 0.2}};
     form->setResults(lists);
     form->PageControl1->setCurrentWidget(form->ChartsPage);
     form->resize(500, 400);

@@ -48,7 +48,6 @@ int main(int argc, char *argv[])
 
     TResultForm form;
     form.attachSession(&session);
-    form.setResults(session.results(), session.evaluationError());
     form.PageControl1->setCurrentWidget(form.Sensitivity);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))

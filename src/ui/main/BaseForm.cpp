@@ -224,14 +224,8 @@ void TBaseForm::setAuxiliaryWindows(TAlternativesForm *alternatives, TResultForm
 {
     alternativesWindow_ = alternatives;
     resultWindow_ = result;
-    if (resultWindow_) {
-        // The session owns the result lists; the window only shows them.
-        auto show = [this] { resultWindow_->setResults(session_->results(), session_->evaluationError()); };
-        show();
-        connect(session_, &DocumentSession::resultsChanged, resultWindow_, show);
-        resultWindow_->documentPath = [this] { return session_->fileName(); };
-        resultWindow_->attachSession(session_);
-    }
+    if (resultWindow_)
+        resultWindow_->attachSession(session_); // the window follows the session's results itself
     if (alternativesWindow_) {
         showAlternativesText();
         connect(alternativesWindow_->AlternativesMemo, &QPlainTextEdit::textChanged, this,

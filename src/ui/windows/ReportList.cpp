@@ -5,12 +5,11 @@
 
 namespace priomat {
 
-QTreeWidget *MakeReportList(QWidget *parent, const QString &name, const QStringList &headings)
+namespace {
+
+void setUpList(QTreeView *list, const QString &name)
 {
-    auto *list = new QTreeWidget(parent);
     list->setObjectName(name);
-    list->setColumnCount(int(headings.size()));
-    list->setHeaderLabels(headings);
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -21,6 +20,24 @@ QTreeWidget *MakeReportList(QWidget *parent, const QString &name, const QStringL
     list->setSortingEnabled(false);
     list->header()->setStretchLastSection(false);
     list->header()->setSectionsMovable(false);
+}
+
+} // namespace
+
+QTreeWidget *MakeReportList(QWidget *parent, const QString &name, const QStringList &headings)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setColumnCount(int(headings.size()));
+    list->setHeaderLabels(headings);
+    setUpList(list, name);
+    return list;
+}
+
+QTreeView *MakeReportView(QWidget *parent, const QString &name, QAbstractItemModel *model)
+{
+    auto *list = new QTreeView(parent);
+    list->setModel(model);
+    setUpList(list, name);
     return list;
 }
 

@@ -1,11 +1,13 @@
 #include "ui/windows/ResultForm.h"
 #include "ui/UiLanguage.h"
 #include "ui/windows/ReportList.h"
+#include "ui/windows/ResultModels.h"
 
 #include "app/Appli.h"
 #include "app/DialogFolder.h"
 #include "platform/MessageBox.h"
 #include "app/Placement.h"
+#include "document/DocumentSession.h"
 #include "document/ResultText.h"
 #include "app/SettingsStore.h"
 #include "document/TextFile.h"
@@ -29,6 +31,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -56,9 +59,9 @@ QString widthName(int column)
     return QStringLiteral("Width") + QString::number(column);
 }
 
-QTreeWidget *makeList(QWidget *page, const QString &name, const QStringList &headings)
+QTreeView *makeList(QWidget *page, const QString &name, ResultTableModel *model)
 {
-    QTreeWidget *list = MakeReportList(page, name, headings);
+    QTreeView *list = MakeReportView(page, name, model);
     for (int column = 0; column < 2; ++column)
         list->setColumnWidth(column, DefaultColumnWidth);
     // The lists take the window's colour rather than the white of an edit field.
@@ -71,57 +74,13 @@ QTreeWidget *makeList(QWidget *page, const QString &name, const QStringList &hea
     return list;
 }
 
-void fillList(QTreeWidget *list, const QList<ResultRow> &rows)
+QString rowText(const ResultRow &row)
 {
-    list->clear();
-    QList<QTreeWidgetItem *> items;
-    items.reserve(rows.size());
-    for (const ResultRow &row : rows)
-        items.append(new QTreeWidgetItem(QStringList{row.name, row.value}));
-    list->addTopLevelItems(items);
-}
-
-// Bold for the rows with the highest value, in place; nothing when every row has it.
-void markHighest(QTreeWidget *list)
-{
-    std::vector<double> values;
-    double highest = -std::numeric_limits<double>::infinity();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        bool ok = false;
-        double value = list->topLevelItem(i)->text(1).toDouble(&ok);
-        if (!ok || !std::isfinite(value))
-            value = std::numeric_limits<double>::quiet_NaN();
-        else
-            highest = std::max(highest, value);
-        values.push_back(value);
-    }
-    const auto marked = std::count(values.begin(), values.end(), highest);
-    if (marked == 0 || (marked == qsizetype(values.size()) && values.size() > 1))
-        return;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (values[size_t(i)] != highest)
-            continue;
-        QTreeWidgetItem *item = list->topLevelItem(i);
-        for (int column = 0; column < 2; ++column) {
-            QFont font = list->font();
-            font.setBold(true);
-            item->setFont(column, font);
-        }
-    }
-}
-
-QList<ResultRow> listRows(const QTreeWidget *list)
-{
-    QList<ResultRow> rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list->topLevelItem(i);
-        rows.append({item->text(0), item->text(1)});
-    }
-    return rows;
+    return row.name + u'\t' + row.text();
 }
 
 // Sets the stored widths; true for each column that has one.
-std::array<bool, 2> readColumnWidths(QTreeWidget *list, const QString &section)
+std::array<bool, 2> readColumnWidths(QTreeView *list, const QString &section)
 {
     std::array<bool, 2> stored{};
     for (int column = 0; column < 2; ++column) {
@@ -135,7 +94,7 @@ std::array<bool, 2> readColumnWidths(QTreeWidget *list, const QString &section)
 }
 
 // A value column that still follows its text keeps no width, so it goes on following it.
-void writeColumnWidths(const QTreeWidget *list, const QString &section, bool valueColumnFitted)
+void writeColumnWidths(const QTreeView *list, const QString &section, bool valueColumnFitted)
 {
     for (int column = 0; column < 2; ++column) {
         if (column == 1 && valueColumnFitted)
@@ -174,7 +133,7 @@ void drawBars(QChartView *view, const QList<ResultRow> &rows, const QString &tit
     view->setAccessibleName(rows.isEmpty() ? emptyTitle : title);
     QStringList spoken;
     for (const ResultRow &row : rows)
-        spoken.append(row.name + QStringLiteral(": ") + row.value);
+        spoken.append(row.name + QStringLiteral(": ") + row.text());
     view->setAccessibleDescription(spoken.join(QStringLiteral("; ")));
     if (rows.isEmpty()) {
         chart->setTitle(emptyTitle);
@@ -194,10 +153,7 @@ void drawBars(QChartView *view, const QList<ResultRow> &rows, const QString &tit
             category += QChar(0x200B);
         used.insert(category);
         categories.append(category);
-        bool ok = false;
-        double value = row.value.toDouble(&ok);
-        if (!ok || !std::isfinite(value))
-            value = 0.0;
+        const double value = std::isfinite(row.value) ? row.value : 0.0;
         values.append(value);
         maximum = std::max(maximum, value);
         minimum = std::min(minimum, value);
@@ -291,8 +247,10 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
         requirementHeadings = {QStringLiteral("Requirement"), QStringLiteral("Importance")};
         alternativeHeadings = {QStringLiteral("Alternative"), QStringLiteral("Point")};
     }
-    AlternativesList = makeList(AlternativesPage, QStringLiteral("AlternativesList"), alternativeHeadings);
-    RequirementsList = makeList(RequirementsPage, QStringLiteral("RequirementsList"), requirementHeadings);
+    AlternativesModel = new ResultTableModel(alternativeHeadings, true, this);
+    RequirementsModel = new ResultTableModel(requirementHeadings, false, this);
+    AlternativesList = makeList(AlternativesPage, QStringLiteral("AlternativesList"), AlternativesModel);
+    RequirementsList = makeList(RequirementsPage, QStringLiteral("RequirementsList"), RequirementsModel);
 
     auto *charts = new QSplitter(Qt::Vertical, ChartsPage);
     charts->setObjectName(QStringLiteral("ChartsSplitter"));
@@ -343,8 +301,8 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(MenuCopyAll, &QAction::triggered, this, &TResultForm::MenuCopyAllClick);
     // Kept current also between openings of the menu, so Ctrl+C follows the selection.
     connect(PageControl1, &QTabWidget::currentChanged, this, &TResultForm::MenuEditClick);
-    for (QTreeWidget *list : {RequirementsList, AlternativesList}) {
-        connect(list, &QTreeWidget::itemSelectionChanged, this, &TResultForm::MenuEditClick);
+    for (QTreeView *list : {RequirementsList, AlternativesList}) {
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TResultForm::MenuEditClick);
         list->installEventFilter(this);
     }
     connect(Sensitivity, &SensitivityPage::selectionChanged, this, &TResultForm::MenuEditClick);
@@ -378,9 +336,8 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void TResultForm::setResults(const ResultLists &lists)
 {
-    fillList(RequirementsList, lists.requirements);
-    fillList(AlternativesList, lists.alternatives);
-    markHighest(AlternativesList);
+    RequirementsModel->setRows(lists.requirements);
+    AlternativesModel->setRows(lists.alternatives);
     fitValueColumns();
     redrawCharts();
     MenuEditClick();
@@ -401,7 +358,7 @@ void TResultForm::setResults(const ResultLists &lists, const QString &error)
 
 ResultLists TResultForm::results() const
 {
-    return {listRows(RequirementsList), listRows(AlternativesList)};
+    return {RequirementsModel->rows(), AlternativesModel->rows()};
 }
 
 void TResultForm::redrawCharts()
@@ -427,7 +384,7 @@ void TResultForm::fitValueColumns()
     // Without a stored width, a value column opens wide enough for its numbers and heading.
     fittingColumns_ = true;
     for (int i = 0; i < 2; ++i) {
-        QTreeWidget *list = i == 0 ? RequirementsList : AlternativesList;
+        QTreeView *list = i == 0 ? RequirementsList : AlternativesList;
         if (!fitValueColumn_[size_t(i)])
             continue;
         // (QTreeView hides the view's public hint; the view's interface reaches it.)
@@ -440,10 +397,22 @@ void TResultForm::fitValueColumns()
 
 void TResultForm::attachSession(DocumentSession *session)
 {
+    if (session_)
+        disconnect(session_, nullptr, this, nullptr);
+    session_ = session;
     Sensitivity->attachSession(session);
+    if (session_) {
+        connect(session_, &DocumentSession::resultsChanged, this, &TResultForm::showSession);
+        showSession();
+    }
 }
 
-QTreeWidget *TResultForm::activeList() const
+void TResultForm::showSession()
+{
+    setResults(session_->results(), session_->evaluationError());
+}
+
+QTreeView *TResultForm::activeList() const
 {
     if (PageControl1->currentWidget() == RequirementsPage)
         return RequirementsList;
@@ -459,7 +428,9 @@ void TResultForm::MenuSaveAsClick()
         return;
     }
     const QString start = SaveDialog1.fileName.isEmpty()
-                              ? DialogStartFolder(documentPath ? documentPath() : QString())
+                              ? DialogStartFolder(documentPath ? documentPath()
+                                                  : session_   ? session_->fileName()
+                                                               : QString())
                               : SaveDialog1.fileName;
     QString path;
     if (saveDialogRunner) {
@@ -486,8 +457,8 @@ void TResultForm::MenuSaveAsClick()
 
 void TResultForm::MenuEditClick()
 {
-    const QTreeWidget *list = activeList();
-    MenuCopy->setEnabled((list && !list->selectedItems().isEmpty())
+    const QTreeView *list = activeList();
+    MenuCopy->setEnabled((list && list->selectionModel()->hasSelection())
                          || (PageControl1->currentWidget() == Sensitivity && !Sensitivity->selectedRowText().isEmpty()));
 }
 
@@ -498,14 +469,14 @@ void TResultForm::MenuCopyClick()
             QGuiApplication::clipboard()->setText(row);
         return;
     }
-    const QTreeWidget *list = activeList();
+    const QTreeView *list = activeList();
     if (!list)
         return;
-    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    const QTreeWidgetItem *item = selected.constFirst();
-    QGuiApplication::clipboard()->setText(item->text(0) + u'\t' + item->text(1));
+    const auto *model = static_cast<const ResultTableModel *>(list->model());
+    QGuiApplication::clipboard()->setText(rowText(model->rows().at(selected.constFirst().row())));
 }
 
 void TResultForm::MenuCopyAllClick()
@@ -514,12 +485,12 @@ void TResultForm::MenuCopyAllClick()
         QGuiApplication::clipboard()->setText(Sensitivity->allText());
         return;
     }
-    const QTreeWidget *list = activeList();
+    const QTreeView *list = activeList();
     if (!list)
         return;
     QString text;
-    for (const ResultRow &row : listRows(list))
-        text += row.name + u'\t' + row.value + QStringLiteral("\r\n");
+    for (const ResultRow &row : static_cast<const ResultTableModel *>(list->model())->rows())
+        text += rowText(row) + QStringLiteral("\r\n");
     QGuiApplication::clipboard()->setText(text);
 }
 

@@ -1,9 +1,10 @@
 // The result window: the overall evaluation's two lists, their text file and clipboard copies,
-// and bar charts of both. Created hidden at start-up.
+// and bar charts of both, drawn from the session's results. Created hidden at start-up.
 #pragma once
 
 #include "model/Evaluation.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -15,13 +16,14 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QTabWidget;
-class QTreeWidget;
+class QTreeView;
 
 class QChartView;
 
 namespace priomat {
 
 class DocumentSession;
+class ResultTableModel;
 class SensitivityPage;
 
 class TResultForm : public QWidget
@@ -35,15 +37,15 @@ public:
     void setResults(const ResultLists &lists);
     // With `error` set the lists stay empty and the window says which entry stops the evaluation.
     void setResults(const ResultLists &lists, const QString &error);
-    // The rows as the lists show them.
+    // The rows the lists show, as numbers.
     ResultLists results() const;
-    // The sensitivity page follows this session's document.
+    // The window follows this session: its results, its file and, on its page, the sensitivity.
     void attachSession(DocumentSession *session);
 
     // Replaces the save dialog when set: gets the start path, returns the chosen file (empty
     // for Cancel).
     std::function<QString(const QString &startPath)> saveDialogRunner;
-    // The open document's file, whose folder the first save starts in.
+    // The open document's file, whose folder the first save starts in (the session's file when unset).
     std::function<QString()> documentPath;
 
     struct SaveDialogSettings
@@ -59,8 +61,10 @@ public:
     QWidget *AlternativesPage;
     QWidget *ChartsPage;
     SensitivityPage *Sensitivity;
-    QTreeWidget *AlternativesList;
-    QTreeWidget *RequirementsList;
+    QTreeView *AlternativesList;
+    QTreeView *RequirementsList;
+    ResultTableModel *AlternativesModel;
+    ResultTableModel *RequirementsModel;
     QChartView *AlternativesChart;
     QChartView *RequirementsChart;
     QMenuBar *MainMenu1;
@@ -82,7 +86,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QTreeWidget *activeList() const;
+    void showSession();
+    QTreeView *activeList() const;
     void redrawCharts();
     void fitValueColumns();
 
@@ -92,6 +97,7 @@ private:
     bool fittingColumns_ = false;
 
     bool japanese_ = true;
+    QPointer<DocumentSession> session_;
 };
 
 extern TResultForm *ResultForm;
