@@ -23,6 +23,7 @@ namespace priomat {
 
 class DocumentSession;
 class SensitivityPage;
+class CertaintyPage;
 
 class TResultForm : public QWidget
 {
@@ -59,6 +60,7 @@ public:
     QWidget *AlternativesPage;
     QWidget *ChartsPage;
     SensitivityPage *Sensitivity;
+    CertaintyPage *Certainty;
     QTreeWidget *AlternativesList;
     QTreeWidget *RequirementsList;
     QChartView *AlternativesChart;
