@@ -136,11 +136,12 @@ void TestResultForm::japaneseControlsAndTexts()
     QCOMPARE(form->geometry().left(), 18);
     QVERIFY(form->width() >= 272 && form->height() >= 169);
     QCOMPARE(form->PageControl1->currentWidget(), form->RequirementsPage);
-    QCOMPARE(form->PageControl1->count(), 4);
+    QCOMPARE(form->PageControl1->count(), 5);
     QCOMPARE(form->PageControl1->tabText(0), QString::fromUtf8("要求"));
     QCOMPARE(form->PageControl1->tabText(1), QString::fromUtf8("代替案"));
     QCOMPARE(form->PageControl1->tabText(2), QString::fromUtf8("グラフ"));
     QCOMPARE(form->PageControl1->tabText(3), QString::fromUtf8("感度分析"));
+    QCOMPARE(form->PageControl1->tabText(4), QString::fromUtf8("確からしさ"));
     QCOMPARE(form->RequirementsList->headerItem()->text(0), QString::fromUtf8("要求"));
     QCOMPARE(form->RequirementsList->headerItem()->text(1), QString::fromUtf8("重要度"));
     QCOMPARE(form->AlternativesList->headerItem()->text(0), QString::fromUtf8("代替案"));
@@ -181,6 +182,7 @@ void TestResultForm::englishTexts()
     QCOMPARE(form->PageControl1->tabText(1), QStringLiteral("Alternatives"));
     QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("Charts"));
     QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Sensitivity"));
+    QCOMPARE(form->PageControl1->tabText(4), QStringLiteral("Certainty"));
     QCOMPARE(form->RequirementsList->headerItem()->text(0), QStringLiteral("Requirement"));
     QCOMPARE(form->RequirementsList->headerItem()->text(1), QStringLiteral("Importance"));
     QCOMPARE(form->AlternativesList->headerItem()->text(0), QStringLiteral("Alternative"));

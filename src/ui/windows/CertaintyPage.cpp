@@ -12,6 +12,7 @@
 #include <QBoxPlotSeries>
 #include <QBoxSet>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -109,7 +110,7 @@ QChartView *makeChart(QWidget *parent, const QString &name)
     auto *view = new QChartView(chart, parent);
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(160);
+    view->setMinimumHeight(180);
     return view;
 }
 
@@ -145,7 +146,7 @@ CertaintyPage::CertaintyPage(QWidget *parent) : QWidget(parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
     inner_ = new QWidget();
-    inner_->setMinimumSize(520, 640);
+    inner_->setMinimumWidth(440);
     scroll->setWidget(inner_);
     auto *layout = new QVBoxLayout(inner_);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -155,7 +156,9 @@ CertaintyPage::CertaintyPage(QWidget *parent) : QWidget(parent)
     SpreadCombo = new QComboBox(inner_);
     SpreadCombo->setObjectName(QStringLiteral("SpreadCombo"));
     for (int spread = 1; spread <= CertaintyMaxSpread; ++spread)
-        SpreadCombo->addItem(UiText(QStringLiteral("±%1 段"), QStringLiteral("±%1 steps")).arg(spread), spread);
+        SpreadCombo->addItem(UiText(QStringLiteral("±%1 段"), spread == 1 ? QStringLiteral("±%1 step") : QStringLiteral("±%1 steps"))
+                                 .arg(spread),
+                             spread);
     SpreadCombo->setCurrentIndex(CertaintyDefaultSpread - 1);
     SpreadCombo->setAccessibleName(UiText(QStringLiteral("ずれ幅"), QStringLiteral("Spread")));
     SpreadCombo->setToolTip(UiText(QStringLiteral("各判断を尺度上でずらす最大の段数"),
@@ -186,9 +189,17 @@ CertaintyPage::CertaintyPage(QWidget *parent) : QWidget(parent)
     controls->addWidget(DrawsSpin);
     controls->addSpacing(8);
     controls->addWidget(RunButton);
-    controls->addWidget(CancelButton);
-    controls->addWidget(Progress, 1);
+    controls->addStretch(1);
     layout->addLayout(controls);
+    // Seen only while a run goes on.
+    running_ = new QWidget(inner_);
+    auto *runningLayout = new QHBoxLayout(running_);
+    runningLayout->setContentsMargins(0, 0, 0, 0);
+    Progress->setParent(running_);
+    CancelButton->setParent(running_);
+    runningLayout->addWidget(Progress, 1);
+    runningLayout->addWidget(CancelButton);
+    layout->addWidget(running_);
 
     NoteLabel = new QLabel(inner_);
     NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
@@ -219,7 +230,7 @@ CertaintyPage::CertaintyPage(QWidget *parent) : QWidget(parent)
     BestChart = makeChart(charts, QStringLiteral("BestChart"));
     BestChart->chart()->legend()->hide();
     PointsChart = makeChart(charts, QStringLiteral("PointsChart"));
-    PointsChart->chart()->legend()->setAlignment(Qt::AlignBottom);
+    PointsChart->chart()->legend()->hide(); // the title says what is drawn
     charts->addWidget(BestChart);
     charts->addWidget(PointsChart);
 
@@ -255,7 +266,14 @@ CertaintyPage::CertaintyPage(QWidget *parent) : QWidget(parent)
     splitter_->addWidget(titled(splitter_, judgementLabel, JudgementList));
     splitter_->addWidget(titled(splitter_, MethodsLabel, MethodList));
     contentLayout->addWidget(splitter_);
+    // The scroll area sizes the page by its preferred height, wrapped labels being there; the
+    // content prefers no more than its minimum, so the page scrolls only when it must.
+    Content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    Content->setMinimumHeight(splitter_->minimumSizeHint().height());
     layout->addWidget(Content, 1);
+    // Takes the room the content leaves while it is hidden.
+    layout->addStretch(1);
+    layout_ = layout;
 
     connect(run_, &CertaintyRun::progress, this, &CertaintyPage::showRunning);
     connect(run_, &CertaintyRun::finished, this, &CertaintyPage::showReport);
@@ -336,15 +354,38 @@ void CertaintyPage::documentChanged()
 void CertaintyPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!placed_ && splitter_->height() > 0) {
-        placed_ = true;
-        const int h = std::max(splitter_->height(), 500);
-        splitter_->setSizes({h * 36 / 100, h * 22 / 100, h * 22 / 100, h * 20 / 100});
-    }
+    placeSplitter();
     if (stale_ && !run_->isRunning() && !restart_->isActive()) {
         showRunning(0, DrawsSpin->value());
         restart_->start();
     }
+}
+
+void CertaintyPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Side by side when there is room, else one above the other.
+    auto *charts = static_cast<QSplitter *>(charts_);
+    const Qt::Orientation wanted = width() >= 760 ? Qt::Horizontal : Qt::Vertical;
+    if (charts->orientation() != wanted) {
+        charts->setOrientation(wanted);
+        Content->setMinimumHeight(splitter_->minimumSizeHint().height());
+        placed_ = false;
+        placeSplitter();
+    }
+}
+
+void CertaintyPage::placeSplitter()
+{
+    // The charts get a third of the height, half of it when one is above the other; the user's
+    // own split stays until they change places.
+    if (placed_ || splitter_->height() <= 0 || !isVisible())
+        return;
+    placed_ = true;
+    const int h = std::max(splitter_->height(), 500);
+    const int charts = static_cast<QSplitter *>(charts_)->orientation() == Qt::Vertical ? 50 : 34;
+    const int rest = (100 - charts) / 3;
+    splitter_->setSizes({h * charts / 100, h * rest / 100, h * rest / 100, h * rest / 100});
 }
 
 void CertaintyPage::hideEvent(QHideEvent *event)
@@ -379,7 +420,7 @@ void CertaintyPage::updateButtons()
     const bool running = isRunning();
     RunButton->setEnabled(!running && session_);
     CancelButton->setEnabled(running);
-    Progress->setVisible(running);
+    running_->setVisible(running);
 }
 
 void CertaintyPage::showRunning(int done, int draws)
@@ -402,6 +443,7 @@ void CertaintyPage::showNote(const QString &text)
     NoteLabel->show();
     SummaryLabel->hide();
     Content->hide();
+    layout_->setStretch(layout_->count() - 1, 1);
     summaryLines_.clear();
     judgements_.clear();
     for (QTreeWidget *list : {RankList, JudgementList, MethodList})
@@ -426,6 +468,8 @@ void CertaintyPage::showReport(const CertaintyReport &report)
         showNote(QString());
         NoteLabel->hide();
         Content->show();
+        layout_->setStretch(layout_->count() - 1, 0);
+        QTimer::singleShot(0, this, &CertaintyPage::placeSplitter); // once laid out
         fillRanks(result);
         fillJudgements(result);
         fillMethods(report.methods);
@@ -577,7 +621,7 @@ void CertaintyPage::drawBest(const CertaintyResult &result)
     QList<qreal> values;
     QStringList spoken;
     for (const AlternativeCertainty &alternative : result.alternatives) {
-        values.append(alternative.bestShare);
+        values.append(share(alternative.bestShare).toDouble()); // labelled as the table shows it
         spoken.append(alternative.name + QStringLiteral(": ") + share(alternative.bestShare));
     }
     BestChart->setAccessibleName(title);
@@ -604,10 +648,13 @@ void CertaintyPage::drawBest(const CertaintyResult &result)
     axisNames->setGridLineVisible(false);
     chart->addAxis(axisNames, Qt::AlignLeft);
     series->attachAxis(axisNames);
-    auto *shares = new QValueAxis();
-    shares->setRange(0.0, 1.0);
-    shares->setTickCount(6);
-    shares->setLabelFormat(QStringLiteral("%.1f"));
+    // Ticks up to 1 only, with room right of a bar of 1 for its number.
+    auto *shares = new QCategoryAxis();
+    shares->setRange(0.0, 1.15);
+    shares->setStartValue(-1e-9);
+    shares->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int tick = 0; tick <= 5; ++tick)
+        shares->append(QString::number(tick * 0.2, 'f', 1), tick * 0.2);
     shares->setLabelsFont(font());
     shares->setLabelsBrush(text);
     chart->addAxis(shares, Qt::AlignBottom);
@@ -621,8 +668,8 @@ void CertaintyPage::drawPoints(const CertaintyResult &result)
     const QColor text = palette().color(QPalette::WindowText);
     QFont titleFont = font();
     titleFont.setBold(true);
-    const QString title = UiText(QStringLiteral("評価の 5・50・95 パーセンタイル"),
-                                 QStringLiteral("Points: 5th, 50th and 95th percentile"));
+    const QString title = UiText(QStringLiteral("評価の 5〜95 パーセンタイル（横線は中央値、点は現在の評価）"),
+                                 QStringLiteral("Points: 5th to 95th percentile (bar: median, dot: now)"));
     chart->setTitleFont(titleFont);
     chart->setTitleBrush(text);
     chart->setTitle(title);

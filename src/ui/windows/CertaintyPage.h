@@ -15,6 +15,7 @@
 class QChartView;
 class QComboBox;
 class QLabel;
+class QBoxLayout;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -81,6 +82,7 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void documentChanged();
@@ -94,6 +96,7 @@ private:
     void drawBest(const CertaintyResult &result);
     void drawPoints(const CertaintyResult &result);
     void updateButtons();
+    void placeSplitter();
 
     DocumentSession *session_ = nullptr;
     CertaintyRun *run_ = nullptr;
@@ -101,8 +104,10 @@ private:
     bool stale_ = true; // the page shows no result of the document as it is now
     bool placed_ = false;
     QWidget *inner_ = nullptr;
+    QBoxLayout *layout_ = nullptr;
     QSplitter *splitter_ = nullptr;
-    QWidget *charts_ = nullptr;
+    QWidget *charts_ = nullptr;  // the splitter of the two charts
+    QWidget *running_ = nullptr; // the progress bar and Cancel
     QTreeWidget *lastList_ = nullptr;
     QString lastSaved_;
     QStringList summaryLines_; // for the text copies: spread, draws, seed, winner changes
