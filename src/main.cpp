@@ -13,6 +13,7 @@
 #include "app/TerminationSignals.h"
 #include "document/Recovery.h"
 #include "ui/windows/ResultForm.h"
+#include "ui/main/BaseFormCertainty.h"
 #include "setup/UninstallSwitches.h"
 #include "document/FileEnvironment.h"
 #include "document/TextFile.h"
@@ -42,6 +43,7 @@ int runWindows(QApplication &application)
     AlternativesForm = new TAlternativesForm();
     ResultForm = new TResultForm();
     baseForm->setAuxiliaryWindows(AlternativesForm, ResultForm);
+    FollowCertaintyChoices(baseForm, ResultForm->Certainty);
     // The windows stay hidden until the Window menu opens them, and go with the program.
     QObject::connect(baseForm, &QObject::destroyed, [] {
         delete AlternativesForm;

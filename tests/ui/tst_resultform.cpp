@@ -152,11 +152,12 @@ void TestResultForm::japaneseControlsAndTexts()
     QCOMPARE(form->geometry().left(), 18);
     QVERIFY(form->width() >= 272 && form->height() >= 169);
     QCOMPARE(form->PageControl1->currentWidget(), form->RequirementsPage);
-    QCOMPARE(form->PageControl1->count(), 4);
+    QCOMPARE(form->PageControl1->count(), 5);
     QCOMPARE(form->PageControl1->tabText(0), QString::fromUtf8("要求"));
     QCOMPARE(form->PageControl1->tabText(1), QString::fromUtf8("代替案"));
     QCOMPARE(form->PageControl1->tabText(2), QString::fromUtf8("グラフ"));
     QCOMPARE(form->PageControl1->tabText(3), QString::fromUtf8("感度分析"));
+    QCOMPARE(form->PageControl1->tabText(4), QString::fromUtf8("確からしさ"));
     QCOMPARE(heading(form->RequirementsList, 0), QString::fromUtf8("要求"));
     QCOMPARE(heading(form->RequirementsList, 1), QString::fromUtf8("重要度"));
     QCOMPARE(heading(form->AlternativesList, 0), QString::fromUtf8("代替案"));
@@ -197,6 +198,7 @@ void TestResultForm::englishTexts()
     QCOMPARE(form->PageControl1->tabText(1), QStringLiteral("Alternatives"));
     QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("Charts"));
     QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Sensitivity"));
+    QCOMPARE(form->PageControl1->tabText(4), QStringLiteral("Certainty"));
     QCOMPARE(heading(form->RequirementsList, 0), QStringLiteral("Requirement"));
     QCOMPARE(heading(form->RequirementsList, 1), QStringLiteral("Importance"));
     QCOMPARE(heading(form->AlternativesList, 0), QStringLiteral("Alternative"));

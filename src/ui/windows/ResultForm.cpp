@@ -12,6 +12,7 @@
 #include "app/SettingsStore.h"
 #include "document/TextFile.h"
 #include "ui/windows/SensitivityPage.h"
+#include "ui/windows/CertaintyPage.h"
 
 #include <QAction>
 #include <QBarCategoryAxis>
@@ -278,6 +279,11 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
     PageControl1->addTab(ChartsPage, chartsCaption);
     Sensitivity = new SensitivityPage(japanese_);
     PageControl1->addTab(Sensitivity, japanese_ ? QStringLiteral("感度分析") : QStringLiteral("Sensitivity"));
+    Certainty = new CertaintyPage();
+    PageControl1->addTab(Certainty, japanese_ ? QStringLiteral("確からしさ") : QStringLiteral("Certainty"));
+    connect(Certainty, &CertaintyPage::selectionChanged, this, &TResultForm::MenuEditClick);
+    for (QTreeWidget *list : Certainty->findChildren<QTreeWidget *>())
+        list->installEventFilter(this);
     PageControl1->setCurrentWidget(RequirementsPage);
 
     auto *layout = new QVBoxLayout(this);
@@ -401,6 +407,7 @@ void TResultForm::attachSession(DocumentSession *session)
         disconnect(session_, nullptr, this, nullptr);
     session_ = session;
     Sensitivity->attachSession(session);
+    Certainty->attachSession(session);
     if (session_) {
         connect(session_, &DocumentSession::resultsChanged, this, &TResultForm::showSession);
         showSession();
@@ -425,6 +432,10 @@ void TResultForm::MenuSaveAsClick()
 {
     if (PageControl1->currentWidget() == Sensitivity) {
         Sensitivity->saveAs(this); // the page saves its chart
+        return;
+    }
+    if (PageControl1->currentWidget() == Certainty) {
+        Certainty->saveAs(this); // the page saves its tables or charts
         return;
     }
     const QString start = SaveDialog1.fileName.isEmpty()
@@ -459,13 +470,19 @@ void TResultForm::MenuEditClick()
 {
     const QTreeView *list = activeList();
     MenuCopy->setEnabled((list && list->selectionModel()->hasSelection())
-                         || (PageControl1->currentWidget() == Sensitivity && !Sensitivity->selectedRowText().isEmpty()));
+                         || (PageControl1->currentWidget() == Sensitivity && !Sensitivity->selectedRowText().isEmpty())
+                         || (PageControl1->currentWidget() == Certainty && !Certainty->selectedRowText().isEmpty()));
 }
 
 void TResultForm::MenuCopyClick()
 {
     if (PageControl1->currentWidget() == Sensitivity) {
         if (const QString row = Sensitivity->selectedRowText(); !row.isEmpty())
+            QGuiApplication::clipboard()->setText(row);
+        return;
+    }
+    if (PageControl1->currentWidget() == Certainty) {
+        if (const QString row = Certainty->selectedRowText(); !row.isEmpty())
             QGuiApplication::clipboard()->setText(row);
         return;
     }
@@ -483,6 +500,10 @@ void TResultForm::MenuCopyAllClick()
 {
     if (PageControl1->currentWidget() == Sensitivity) {
         QGuiApplication::clipboard()->setText(Sensitivity->allText());
+        return;
+    }
+    if (PageControl1->currentWidget() == Certainty) {
+        QGuiApplication::clipboard()->setText(Certainty->allText());
         return;
     }
     const QTreeView *list = activeList();

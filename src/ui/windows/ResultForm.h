@@ -25,6 +25,7 @@ namespace priomat {
 class DocumentSession;
 class ResultTableModel;
 class SensitivityPage;
+class CertaintyPage;
 
 class TResultForm : public QWidget
 {
@@ -61,6 +62,7 @@ public:
     QWidget *AlternativesPage;
     QWidget *ChartsPage;
     SensitivityPage *Sensitivity;
+    CertaintyPage *Certainty;
     QTreeView *AlternativesList;
     QTreeView *RequirementsList;
     ResultTableModel *AlternativesModel;
