@@ -29,6 +29,7 @@
 #include "platform/SystemInfo.h"
 #include "document/TextFile.h"
 #include "model/TextRules.h"
+#include "ui/main/TextFit.h"
 
 #include <algorithm>
 
@@ -218,6 +219,7 @@ void TBaseForm::buildControls()
     TreeTree->setDragDropOverwriteMode(true); // a drop lands on a node, never between two
     TreeTree->setModel(session_->treeModel());
     new CutTextTips(TreeTree, TreeTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TreeTree) + 1);
+    ShowTreeTextWhole(TreeTree);
     treeLayout->addWidget(TreeTree, 1);
     connect(TreeTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
@@ -227,12 +229,18 @@ void TBaseForm::buildControls()
 
     TreeButtonPanel = new QWidget(TreePanel);
     TreeButtonPanel->setObjectName(QStringLiteral("TreeButtonPanel"));
-    TreeButtonPanel->setFixedHeight(61);
     TreeButtonAdd = makeButton(QStringLiteral("TreeButtonAdd"), QStringLiteral("子追加"), {0, 4, 53, 25}, TreeButtonPanel);
     TreeButtonInsert = makeButton(QStringLiteral("TreeButtonInsert"), QStringLiteral("挿入"), {56, 4, 53, 25}, TreeButtonPanel);
     TreeButtonUp = makeButton(QStringLiteral("TreeButtonUp"), QStringLiteral("↑"), {0, 32, 25, 25}, TreeButtonPanel);
     TreeButtonDown = makeButton(QStringLiteral("TreeButtonDown"), QStringLiteral("↓"), {28, 32, 25, 25}, TreeButtonPanel);
     TreeButtonDelete = makeButton(QStringLiteral("TreeButtonDelete"), QStringLiteral("削除"), {56, 32, 53, 25}, TreeButtonPanel);
+    // The design grid, widened where a text needs more room.
+    auto *buttonGrid = new ButtonGridLayout(TreeButtonPanel, 3, QMargins(0, 4, 0, 4));
+    buttonGrid->addButton(TreeButtonAdd, 0, 0, 2, {53, 25});
+    buttonGrid->addButton(TreeButtonInsert, 0, 2, 1, {53, 25});
+    buttonGrid->addButton(TreeButtonUp, 1, 0, 1, {25, 25});
+    buttonGrid->addButton(TreeButtonDown, 1, 1, 1, {25, 25});
+    buttonGrid->addButton(TreeButtonDelete, 1, 2, 1, {53, 25});
     setTabOrder(TreeButtonAdd, TreeButtonInsert);
     setTabOrder(TreeButtonInsert, TreeButtonUp);
     setTabOrder(TreeButtonUp, TreeButtonDown);
@@ -763,10 +771,10 @@ void TBaseForm::RefreshComparisonPanel()
             const QString *entry = entries[size_t(j - 1)];
             MatrixGrid->setCellText(j, i, i == j ? QStringLiteral("1") : entry ? *entry : QStringLiteral("-"));
         }
-        MatrixGrid->setColumnWidth(i, MatrixGrid->verticalHeader()->defaultSectionSize());
+        MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), ComparisonCellTexts());
     }
     MatrixGrid->setCellText(n + 1, 0, UiJapanese() ? QStringLiteral("重み") : QStringLiteral("Weight"));
-    MatrixGrid->setColumnWidth(n + 1, 128);
+    MatrixGrid->fitColumn(n + 1, 128);
     ShowWeightsAndConsistency();
     MatrixGrid->show();
 }
@@ -1052,15 +1060,16 @@ void TBaseForm::fitFirstStart()
          index = TreeTree->indexBelow(index))
         treeHeight += TreeTree->visualRect(index).height();
     const QAbstractItemView *treeView = TreeTree; // the widest row, indentation included
-    const int treeMoreWidth = qMax(0, treeView->sizeHintForColumn(0) - TreeTree->viewport()->width());
-    const int treeMoreHeight = treeHeight - TreeTree->viewport()->height();
+    const QSize treeMore = ScrollShortfall(TreeTree, QSize(treeView->sizeHintForColumn(0), treeHeight));
+    const int treeMoreWidth = treeMore.width();
+    const int treeMoreHeight = treeMore.height();
 
     const QSize wanted = size() + QSize(treeMoreWidth + qMax(0, gridMoreWidth), std::max({0, gridMoreHeight, treeMoreHeight}));
-    const QSize fitted = FirstStartSize(size(), wanted, area.size());
-    if (fitted == size())
-        return;
     // Kept within the work area, frame included.
     const QSize frame = frameGeometry().size() - size();
+    const QSize fitted = FirstStartSize(size(), wanted.expandedTo(QSize(MenuBarWidth(menuBar()), 0)), area.size() - frame);
+    if (fitted == size())
+        return;
     QRect placed(geometry().topLeft(), fitted);
     placed.moveLeft(qMax(area.left(), qMin(placed.left(), area.right() + 1 - fitted.width() - frame.width())));
     placed.moveTop(qMax(area.top(), qMin(placed.top(), area.bottom() + 1 - fitted.height() - frame.height())));

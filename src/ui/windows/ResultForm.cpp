@@ -10,6 +10,7 @@
 #include "app/SettingsStore.h"
 #include "document/TextFile.h"
 #include "ui/windows/SensitivityPage.h"
+#include "ui/main/TextFit.h"
 
 #include <QAction>
 #include <QBarCategoryAxis>
@@ -268,6 +269,7 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    KeepTabsWhole(PageControl1);
     RequirementsPage = new QWidget();
     RequirementsPage->setObjectName(QStringLiteral("RequirementsPage"));
     AlternativesPage = new QWidget();
