@@ -7,6 +7,7 @@
 #include "ui/windows/ResultForm.h"
 #include "app/Frame.h"
 #include "document/RequirementTreeModel.h"
+#include "app/Placement.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "TestFiles.h"
@@ -587,15 +588,17 @@ void TestBaseForm::textsFitAtLargerFonts()
                 QCOMPARE(named<QPushButton>(*form, "TreeButtonDown")->geometry(), QRect(28, 32, 25, 25));
                 QCOMPARE(named<QPushButton>(*form, "TreeButtonDelete")->geometry(), QRect(56, 32, 53, 25));
             }
-            // Grid: every text of a column, bold (the Color option's way), within the column.
+            // Grid: every text of a column, bold (the Color option's way), two pixels in and clear of
+            // the grid line.
             TMatrixGrid *grid = named<TMatrixGrid>(*form, "MatrixGrid");
+            QCOMPARE(grid->font().pointSize(), points);
             QFont bold = grid->font();
             bold.setBold(true);
             const QFontMetrics metrics(bold);
             QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/9"));
             for (int column = 1; column < grid->columnCount(); ++column)
                 for (int row = 0; row < grid->rowCount(); ++row)
-                    QVERIFY2(metrics.horizontalAdvance(grid->cellText(column, row)) + 4 <= grid->columnWidth(column),
+                    QVERIFY2(metrics.horizontalAdvance(grid->cellText(column, row)) + 3 <= grid->columnWidth(column),
                              qPrintable(at + grid->cellText(column, row)));
             QVERIFY(metrics.height() < grid->rowHeight(1));
             // The tree scrolls sideways instead of cutting its captions.

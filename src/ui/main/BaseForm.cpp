@@ -1067,7 +1067,7 @@ void TBaseForm::fitFirstStart()
     const QSize wanted = size() + QSize(treeMoreWidth + qMax(0, gridMoreWidth), std::max({0, gridMoreHeight, treeMoreHeight}));
     // Kept within the work area, frame included.
     const QSize frame = frameGeometry().size() - size();
-    const QSize fitted = FirstStartSize(size(), wanted.expandedTo(QSize(MenuBarWidth(menuBar()), 0)), area.size() - frame);
+    const QSize fitted = FirstStartSize(size(), wanted.expandedTo(QSize(MenuBarWidth(menuBar()), 0)), area.size(), frame);
     if (fitted == size())
         return;
     QRect placed(geometry().topLeft(), fitted);

@@ -32,7 +32,7 @@ QSize TextButtonSize(const QAbstractButton *button, QSize design)
 
 int CellTextWidth(const QFont &bold, const QString &text, int indent)
 {
-    return 2 * indent + QFontMetrics(bold).horizontalAdvance(text) + 1;
+    return indent + QFontMetrics(bold).horizontalAdvance(text) + 1;
 }
 
 QFont BoldFont(QFont font)
@@ -116,6 +116,8 @@ void ButtonGridLayout::addButton(QAbstractButton *button, int row, int column, i
     addChildWidget(button);
     entries_.append({new QWidgetItem(button), {row, column, columnSpan, design}, design});
     invalidate();
+    // As high as the buttons already before the layout first runs.
+    parentWidget()->resize(parentWidget()->width(), sizeHint().height());
 }
 
 void ButtonGridLayout::addItem(QLayoutItem *item)
@@ -178,8 +180,14 @@ void ButtonGridLayout::setGeometry(const QRect &rect)
     QLayout::setGeometry(rect);
     const QRect inner = rect.marginsRemoved(contentsMargins());
     const std::vector<QRect> rects = placements();
-    for (qsizetype i = 0; i < entries_.size(); ++i)
-        entries_.at(i).item->setGeometry(QRect(rects[size_t(i)].topLeft() + inner.topLeft(), rects[size_t(i)].size()));
+    // Placed directly: a button's item would keep it to its size hint's height.
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        const QRect place(rects[size_t(i)].topLeft() + inner.topLeft(), rects[size_t(i)].size());
+        if (QWidget *widget = entries_.at(i).item->widget())
+            widget->setGeometry(place);
+        else
+            entries_.at(i).item->setGeometry(place);
+    }
 }
 
 int MenuBarWidth(const QMenuBar *bar)

@@ -27,8 +27,8 @@ namespace priomat {
 // buttons, so that small buttons keep their design size where the text fits.)
 QSize TextButtonSize(const QAbstractButton *button, QSize design);
 
-// The width a grid cell needs for `text` drawn `indent` pixels from its left edge, with as much
-// room on the right and its grid line, in the font `bold`: the grid's font made bold
+// The width a grid cell needs for `text` drawn `indent` pixels from its left edge, with its
+// grid line, in the font `bold`: the grid's font made bold
 // (BoldFont), the widest way the grid draws a text.
 int CellTextWidth(const QFont &bold, const QString &text, int indent);
 QFont BoldFont(QFont font);
