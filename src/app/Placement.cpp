@@ -222,9 +222,13 @@ bool HasStoredPlacement(const QString &section)
     return ReadSetting(section, QStringLiteral("Left"), QVariant()).isValid();
 }
 
-QSize FirstStartSize(QSize current, QSize wanted, QSize workArea)
+QSize FirstStartSize(QSize current, QSize wanted, QSize workArea, QSize frame)
 {
-    const QSize bound(workArea.width() * 2 / 3, workArea.height() * 2 / 3);
+    // Up to the size of a small screen's, the content decides wherever the work area holds it:
+    // a larger scale or font leaves fewer logical pixels, never a smaller window than its content.
+    const QSize smallScreen(640, 480);
+    const QSize bound =
+        QSize(workArea.width() * 2 / 3, workArea.height() * 2 / 3).expandedTo(smallScreen).boundedTo(workArea - frame);
     return current.expandedTo(wanted.boundedTo(bound));
 }
 

@@ -60,8 +60,9 @@ void RestoreWindowPlacement(QWidget *window, const QString &section);
 // Whether a placement is stored under `section`.
 bool HasStoredPlacement(const QString &section);
 // The size a window opens with when no placement is stored: `current` grown towards `wanted`,
-// but by no more than up to two thirds of the work area in each direction.
-QSize FirstStartSize(QSize current, QSize wanted, QSize workArea);
+// but by no more than up to two thirds of the work area (or 640 × 480 where the work area,
+// less the window's frame, holds that) in each direction.
+QSize FirstStartSize(QSize current, QSize wanted, QSize workArea, QSize frame = QSize(0, 0));
 
 // A window's rectangle with its frame, moved (and, for a resizable window, first shrunk) so
 // that it lies wholly inside `workArea`.

@@ -28,6 +28,7 @@ private slots:
     void stateText();
     void savesNormalRectangleInWorkAreaCoordinates();
     void fixedSizeWindowsKeepTheirSize();
+    void firstStartSizeHoldsAtLargerScales();
 
 private:
     std::unique_ptr<TestEnvironment> environment_;
@@ -193,6 +194,18 @@ void TestPlacement::fixedSizeWindowsKeepTheirSize()
     WriteSetting("CompareForm", "Width", 900);
     RestoreWindowPlacement(&dialog, "CompareForm");
     QCOMPARE(dialog.size(), QSize(300, 200));
+}
+
+void TestPlacement::firstStartSizeHoldsAtLargerScales()
+{
+    // A 1280 x 1024 screen at scale 1, 1.5 and 2, in logical pixels.
+    const QSize design(409, 267);
+    const QSize content(464, 306);
+    for (const QSize area : {QSize(1280, 1024), QSize(853, 682), QSize(640, 512)})
+        QCOMPARE(FirstStartSize(design, content, area), content);
+    // Only a screen too small for it cuts it; a large document stops at two thirds of a large screen.
+    QCOMPARE(FirstStartSize(design, content, QSize(450, 300)), QSize(450, 300));
+    QCOMPARE(FirstStartSize(design, QSize(2000, 2000), QSize(1280, 1024)), QSize(853, 682));
 }
 
 QTEST_MAIN(TestPlacement)

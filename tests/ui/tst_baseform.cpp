@@ -7,6 +7,7 @@
 #include "ui/windows/ResultForm.h"
 #include "app/Frame.h"
 #include "document/RequirementTreeModel.h"
+#include "app/Placement.h"
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "ScriptedDialogs.h"
@@ -25,6 +26,8 @@
 #include <QTest>
 #include <QTreeView>
 #include <QPointer>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include <cmath>
 
@@ -56,6 +59,7 @@ private slots:
     void splashLayout();
     void firstStartFitsTheDocument();
     void addedMenuItemsHaveAccessKeysOfTheirOwn();
+    void textsFitAtLargerFonts();
 
 private:
     std::unique_ptr<TBaseForm> makeForm(bool japanese);
@@ -556,6 +560,64 @@ void TestBaseForm::addedMenuItemsHaveAccessKeysOfTheirOwn()
         }
         QCOMPARE(named<QAction>(*form, "MenuExit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     }
+}
+
+
+void TestBaseForm::textsFitAtLargerFonts()
+{
+    const QString path = app_->environment.path("fonts.ahp");
+    writeBytes(path, "Priomat - Data File\r\n[Tree]\r\nRoot\r\n Cost\r\n Location\r\n Workplace\r\n"
+                     "[Comparison]\r\nCost\tLocation\t1/9\r\nLocation\tCost\t9\r\n");
+    const QFont original = QApplication::font();
+    for (const bool japanese : {true, false}) {
+        for (const int points : {9, 11, 12}) {
+            QFont font = DefaultFontSettings(japanese).toFont();
+            font.setPointSize(points);
+            QApplication::setFont(font);
+            app_->platform.system.arguments = {app_->platform.system.program, path};
+            auto form = makeForm(japanese);
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+            const QString at = QStringLiteral("%1 pt, %2").arg(points).arg(japanese ? "Japanese" : "English");
+
+            // Buttons: the text with a margin on each side; at the base size, the design grid.
+            for (const char *name : {"TreeButtonAdd", "TreeButtonInsert", "TreeButtonUp", "TreeButtonDown", "TreeButtonDelete"}) {
+                const QPushButton *button = named<QPushButton>(*form, name);
+                QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 4 <= button->width(), qPrintable(at + name));
+                QVERIFY2(button->fontMetrics().height() < button->height(), qPrintable(at + name));
+            }
+            if (points == 9 && japanese) {
+                QCOMPARE(named<QPushButton>(*form, "TreeButtonAdd")->geometry(), QRect(0, 4, 53, 25));
+                QCOMPARE(named<QPushButton>(*form, "TreeButtonDown")->geometry(), QRect(28, 32, 25, 25));
+                QCOMPARE(named<QPushButton>(*form, "TreeButtonDelete")->geometry(), QRect(56, 32, 53, 25));
+            }
+            // Grid: every text of a column, bold (the Color option's way), two pixels in and clear of
+            // the grid line.
+            TMatrixGrid *grid = named<TMatrixGrid>(*form, "MatrixGrid");
+            QCOMPARE(grid->font().pointSize(), points);
+            QFont bold = grid->font();
+            bold.setBold(true);
+            const QFontMetrics metrics(bold);
+            QCOMPARE(grid->cellText(2, 1), QStringLiteral("1/9"));
+            for (int column = 1; column < grid->columnCount(); ++column)
+                for (int row = 0; row < grid->rowCount(); ++row)
+                    QVERIFY2(metrics.horizontalAdvance(grid->cellText(column, row)) + 3 <= grid->columnWidth(column),
+                             qPrintable(at + grid->cellText(column, row)));
+            QVERIFY(metrics.height() < grid->rowHeight(1));
+            // The tree scrolls sideways instead of cutting its captions.
+            QTreeView *tree = named<QTreeView>(*form, "TreeTree");
+            QVERIFY(tree->header()->sectionSize(0) >= static_cast<QAbstractItemView *>(tree)->sizeHintForColumn(0));
+            // The result window's tabs whole, without scroll arrows.
+            TResultForm result;
+            result.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&result));
+            const QTabBar *tabs = result.PageControl1->tabBar();
+            for (int i = 0; i < tabs->count(); ++i)
+                QVERIFY2(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) < tabs->tabRect(i).width(), qPrintable(at));
+            QVERIFY(tabs->tabRect(tabs->count() - 1).right() < tabs->width());
+        }
+    }
+    QApplication::setFont(original);
 }
 
 QTEST_MAIN(TestBaseForm)

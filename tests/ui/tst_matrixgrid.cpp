@@ -7,6 +7,7 @@
 #include "ui/windows/GroupForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
+#include "app/Placement.h"
 #include "document/RequirementTreeModel.h"
 
 #include <QUndoStack>
@@ -93,6 +94,8 @@ const QByteArray ThreeItems = "Priomat - Data File\r\n[Tree]\r\nGoal\r\n A\r\n B
 
 void TestMatrixGrid::cellTableOfALeaf()
 {
+    // At the program's own font the design widths hold (wider fonts widen the columns).
+    window_.form->setFont(DefaultFontSettings(false).toFont());
     window_.open("Priomat - Data File\r\n[Tree]\r\nGoal\r\n Price \r\n[Alternatives]\r\nx\r\n y \r\nz\r\n"
                  "[AlternativesComparison]\r\nPrice\tx\ty\t3\r\n");
     select("Price");
@@ -531,6 +534,8 @@ void TestMatrixGrid::fixedRowAndColumnStayWhileScrolling()
 
 void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
 {
+    // At the program's own font the design widths hold (wider fonts widen the columns).
+    window_.form->setFont(DefaultFontSettings(false).toFont());
     window_.open(ThreeItems);
     select("Goal");
     TMatrixGrid *grid = named<TMatrixGrid>(*window_.form, "MatrixGrid");

@@ -17,6 +17,7 @@
 #include "app/SettingsStore.h"
 #include "ui/windows/SplashForm.h"
 #include "platform/SystemInfo.h"
+#include "ui/main/TextFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -422,15 +423,16 @@ void TBaseForm::fitFirstStart()
          index = TreeTree->indexBelow(index))
         treeHeight += TreeTree->visualRect(index).height();
     const QAbstractItemView *treeView = TreeTree; // the widest row, indentation included
-    const int treeMoreWidth = qMax(0, treeView->sizeHintForColumn(0) - TreeTree->viewport()->width());
-    const int treeMoreHeight = treeHeight - TreeTree->viewport()->height();
+    const QSize treeMore = ScrollShortfall(TreeTree, QSize(treeView->sizeHintForColumn(0), treeHeight));
+    const int treeMoreWidth = treeMore.width();
+    const int treeMoreHeight = treeMore.height();
 
     const QSize wanted = size() + QSize(treeMoreWidth + qMax(0, gridMoreWidth), std::max({0, gridMoreHeight, treeMoreHeight}));
-    const QSize fitted = FirstStartSize(size(), wanted, area.size());
-    if (fitted == size())
-        return;
     // Kept within the work area, frame included.
     const QSize frame = frameGeometry().size() - size();
+    const QSize fitted = FirstStartSize(size(), wanted.expandedTo(QSize(MenuBarWidth(menuBar()), 0)), area.size(), frame);
+    if (fitted == size())
+        return;
     QRect placed(geometry().topLeft(), fitted);
     placed.moveLeft(qMax(area.left(), qMin(placed.left(), area.right() + 1 - fitted.width() - frame.width())));
     placed.moveTop(qMax(area.top(), qMin(placed.top(), area.bottom() + 1 - fitted.height() - frame.height())));

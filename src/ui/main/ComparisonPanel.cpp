@@ -9,6 +9,7 @@
 #include "model/FloatFormat.h"
 #include "ui/main/MatrixGrid.h"
 #include "ui/main/ReadableColours.h"
+#include "ui/main/TextFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -198,10 +199,10 @@ void TComparisonPanel::refresh()
             const QString *entry = entries[size_t(j - 1)];
             MatrixGrid->setCellText(j, i, i == j ? QStringLiteral("1") : entry ? *entry : QStringLiteral("-"));
         }
-        MatrixGrid->setColumnWidth(i, MatrixGrid->verticalHeader()->defaultSectionSize());
+        MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), ComparisonCellTexts());
     }
     MatrixGrid->setCellText(n + 1, 0, UiText(QStringLiteral("重み"), QStringLiteral("Weight")));
-    MatrixGrid->setColumnWidth(n + 1, 128);
+    MatrixGrid->fitColumn(n + 1, 128);
     showWeightsAndConsistency();
     MatrixGrid->show();
 }

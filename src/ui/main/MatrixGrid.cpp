@@ -5,12 +5,14 @@
 #include "document/DocumentSession.h"
 #include "ui/main/CutTextTips.h"
 #include "ui/main/ReadableColours.h"
+#include "ui/main/TextFit.h"
 
 #include <QHeaderView>
 #include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -222,6 +224,7 @@ TMatrixGrid::TMatrixGrid(QWidget *parent) : QTableWidget(2, 2, parent)
         hideFixedCells();
     });
     hideFixedCells();
+    fitRowHeight();
     new CutTextTips(this, 2);
     new CutTextTips(nameColumn_, 2);
     new CutTextTips(horizontalHeader(), [this](int section) { return cellText(section, 0); }, 2);
@@ -248,6 +251,45 @@ void TMatrixGrid::resizeEvent(QResizeEvent *event)
 {
     QTableWidget::resizeEvent(event);
     placeNameColumn();
+}
+
+void TMatrixGrid::changeEvent(QEvent *event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeight();
+}
+
+void TMatrixGrid::fitRowHeight()
+{
+    cellFont_ = BoldFont(font());
+    headerFont_ = BoldFont(horizontalHeader()->font());
+    nameFont_ = BoldFont(nameColumn_->font());
+    valueWidth_ = 0;
+    for (const QString &text : ComparisonCellTexts())
+        valueWidth_ = std::max(valueWidth_, CellTextWidth(cellFont_, text, 2));
+    // 24 pixels, or higher where the font needs more room around its text.
+    const int height = std::max({24, QFontMetrics(cellFont_).height() + 6, QFontMetrics(headerFont_).height() + 6,
+                                 QFontMetrics(nameFont_).height() + 6});
+    for (QTableView *view : {static_cast<QTableView *>(this), nameColumn_}) {
+        view->verticalHeader()->setDefaultSectionSize(height);
+        view->horizontalHeader()->setFixedHeight(height);
+    }
+}
+
+int TMatrixGrid::textWidth(int column, int row, const QString &text) const
+{
+    return CellTextWidth(row == 0 ? headerFont_ : column == 0 ? nameFont_ : cellFont_, text, 2);
+}
+
+void TMatrixGrid::fitColumn(int column, int designWidth, const QStringList &samples)
+{
+    int width = designWidth;
+    for (const QString &text : samples)
+        width = std::max(width, CellTextWidth(cellFont_, text, 2));
+    for (int row = 0; row < rowCount(); ++row)
+        width = std::max(width, textWidth(column, row, cellText(column, row)));
+    setColumnWidth(column, width);
 }
 
 void TMatrixGrid::updateGeometries()
@@ -315,6 +357,17 @@ void TMatrixGrid::setCellText(int column, int row, const QString &text)
         else if (header->text() != text)
             header->setText(text);
     }
+    // A text wider than its column widens it; a comparison value fits once one has.
+    if (column >= columnCount() || (row > 0 && column > 0 && columnWidth(column) >= valueWidth_
+                                    && ComparisonCellTexts().contains(text)))
+        return;
+    const int needed = textWidth(column, row, text);
+    if (needed <= columnWidth(column))
+        return;
+    if (column > 0)
+        setColumnWidth(column, needed);
+    else if (const int limit = screen() ? screen()->availableGeometry().width() / 4 : 256; columnWidth(0) < limit)
+        setColumnWidth(0, std::min(needed, limit));
 }
 
 void TMatrixGrid::setCompletedCells(std::vector<unsigned char> rowMajor, int n)

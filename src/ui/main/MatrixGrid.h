@@ -22,6 +22,10 @@ public:
     void setCellText(int column, int row, const QString &text);
     // Where cell (column, row) is on the screen.
     QRect cellRectOnScreen(int column, int row) const;
+    // Sets a column `designWidth` wide, or wider where its texts or `samples` need it. Setting a
+    // text later widens its column too when the text needs it (column 0 within a quarter of
+    // the screen).
+    void fitColumn(int column, int designWidth, const QStringList &samples = {});
 
     // Colour values 0x00BBGGRR of the matrix cells, indexed by (column − 1, row − 1); 0 is none.
     std::vector<quint32> CellColours;
@@ -60,6 +64,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void updateGeometries() override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
@@ -68,12 +73,18 @@ protected:
 private:
     void hideFixedCells();
     void placeNameColumn();
+    int textWidth(int column, int row, const QString &text) const;
+    void fitRowHeight();
 
     QTableView *nameColumn_ = nullptr;
     std::vector<unsigned char> completedCells_;
     int completedSize_ = 0;
     // Column 0's width, given back when the column is created again after the grid was emptied.
     int nameWidth_ = 96;
+    // The fonts of the cells, the fixed row and the fixed column in bold, as texts are measured,
+    // and the width the widest comparison value takes.
+    QFont cellFont_, headerFont_, nameFont_;
+    int valueWidth_ = 0;
 };
 
 } // namespace priomat

@@ -4,6 +4,7 @@
 #include "document/DocumentSession.h"
 #include "document/RequirementTreeModel.h"
 #include "ui/main/CutTextTips.h"
+#include "ui/main/TextFit.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -53,6 +54,7 @@ TTreePanel::TTreePanel(DocumentSession &session, QWidget *parent) : QWidget(pare
     TreeTree->setDragDropOverwriteMode(true); // a drop lands on a node, never between two
     TreeTree->setModel(session_.treeModel());
     new CutTextTips(TreeTree, TreeTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TreeTree) + 1);
+    ShowTreeTextWhole(TreeTree);
     treeLayout->addWidget(TreeTree, 1);
     connect(TreeTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
@@ -62,12 +64,18 @@ TTreePanel::TTreePanel(DocumentSession &session, QWidget *parent) : QWidget(pare
 
     TreeButtonPanel = new QWidget(this);
     TreeButtonPanel->setObjectName(QStringLiteral("TreeButtonPanel"));
-    TreeButtonPanel->setFixedHeight(61);
     TreeButtonAdd = makeButton(QStringLiteral("TreeButtonAdd"), QStringLiteral("子追加"), {0, 4, 53, 25}, TreeButtonPanel);
     TreeButtonInsert = makeButton(QStringLiteral("TreeButtonInsert"), QStringLiteral("挿入"), {56, 4, 53, 25}, TreeButtonPanel);
     TreeButtonUp = makeButton(QStringLiteral("TreeButtonUp"), QStringLiteral("↑"), {0, 32, 25, 25}, TreeButtonPanel);
     TreeButtonDown = makeButton(QStringLiteral("TreeButtonDown"), QStringLiteral("↓"), {28, 32, 25, 25}, TreeButtonPanel);
     TreeButtonDelete = makeButton(QStringLiteral("TreeButtonDelete"), QStringLiteral("削除"), {56, 32, 53, 25}, TreeButtonPanel);
+    // The design grid, widened where a text needs more room.
+    auto *buttonGrid = new ButtonGridLayout(TreeButtonPanel, 3, QMargins(0, 4, 0, 4));
+    buttonGrid->addButton(TreeButtonAdd, 0, 0, 2, {53, 25});
+    buttonGrid->addButton(TreeButtonInsert, 0, 2, 1, {53, 25});
+    buttonGrid->addButton(TreeButtonUp, 1, 0, 1, {25, 25});
+    buttonGrid->addButton(TreeButtonDown, 1, 1, 1, {25, 25});
+    buttonGrid->addButton(TreeButtonDelete, 1, 2, 1, {53, 25});
     setTabOrder(TreeButtonAdd, TreeButtonInsert);
     setTabOrder(TreeButtonInsert, TreeButtonUp);
     setTabOrder(TreeButtonUp, TreeButtonDown);

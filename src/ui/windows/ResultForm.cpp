@@ -13,6 +13,7 @@
 #include "document/TextFile.h"
 #include "ui/windows/SensitivityPage.h"
 #include "ui/windows/CertaintyPage.h"
+#include "ui/main/TextFit.h"
 
 #include <QAction>
 #include <QBarCategoryAxis>
@@ -225,6 +226,7 @@ TResultForm::TResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    KeepTabsWhole(PageControl1);
     RequirementsPage = new QWidget();
     RequirementsPage->setObjectName(QStringLiteral("RequirementsPage"));
     AlternativesPage = new QWidget();
