@@ -92,6 +92,10 @@ try:
     if cell.description != wanted or not cell.name.strip():
         problems.append(f"matrix cell reads {cell.name!r} / {cell.description!r}, wanted {wanted!r}")
 
+    index = find(main, pyatspi.ROLE_TEXT, "Consistency Index")
+    if index is None or "consistency index" not in index.description:
+        problems.append(f"the consistency index reads {index.description if index else None!r}, not its state")
+
     # The comparison dialog for that cell, clicked where the accessibility bus says it is.
     box = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),

@@ -273,8 +273,13 @@ void TestMatrixGrid::consistencyIndexColours()
                      + QByteArray(c.value) + "\r\n");
         select("Goal");
         const double ci = window_.form->session().document().tree.root()->data().ConsistencyIndex;
-        QCOMPARE(named<QLineEdit>(*window_.form, "ConsistencyEdit")->palette().color(QPalette::Base), c.colour);
+        const QLineEdit *edit = named<QLineEdit>(*window_.form, "ConsistencyEdit");
+        QCOMPARE(edit->palette().color(QPalette::Base), c.colour);
         QVERIFY2((c.colour == QColor(255, 77, 77)) == (ci > 0.15), qPrintable(QString::number(ci)));
+        // The state is read with the number, not only shown by colour.
+        QCOMPARE(edit->accessibleDescription(), ci > 0.15  ? QStringLiteral("The consistency index is above 0.15")
+                                                : ci > 0.1 ? QStringLiteral("The consistency index is above 0.1 (acceptable up to 0.15 in some cases)")
+                                                           : QStringLiteral("The consistency index is 0.1 or less: acceptable"));
     }
 }
 

@@ -257,6 +257,9 @@ void TComparisonPanel::showWeightsAndConsistency()
         showConsistencyCue(ConsistencyCue::Poor);
     else if (n >= 2 && shown.consistencyIndex > 0.1)
         showConsistencyCue(ConsistencyCue::Doubtful);
+    else
+        ConsistencyEdit->setAccessibleDescription(
+            UiText(QStringLiteral("整合度は０．１以下で、合格です"), QStringLiteral("The consistency index is 0.1 or less: acceptable")));
     showConsistencyRatio(shown.consistencyRatio(), shown.computed ? n : 0);
     MatrixGrid->viewport()->update();
 }
@@ -274,6 +277,7 @@ void TComparisonPanel::showConsistencyCue(ConsistencyCue cue)
         consistencyCue_->setObjectName(QStringLiteral("ConsistencyCue"));
     }
     consistencyCue_->setVisible(cue != ConsistencyCue::None);
+    ConsistencyEdit->setAccessibleDescription(QString()); // a screen reader reads the state with the number
     if (cue == ConsistencyCue::None)
         return;
     // Black or white, whichever stands out more from the field's background.
@@ -297,6 +301,7 @@ void TComparisonPanel::showConsistencyCue(ConsistencyCue cue)
     consistencyCue_->setIcon(warningIcon(ColorFromValue(fill), ink));
     consistencyCue_->setToolTip(tip);
     consistencyCue_->setText(tip);
+    ConsistencyEdit->setAccessibleDescription(tip);
 }
 
 void TComparisonPanel::showConsistencyRatio(std::optional<double> ratio, int size)
