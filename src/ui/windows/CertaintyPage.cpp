@@ -1,22 +1,19 @@
 #include "ui/windows/CertaintyPage.h"
+#include "ui/windows/PageOutput.h"
 #include "ui/UiLanguage.h"
 #include "ui/windows/ReportList.h"
 
-#include "app/DialogFolder.h"
 #include "document/DocumentSession.h"
 #include "document/TextFile.h"
-#include "platform/MessageBox.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QBoxPlotSeries>
 #include <QBoxSet>
-#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHorizontalBarSeries>
@@ -29,7 +26,6 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
@@ -37,33 +33,10 @@
 #include <QValueAxis>
 
 #include <algorithm>
-#include <new>
 
 namespace priomat {
 
 namespace {
-
-QStringList headerCells(const QTreeWidget *list)
-{
-    QStringList cells;
-    for (int column = 0; column < list->columnCount(); ++column)
-        cells.append(list->headerItem()->text(column));
-    return cells;
-}
-
-QStringList rowCells(const QTreeWidgetItem *item)
-{
-    QStringList cells;
-    for (int column = 0; column < item->columnCount(); ++column)
-        cells.append(item->text(column));
-    return cells;
-}
-
-void fitColumns(QTreeWidget *list)
-{
-    for (int column = 0; column < list->columnCount(); ++column)
-        list->resizeColumnToContents(column);
-}
 
 QString share(double value)
 {
@@ -524,7 +497,7 @@ void CertaintyPage::fillRanks(const CertaintyResult &result)
         items.append(new QTreeWidgetItem(cells));
     }
     RankList->addTopLevelItems(items);
-    fitColumns(RankList);
+    FitColumns(RankList);
 }
 
 void CertaintyPage::fillJudgements(const CertaintyResult &result)
@@ -550,7 +523,7 @@ void CertaintyPage::fillJudgements(const CertaintyResult &result)
         items.constFirst()->setFirstColumnSpanned(true);
     }
     JudgementList->addTopLevelItems(items);
-    fitColumns(JudgementList);
+    FitColumns(JudgementList);
 }
 
 void CertaintyPage::fillMethods(const MethodComparison &methods)
@@ -578,7 +551,7 @@ void CertaintyPage::fillMethods(const MethodComparison &methods)
         items.append(item);
     }
     MethodList->addTopLevelItems(items);
-    fitColumns(MethodList);
+    FitColumns(MethodList);
 
     const bool ja = UiJapanese();
     QString text = differing.isEmpty()
@@ -731,14 +704,7 @@ void CertaintyPage::drawPoints(const CertaintyResult &result)
 
 QString CertaintyPage::selectedRowText() const
 {
-    for (const QTreeWidget *list : {lastList_, RankList, JudgementList, MethodList}) {
-        if (!list)
-            continue;
-        const QList<QTreeWidgetItem *> selected = list->selectedItems();
-        if (!selected.isEmpty())
-            return rowCells(selected.constFirst()).join(u'\t');
-    }
-    return QString();
+    return SelectedRowText({lastList_, RankList, JudgementList, MethodList});
 }
 
 QString CertaintyPage::allText() const
@@ -746,12 +712,8 @@ QString CertaintyPage::allText() const
     if (Content->isHidden())
         return QString();
     QString text;
-    for (const QTreeWidget *list : {RankList, JudgementList, MethodList}) {
-        text += headerCells(list).join(u'\t') + QStringLiteral("\r\n");
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            text += rowCells(list->topLevelItem(i)).join(u'\t') + QStringLiteral("\r\n");
-        text += QStringLiteral("\r\n");
-    }
+    for (const QTreeWidget *list : {RankList, JudgementList, MethodList})
+        text += ListText(list) + QStringLiteral("\r\n");
     return text + summaryLines_.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
@@ -765,59 +727,18 @@ void CertaintyPage::save(const QString &path)
         WriteTextLines(path, lines);
         return;
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (suffix == QStringLiteral("svg")) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(charts_->size());
-        generator.setViewBox(QRect(QPoint(0, 0), charts_->size()));
-        generator.setTitle(BestChart->chart()->title());
-        QPainter painter(&generator);
-        charts_->render(&painter);
-        painter.end();
-    } else if (!charts_->grab().save(&buffer, "PNG")) {
-        throw FileError(UiText(QStringLiteral("グラフの画像を作れません。"),
-                               QStringLiteral("The chart could not be turned into an image.")));
-    }
-    buffer.close();
-    WriteFileAtomically(path, bytes);
+    WriteFileAtomically(path, WidgetImage(charts_, BestChart->chart()->title(), path));
 }
 
 void CertaintyPage::saveAs(QWidget *dialogParent)
 {
-    const QString start =
-        lastSaved_.isEmpty() ? DialogStartFolder(session_ ? session_->fileName() : QString()) : lastSaved_;
-    QString path;
-    if (saveDialogRunner) {
-        path = saveDialogRunner(start);
-    } else {
-        QFileDialog dialog(dialogParent, QString(), start,
-                           UiText(QStringLiteral("テキスト ファイル (*.txt);;PNG 画像 (*.png);;SVG 画像 (*.svg);;すべてのファイル (*)"),
-                                  QStringLiteral("Text files (*.txt);;PNG images (*.png);;SVG images (*.svg);;All files (*)")));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
-            dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg"))   ? QStringLiteral("svg")
-                                    : filter.contains(QStringLiteral("*.png")) ? QStringLiteral("png")
-                                                                               : QStringLiteral("txt"));
-        });
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
-    }
-    if (path.isEmpty())
-        return;
-    lastSaved_ = path;
-    RememberDialogFolder(path);
-    try {
-        save(path);
-    } catch (const FileError &error) {
-        ShowMessageBox(error.message(), QStringLiteral("Error"), platform::MB_ICONHAND);
-    } catch (const std::bad_alloc &) {
-        ShowMessageBox(UiText(QStringLiteral("保存するメモリが足りません。"), QStringLiteral("Not enough memory to save.")),
-                       QStringLiteral("Error"), platform::MB_ICONHAND);
-    }
+    RunPageSaveAs(dialogParent,
+                  {UiText(QStringLiteral("テキスト ファイル (*.txt);;PNG 画像 (*.png);;SVG 画像 (*.svg);;すべてのファイル (*)"),
+                          QStringLiteral("Text files (*.txt);;PNG images (*.png);;SVG images (*.svg);;All files (*)")),
+                   {QStringLiteral("txt"), QStringLiteral("png"), QStringLiteral("svg")},
+                   saveDialogRunner,
+                   [this](const QString &path) { save(path); }},
+                  session_ ? session_->fileName() : QString(), lastSaved_);
 }
 
 } // namespace priomat

@@ -1,5 +1,5 @@
-#include "app/DialogFolder.h"
 #include "ui/windows/SensitivityPage.h"
+#include "ui/windows/PageOutput.h"
 #include "ui/windows/ReportList.h"
 
 #include "app/Appli.h"
@@ -8,15 +8,11 @@
 #include "model/ComputationError.h"
 #include "model/FloatFormat.h"
 #include "model/Sensitivity.h"
-#include "platform/MessageBox.h"
 
-#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,7 +22,6 @@
 #include <QScatterSeries>
 #include <QScrollArea>
 #include <QSplitter>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -38,28 +33,6 @@
 namespace priomat {
 
 namespace {
-
-QStringList headerCells(const QTreeWidget *list)
-{
-    QStringList cells;
-    for (int column = 0; column < list->columnCount(); ++column)
-        cells.append(list->headerItem()->text(column));
-    return cells;
-}
-
-QStringList rowCells(const QTreeWidgetItem *item)
-{
-    QStringList cells;
-    for (int column = 0; column < item->columnCount(); ++column)
-        cells.append(item->text(column));
-    return cells;
-}
-
-void fitColumns(QTreeWidget *list)
-{
-    for (int column = 0; column < list->columnCount(); ++column)
-        list->resizeColumnToContents(column);
-}
 
 // Four significant digits are enough to read a weight off the chart.
 QString shortNumber(double value)
@@ -383,7 +356,7 @@ void SensitivityPage::fillTables()
     for (const TippingPoint &point : tipping_)
         items.append(new QTreeWidgetItem(TippingPointCells(point, analysis_->alternatives())));
     TippingList->addTopLevelItems(items);
-    fitColumns(TippingList);
+    FitColumns(TippingList);
     chartChild_ = std::clamp(chartChild_, 0, std::max(0, int(items.size()) - 1));
     if (!items.isEmpty())
         TippingList->setCurrentItem(items.at(chartChild_));
@@ -429,7 +402,7 @@ void SensitivityPage::fillJudgements()
         items.append(item);
     }
     JudgementList->addTopLevelItems(items);
-    fitColumns(JudgementList);
+    FitColumns(JudgementList);
 }
 
 void SensitivityPage::drawChart()
@@ -549,82 +522,30 @@ void SensitivityPage::drawChart()
 
 QString SensitivityPage::selectedRowText() const
 {
-    for (const QTreeWidget *list : {lastList_, TippingList, JudgementList}) {
-        if (!list)
-            continue;
-        const QList<QTreeWidgetItem *> selected = list->selectedItems();
-        if (!selected.isEmpty())
-            return rowCells(selected.constFirst()).join(u'\t');
-    }
-    return QString();
+    return SelectedRowText({lastList_, TippingList, JudgementList});
 }
 
 QString SensitivityPage::allText() const
 {
     if (Content->isHidden())
         return QString();
-    QString text;
-    for (const QTreeWidget *list : {TippingList, JudgementList}) {
-        if (list == JudgementList)
-            text += QStringLiteral("\r\n");
-        text += headerCells(list).join(u'\t') + QStringLiteral("\r\n");
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            text += rowCells(list->topLevelItem(i)).join(u'\t') + QStringLiteral("\r\n");
-    }
-    return text;
+    return ListText(TippingList) + QStringLiteral("\r\n") + ListText(JudgementList);
 }
 
 void SensitivityPage::saveChart(const QString &path)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(WeightChart->size());
-        generator.setViewBox(QRect(QPoint(0, 0), WeightChart->size()));
-        generator.setTitle(WeightChart->chart()->title());
-        QPainter painter(&generator);
-        WeightChart->render(&painter);
-        painter.end();
-    } else if (!WeightChart->grab().save(&buffer, "PNG")) {
-        throw FileError(japanese_ ? QStringLiteral("グラフの画像を作れません。")
-                                  : QStringLiteral("The chart could not be turned into an image."));
-    }
-    buffer.close();
-    WriteFileAtomically(path, bytes);
+    WriteFileAtomically(path, WidgetImage(WeightChart, WeightChart->chart()->title(), path));
 }
 
 void SensitivityPage::saveAs(QWidget *dialogParent)
 {
-    const QString start =
-        lastSaved_.isEmpty() ? DialogStartFolder(session_ ? session_->fileName() : QString()) : lastSaved_;
-    QString path;
-    if (saveDialogRunner) {
-        path = saveDialogRunner(start);
-    } else {
-        QFileDialog dialog(dialogParent, QString(), start,
-                           japanese_ ? QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;すべてのファイル (*)")
-                                     : QStringLiteral("PNG images (*.png);;SVG images (*.svg);;All files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
-            dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg")) ? QStringLiteral("svg")
-                                                                              : QStringLiteral("png"));
-        });
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
-    }
-    if (path.isEmpty())
-        return;
-    lastSaved_ = path;
-    RememberDialogFolder(path);
-    try {
-        saveChart(path);
-    } catch (const FileError &error) {
-        ShowMessageBox(error.message(), QStringLiteral("Error"), platform::MB_ICONHAND);
-    }
+    RunPageSaveAs(dialogParent,
+                  {japanese_ ? QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;すべてのファイル (*)")
+                             : QStringLiteral("PNG images (*.png);;SVG images (*.svg);;All files (*)"),
+                   {QStringLiteral("png"), QStringLiteral("svg")},
+                   saveDialogRunner,
+                   [this](const QString &path) { saveChart(path); }},
+                  session_ ? session_->fileName() : QString(), lastSaved_);
 }
 
 } // namespace priomat
