@@ -1,6 +1,6 @@
 #include "ui/main/MatrixGrid.h"
+#include "ui/UiLanguage.h"
 
-#include "app/Appli.h"
 #include "app/Placement.h"
 #include "document/DocumentSession.h"
 #include "ui/main/CutTextTips.h"
@@ -159,9 +159,7 @@ public:
         const QTableWidgetItem *columnName = tableWidget()->item(0, column());
         const QString a = rowName ? rowName->text() : QString();
         const QString b = columnName ? columnName->text() : QString();
-        if (Appli && Appli->Japanese)
-            return QStringLiteral("%1 と %2 の比較: %3").arg(a, b, text());
-        return QStringLiteral("%1 compared with %2: %3").arg(a, b, text());
+        return UiText(QStringLiteral("%1 と %2 の比較: %3"), QStringLiteral("%1 compared with %2: %3")).arg(a, b, text());
     }
 };
 
