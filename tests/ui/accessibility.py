@@ -6,6 +6,7 @@
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
@@ -70,11 +71,15 @@ def key(*keys):
     subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
+# The registry runs before the program starts, so that the program's bridge finds it at once.
+wait_for(lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, "the accessibility registry")
 env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-priomat = subprocess.Popen([program, document, "/ENGLISH"], env=env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+output = tempfile.TemporaryFile()
+priomat = subprocess.Popen([program, document, "/ENGLISH"], env=env, stdout=output, stderr=subprocess.STDOUT)
+finished = False
 try:
-    app = wait_for(application, "the program on the accessibility bus")
+    # A loaded machine (other tests building packages beside this one) can take a while.
+    app = wait_for(application, "the program on the accessibility bus", seconds=90)
     main = wait_for(lambda: next((w for w in app if w is not None and w.name.startswith("Priomat -")), None),
                     "the main window")
     if main.getRole() != pyatspi.ROLE_FRAME:
@@ -120,9 +125,16 @@ try:
     if result.getRole() != pyatspi.ROLE_FRAME:
         problems.append(f"result window: role {result.getRoleName()}")
     check_names(result, "result window")
+    finished = True
 finally:
+    running = priomat.poll() is None
     priomat.terminate()
     priomat.wait(10)
+    if not finished or problems:
+        # What the program said, for a failure that is not about its windows' texts.
+        output.seek(0)
+        print(f"accessibility: the program {'was running' if running else f'had ended ({priomat.returncode})'}; its output:")
+        print(output.read().decode(errors="replace")[-3000:])
 
 for problem in problems:
     print("accessibility:", problem)
