@@ -263,6 +263,9 @@ void TMatrixGrid::fitRowHeight()
     cellFont_ = BoldFont(font());
     headerFont_ = BoldFont(horizontalHeader()->font());
     nameFont_ = BoldFont(nameColumn_->font());
+    cellMetrics_ = QFontMetrics(cellFont_);
+    headerMetrics_ = QFontMetrics(headerFont_);
+    nameMetrics_ = QFontMetrics(nameFont_);
     valueWidth_ = 0;
     for (const QString &text : ComparisonCellTexts())
         valueWidth_ = std::max(valueWidth_, CellTextWidth(cellFont_, text, 2));
@@ -277,16 +280,24 @@ void TMatrixGrid::fitRowHeight()
 
 int TMatrixGrid::textWidth(int column, int row, const QString &text) const
 {
-    return CellTextWidth(row == 0 ? headerFont_ : column == 0 ? nameFont_ : cellFont_, text, 2);
+    // As CellTextWidth measures, with the metrics kept since the font was set.
+    const QFontMetrics &metrics = row == 0 ? headerMetrics_ : column == 0 ? nameMetrics_ : cellMetrics_;
+    return 2 + metrics.horizontalAdvance(text) + 1;
 }
 
 void TMatrixGrid::fitColumn(int column, int designWidth, const QStringList &samples)
 {
-    int width = designWidth;
-    for (const QString &text : samples)
-        width = std::max(width, CellTextWidth(cellFont_, text, 2));
-    for (int row = 0; row < rowCount(); ++row)
-        width = std::max(width, textWidth(column, row, cellText(column, row)));
+    // The scale's texts were measured when the font was set; only other texts are measured here.
+    const bool scale = &samples == &ComparisonCellTexts();
+    int width = std::max(designWidth, scale ? valueWidth_ : 0);
+    if (!scale)
+        for (const QString &text : samples)
+            width = std::max(width, textWidth(column, 1, text));
+    for (int row = 0; row < rowCount(); ++row) {
+        const QString text = cellText(column, row);
+        if (!scale || row == 0 || column == 0 || !samples.contains(text))
+            width = std::max(width, textWidth(column, row, text));
+    }
     setColumnWidth(column, width);
 }
 

@@ -2,6 +2,7 @@
 // the inconsistency colours, and the mouse and key events the entry works from.
 #pragma once
 
+#include <QFontMetrics>
 #include <QPoint>
 #include <QTableWidget>
 
@@ -84,6 +85,7 @@ private:
     // The fonts of the cells, the fixed row and the fixed column in bold, as texts are measured,
     // and the width the widest comparison value takes.
     QFont cellFont_, headerFont_, nameFont_;
+    QFontMetrics cellMetrics_{QFont()}, headerMetrics_{QFont()}, nameMetrics_{QFont()};
     int valueWidth_ = 0;
 };
 
