@@ -4,6 +4,7 @@
 #include "ui/main/BaseForm.h"
 #include "ui/main/NamedChild.h"
 #include "ui/main/CompareForm.h"
+#include "ui/main/TextFit.h"
 #include "ui/windows/GroupForm.h"
 #include "model/ComputationError.h"
 #include "app/Frame.h"
@@ -552,6 +553,19 @@ void TestMatrixGrid::userColumnWidthsAcrossRefreshes()
     QCOMPARE(grid->columnWidth(0), 180);
     QCOMPARE(grid->columnWidth(2), 60);
     QCOMPARE(grid->nameColumn()->width(), 180);
+    // Entries keep them; a value wider than its column widens it, and every text stays whole.
+    grid->setCurrentCell(1, 2);
+    QTest::keyClicks(grid, "7");
+    QCOMPARE(grid->cellText(2, 1), QStringLiteral("7"));
+    QCOMPARE(grid->columnWidth(2), 60);
+    window_.form->session().editableDocument().RequirementComparisons.store(requirementKey("A", "C"), "0.3333333333");
+    window_.form->session().refreshShown();
+    QCOMPARE(grid->cellText(3, 1), QStringLiteral("0.3333333333"));
+    const QFontMetrics bold(BoldFont(grid->font()));
+    for (int column = 1; column < grid->columnCount(); ++column)
+        for (int row = 0; row < grid->rowCount(); ++row)
+            QVERIFY2(bold.horizontalAdvance(grid->cellText(column, row)) + 3 <= grid->columnWidth(column),
+                     qPrintable(grid->cellText(column, row)));
     // Other nodes, one with no grid at all (a leaf without alternatives), and back.
     window_.open(QByteArray(ThreeItems).replace("[Alternatives]\r\nx\r\ny\r\n", ""));
     select("A");

@@ -126,6 +126,8 @@ TComparisonPanel::TComparisonPanel(DocumentSession &session, QWidget *parent) : 
     indexRow->addWidget(ConsistencyRatio);
     indexRow->addWidget(AdvisorButton);
     panelLayout->addLayout(indexRow);
+    // Another document may put its nodes where the old ones were.
+    connect(&session_, &DocumentSession::documentReplaced, this, [this] { fitted_ = {}; });
 }
 
 void TComparisonPanel::applyEnglishTexts()
@@ -153,6 +155,7 @@ void TComparisonPanel::refresh()
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);
         MatrixGrid->hide();
+        fitted_ = {};
         ConsistencyEdit->clear();
         return;
     }
@@ -164,12 +167,14 @@ void TComparisonPanel::refresh()
     const int n = shown.size();
     if (n == 0) {
         MatrixGrid->hide();
+        fitted_ = {};
         ConsistencyEdit->clear();
         return;
     }
     if (n > DocumentSession::GridLimit) {
         // Far too many cells for a grid: say so instead of building it.
         MatrixGrid->hide();
+        fitted_ = {};
         MatrixGrid->setRowCount(0);
         MatrixGrid->setColumnCount(0);
         MatrixGrid->resetCellColours(0);
@@ -199,11 +204,16 @@ void TComparisonPanel::refresh()
             const QString *entry = entries[size_t(j - 1)];
             MatrixGrid->setCellText(j, i, i == j ? QStringLiteral("1") : entry ? *entry : QStringLiteral("-"));
         }
-        MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), ComparisonCellTexts());
     }
     MatrixGrid->setCellText(n + 1, 0, UiText(QStringLiteral("重み"), QStringLiteral("Weight")));
-    MatrixGrid->fitColumn(n + 1, 128);
     showWeightsAndConsistency();
+    FittedLayout layout{node, shown.items.names, MatrixGrid->font().key()};
+    if (layout != fitted_) {
+        for (int i = 1; i <= n; ++i)
+            MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), ComparisonCellTexts());
+        MatrixGrid->fitColumn(n + 1, 128);
+        fitted_ = std::move(layout);
+    }
     MatrixGrid->show();
 }
 
@@ -298,7 +308,12 @@ void TComparisonPanel::showConsistencyCue(ConsistencyCue cue)
         break;
     }
     const quint32 fill = cue == ConsistencyCue::Doubtful ? 0x00FFFF : 0x0000FF;
-    consistencyCue_->setIcon(warningIcon(ColorFromValue(fill), ink));
+    // Drawn again only when its colours change, not on every edit.
+    const quint64 iconKey = (quint64(fill) << 32) | ink.rgb();
+    if (iconKey != cueIconKey_) {
+        consistencyCue_->setIcon(warningIcon(ColorFromValue(fill), ink));
+        cueIconKey_ = iconKey;
+    }
     consistencyCue_->setToolTip(tip);
     consistencyCue_->setText(tip);
     ConsistencyEdit->setAccessibleDescription(tip);

@@ -4,6 +4,8 @@
 // matrix; typing, clicks and the button are the main window's handlers.
 #pragma once
 
+#include <QStringList>
+
 #include <optional>
 
 #include <QWidget>
@@ -59,6 +61,17 @@ private:
 
     DocumentSession &session_;
     QAction *consistencyCue_ = nullptr;
+    quint64 cueIconKey_ = 0;
+    // What the grid's columns were last fitted to: another node, other names or another font
+    // fits them again; an entry only widens the column it needs to.
+    struct FittedLayout
+    {
+        const void *node = nullptr;
+        QStringList names;
+        QString font;
+        bool operator==(const FittedLayout &) const = default;
+    };
+    FittedLayout fitted_;
 };
 
 } // namespace priomat

@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <algorithm>
+#include <cmath>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -269,6 +270,10 @@ void TMatrixGrid::fitRowHeight()
     valueWidth_ = 0;
     for (const QString &text : ComparisonCellTexts())
         valueWidth_ = std::max(valueWidth_, CellTextWidth(cellFont_, text, 2));
+    numberAdvance_ = 0;
+    const QFontMetricsF fractional(cellFont_);
+    for (const QChar c : NumberCharacters)
+        numberAdvance_ = std::max(numberAdvance_, fractional.horizontalAdvance(c));
     // 24 pixels, or higher where the font needs more room around its text.
     const int height = std::max({24, QFontMetrics(cellFont_).height() + 6, QFontMetrics(headerFont_).height() + 6,
                                  QFontMetrics(nameFont_).height() + 6});
@@ -276,6 +281,15 @@ void TMatrixGrid::fitRowHeight()
         view->verticalHeader()->setDefaultSectionSize(height);
         view->horizontalHeader()->setFixedHeight(height);
     }
+}
+
+bool TMatrixGrid::fitsAsNumber(const QString &text, int width) const
+{
+    for (const QChar c : text) {
+        if (!NumberCharacters.contains(c))
+            return false;
+    }
+    return 2 + int(std::ceil(text.size() * numberAdvance_)) + 1 <= width;
 }
 
 int TMatrixGrid::textWidth(int column, int row, const QString &text) const
@@ -356,6 +370,8 @@ void TMatrixGrid::setCellText(int column, int row, const QString &text)
         setItem(row, column, new MatrixCell(text));
     else if (cell->text() != text)
         cell->setText(text);
+    else
+        return; // its header and its column's width already follow it
     // The names are the table's headers too, where assistive technology looks for them.
     if ((row == 0) != (column == 0)) {
         const int section = row == 0 ? column : row;
@@ -366,9 +382,9 @@ void TMatrixGrid::setCellText(int column, int row, const QString &text)
         else if (header->text() != text)
             header->setText(text);
     }
-    // A text wider than its column widens it; a comparison value fits once one has.
-    if (column >= columnCount() || (row > 0 && column > 0 && columnWidth(column) >= valueWidth_
-                                    && ComparisonCellTexts().contains(text)))
+    // A text wider than its column widens it. A number is only measured when its widest possible
+    // glyphs would not fit: the values and weights of every edit mostly do.
+    if (column >= columnCount() || (row > 0 && column > 0 && fitsAsNumber(text, columnWidth(column))))
         return;
     const int needed = textWidth(column, row, text);
     if (needed <= columnWidth(column))

@@ -75,6 +75,7 @@ private:
     void hideFixedCells();
     void placeNameColumn();
     int textWidth(int column, int row, const QString &text) const;
+    bool fitsAsNumber(const QString &text, int width) const;
     void fitRowHeight();
 
     QTableView *nameColumn_ = nullptr;
@@ -87,6 +88,9 @@ private:
     QFont cellFont_, headerFont_, nameFont_;
     QFontMetrics cellMetrics_{QFont()}, headerMetrics_{QFont()}, nameMetrics_{QFont()};
     int valueWidth_ = 0;
+    // The widest advance among the characters numbers are written with, in the cells' font.
+    static constexpr QStringView NumberCharacters = u"0123456789./-+eE";
+    qreal numberAdvance_ = 0;
 };
 
 } // namespace priomat
