@@ -140,11 +140,18 @@ void TComparisonPanel::applyEnglishTexts()
     AdvisorButton->setText(QStringLiteral("Advisor..."));
 }
 
+void TComparisonPanel::hideGrid()
+{
+    MatrixGrid->hide();
+    fitted_ = {};
+    ConsistencyEdit->clear();
+    showConsistencyCue(ConsistencyCue::None);
+}
+
 void TComparisonPanel::refresh()
 {
     const RequirementNode *node = session_.currentNode();
     MatrixMessage->hide();
-    showConsistencyCue(ConsistencyCue::None);
     showMatrixNotice();
     showConsistencyRatio(std::nullopt, 0);
     QPalette panelColours = ConsistencyEdit->palette();
@@ -154,9 +161,7 @@ void TComparisonPanel::refresh()
     if (!node) {
         CaptionEdit->clear();
         CaptionEdit->setEnabled(false);
-        MatrixGrid->hide();
-        fitted_ = {};
-        ConsistencyEdit->clear();
+        hideGrid();
         return;
     }
     CaptionEdit->setEnabled(true);
@@ -166,19 +171,15 @@ void TComparisonPanel::refresh()
     const ShownMatrix &shown = session_.shownMatrix();
     const int n = shown.size();
     if (n == 0) {
-        MatrixGrid->hide();
-        fitted_ = {};
-        ConsistencyEdit->clear();
+        hideGrid();
         return;
     }
     if (n > DocumentSession::GridLimit) {
         // Far too many cells for a grid: say so instead of building it.
-        MatrixGrid->hide();
-        fitted_ = {};
+        hideGrid();
         MatrixGrid->setRowCount(0);
         MatrixGrid->setColumnCount(0);
         MatrixGrid->resetCellColours(0);
-        ConsistencyEdit->clear();
         MatrixMessage->setText(
             UiText(QStringLiteral("「%1」の一対比較マトリックスは %2 × %2 で、表に表示できる大きさ（%3 × %3）を超えています。"),
                    QStringLiteral("The matrix of \"%1\" is %2 × %2, larger than the grid can show (%3 × %3)."))
@@ -236,7 +237,6 @@ void TComparisonPanel::showWeightsAndConsistency()
     // red is lightened a little, since dark text on full red reads poorly even at 5:1.
     const QColor failing = Blend(ColorFromValue(0x0000FF), Qt::white, 0.3);
     QColor badge;
-    showConsistencyCue(ConsistencyCue::None);
     if (!shown.computed) {
         // No number that could be taken for a result: the weights stay empty.
         for (int i = 0; i < n; ++i)
@@ -267,9 +267,11 @@ void TComparisonPanel::showWeightsAndConsistency()
         showConsistencyCue(ConsistencyCue::Poor);
     else if (n >= 2 && shown.consistencyIndex > 0.1)
         showConsistencyCue(ConsistencyCue::Doubtful);
-    else
+    else {
+        showConsistencyCue(ConsistencyCue::None);
         ConsistencyEdit->setAccessibleDescription(
             UiText(QStringLiteral("整合度は０．１以下で、合格です"), QStringLiteral("The consistency index is 0.1 or less: acceptable")));
+    }
     showConsistencyRatio(shown.consistencyRatio(), shown.computed ? n : 0);
     MatrixGrid->viewport()->update();
 }

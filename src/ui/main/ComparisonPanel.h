@@ -56,6 +56,7 @@ private:
     // A warning sign in the consistency field, for an index drawn in yellow or red.
     enum class ConsistencyCue { None, Doubtful, Poor, Failed };
     void showConsistencyCue(ConsistencyCue cue);
+    void hideGrid();
     void showConsistencyRatio(std::optional<double> ratio, int size);
     void showMatrixNotice();
 
