@@ -9,7 +9,6 @@
 #include "model/FloatFormat.h"
 #include "ui/main/MatrixGrid.h"
 #include "ui/main/ReadableColours.h"
-#include "ui/main/TextFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -211,7 +210,7 @@ void TComparisonPanel::refresh()
     FittedLayout layout{node, shown.items.names, MatrixGrid->font().key()};
     if (layout != fitted_) {
         for (int i = 1; i <= n; ++i)
-            MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), ComparisonCellTexts());
+            MatrixGrid->fitColumn(i, MatrixGrid->verticalHeader()->defaultSectionSize(), true);
         MatrixGrid->fitColumn(n + 1, 128);
         fitted_ = std::move(layout);
     }

@@ -4,10 +4,9 @@
 // matrix; typing, clicks and the button are the main window's handlers.
 #pragma once
 
-#include <QStringList>
-
 #include <optional>
 
+#include <QStringList>
 #include <QWidget>
 
 class QAction;
@@ -18,6 +17,7 @@ class QPushButton;
 namespace priomat {
 
 class DocumentSession;
+class RequirementNode;
 class TMatrixGrid;
 
 class TComparisonPanel : public QWidget
@@ -67,7 +67,7 @@ private:
     // fits them again; an entry only widens the column it needs to.
     struct FittedLayout
     {
-        const void *node = nullptr;
+        const RequirementNode *node = nullptr;
         QStringList names;
         QString font;
         bool operator==(const FittedLayout &) const = default;

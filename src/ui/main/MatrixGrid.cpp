@@ -269,14 +269,13 @@ void TMatrixGrid::fitRowHeight()
     nameMetrics_ = QFontMetrics(nameFont_);
     valueWidth_ = 0;
     for (const QString &text : ComparisonCellTexts())
-        valueWidth_ = std::max(valueWidth_, CellTextWidth(cellFont_, text, 2));
+        valueWidth_ = std::max(valueWidth_, CellTextWidth(cellMetrics_, text, 2));
     numberAdvance_ = 0;
     const QFontMetricsF fractional(cellFont_);
     for (const QChar c : NumberCharacters)
         numberAdvance_ = std::max(numberAdvance_, fractional.horizontalAdvance(c));
     // 24 pixels, or higher where the font needs more room around its text.
-    const int height = std::max({24, QFontMetrics(cellFont_).height() + 6, QFontMetrics(headerFont_).height() + 6,
-                                 QFontMetrics(nameFont_).height() + 6});
+    const int height = std::max({24, cellMetrics_.height() + 6, headerMetrics_.height() + 6, nameMetrics_.height() + 6});
     for (QTableView *view : {static_cast<QTableView *>(this), nameColumn_}) {
         view->verticalHeader()->setDefaultSectionSize(height);
         view->horizontalHeader()->setFixedHeight(height);
@@ -294,22 +293,17 @@ bool TMatrixGrid::fitsAsNumber(const QString &text, int width) const
 
 int TMatrixGrid::textWidth(int column, int row, const QString &text) const
 {
-    // As CellTextWidth measures, with the metrics kept since the font was set.
-    const QFontMetrics &metrics = row == 0 ? headerMetrics_ : column == 0 ? nameMetrics_ : cellMetrics_;
-    return 2 + metrics.horizontalAdvance(text) + 1;
+    return CellTextWidth(row == 0 ? headerMetrics_ : column == 0 ? nameMetrics_ : cellMetrics_, text, 2);
 }
 
-void TMatrixGrid::fitColumn(int column, int designWidth, const QStringList &samples)
+void TMatrixGrid::fitColumn(int column, int designWidth, bool roomForValues)
 {
-    // The scale's texts were measured when the font was set; only other texts are measured here.
-    const bool scale = &samples == &ComparisonCellTexts();
-    int width = std::max(designWidth, scale ? valueWidth_ : 0);
-    if (!scale)
-        for (const QString &text : samples)
-            width = std::max(width, textWidth(column, 1, text));
+    // The scale's values were measured when the font was set; a number that surely fits is not
+    // measured again.
+    int width = std::max(designWidth, roomForValues ? valueWidth_ : 0);
     for (int row = 0; row < rowCount(); ++row) {
         const QString text = cellText(column, row);
-        if (!scale || row == 0 || column == 0 || !samples.contains(text))
+        if (row == 0 || column == 0 || !fitsAsNumber(text, width))
             width = std::max(width, textWidth(column, row, text));
     }
     setColumnWidth(column, width);

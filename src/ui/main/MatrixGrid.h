@@ -23,10 +23,10 @@ public:
     void setCellText(int column, int row, const QString &text);
     // Where cell (column, row) is on the screen.
     QRect cellRectOnScreen(int column, int row) const;
-    // Sets a column `designWidth` wide, or wider where its texts or `samples` need it. Setting a
-    // text later widens its column too when the text needs it (column 0 within a quarter of
-    // the screen).
-    void fitColumn(int column, int designWidth, const QStringList &samples = {});
+    // Sets a column `designWidth` wide, or wider where its texts (and with `roomForValues`, every
+    // value of the scale) need it. Setting a text later widens its column too when the text
+    // needs it (column 0 within a quarter of the screen).
+    void fitColumn(int column, int designWidth, bool roomForValues = false);
 
     // Colour values 0x00BBGGRR of the matrix cells, indexed by (column − 1, row − 1); 0 is none.
     std::vector<quint32> CellColours;

@@ -32,7 +32,12 @@ QSize TextButtonSize(const QAbstractButton *button, QSize design)
 
 int CellTextWidth(const QFont &bold, const QString &text, int indent)
 {
-    return indent + QFontMetrics(bold).horizontalAdvance(text) + 1;
+    return CellTextWidth(QFontMetrics(bold), text, indent);
+}
+
+int CellTextWidth(const QFontMetrics &bold, const QString &text, int indent)
+{
+    return indent + bold.horizontalAdvance(text) + 1;
 }
 
 QFont BoldFont(QFont font)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLayout>
 #include <QList>
 #include <QMargins>
@@ -31,6 +32,7 @@ QSize TextButtonSize(const QAbstractButton *button, QSize design);
 // grid line, in the font `bold`: the grid's font made bold
 // (BoldFont), the widest way the grid draws a text.
 int CellTextWidth(const QFont &bold, const QString &text, int indent);
+int CellTextWidth(const QFontMetrics &bold, const QString &text, int indent);
 QFont BoldFont(QFont font);
 // The texts a comparison cell can show: every step of the scale and "-".
 const QStringList &ComparisonCellTexts();
